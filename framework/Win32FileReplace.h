@@ -1,0 +1,8 @@
+#pragma once
+
+#include <string>
+
+// Puts the file source in the place of target in one step (MoveFileExW with
+// MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH). Both paths are CP932
+// bytes. False when it fails; target is then unchanged.
+bool Win32ReplaceFile(const std::string& source, const std::string& target);

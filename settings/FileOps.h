@@ -1,0 +1,47 @@
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <string>
+
+// The file operations the profile store needs, behind one interface so that
+// tests can put faults into every step of loading and saving.
+//
+// Saving goes: OpenTemp, Write (any number of times), Flush, Close, Replace;
+// after any failure the temporary file is removed with RemoveTemp.
+class IFileOps {
+public:
+    // An open file being read. Read returns false on a read error; at the end
+    // of the file it returns true with got == 0.
+    class Reader {
+    public:
+        virtual ~Reader() = default;
+        virtual bool Read(char* buf, std::size_t size, std::size_t& got) = 0;
+    };
+
+    // An open temporary file being written. Each step returns false on error.
+    // Flush must bring the bytes to the device (fsync), not just to the OS.
+    class Writer {
+    public:
+        virtual ~Writer() = default;
+        virtual bool Write(const char* data, std::size_t size) = 0;
+        virtual bool Flush() = 0;
+        virtual bool Close() = 0;
+    };
+
+    virtual ~IFileOps() = default;
+
+    // Opens an existing file for reading; nullptr when it cannot be opened.
+    virtual std::unique_ptr<Reader> OpenRead(const std::string& path) = 0;
+
+    // Creates a new temporary file in the folder of target and sets tempPath
+    // to its name; nullptr when the target cannot be written (nothing is
+    // created then).
+    virtual std::unique_ptr<Writer> OpenTemp(const std::string& target, std::string& tempPath) = 0;
+
+    // Puts temp in the place of target in one step. On false, target is as
+    // it was and temp still exists.
+    virtual bool Replace(const std::string& temp, const std::string& target) = 0;
+
+    virtual bool RemoveTemp(const std::string& temp) = 0;
+};

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+// How the profile store reads one line of CP932 text.
+
+// True when the line is a section header: exactly one '[' and exactly one ']'
+// counted as characters, so the second byte of a double-byte character is
+// never a bracket. Sets name (when given) to the line without the two.
+bool ParseSectionHeader(std::string_view line, std::string* name);
+
+// The key of a key line: the text before the first '=', empty when none.
+std::string_view LineKey(std::string_view line);
+
+// The value of a key line: the text after the first '=', the whole line when
+// it has none.
+std::string_view LineValue(std::string_view line);
+
+// The atoi rule: leading white space, one optional sign, decimal digits up to
+// the first other byte; no digits give 0. Saturates at the 32-bit limits.
+std::int32_t ParseInt(std::string_view text);

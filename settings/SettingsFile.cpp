@@ -1,0 +1,84 @@
+#include "settings/SettingsFile.h"
+
+#include "settings/ProfileFile.h"
+
+#include <cstdio>
+
+namespace {
+
+std::string ItemSection(int i) {
+    char buf[24];
+    std::snprintf(buf, sizeof buf, "ITEM%02d", i);
+    return buf;
+}
+
+void Load(CProfileFile& file, ScheduleList& list, std::int32_t& taskTray, const std::string& path) {
+    file.Load(path);
+    file.SetSection("COM");
+    const std::int32_t count = file.GetInt("size", 0);
+    taskTray = file.GetInt("tasktray", 0);
+    for (std::int32_t i = 0; i < count; ++i) {
+        file.SetSection(ItemSection(i));
+        CScheduleItem item;
+        item.name = file.GetString("name", "");
+        item.time_mode = file.GetInt("time_mode", 0);
+        item.year = file.GetInt("year", 0);
+        item.month = file.GetInt("month", 0);
+        item.day = file.GetInt("day", 0);
+        item.week = file.GetInt("week", 0);
+        item.hour = file.GetInt("hour", 0);
+        item.minute = file.GetInt("minute", 0);
+        item.second = file.GetInt("second", 0);
+        item.sd_mode = file.GetInt("sd_mode", 0);
+        list.AddTail(item);
+    }
+    file.Save();
+}
+
+void Save(CProfileFile& file, const ScheduleList& list, std::int32_t taskTray,
+          const std::string& path) {
+    file.Load(path);
+    file.Clear();
+    file.SetSection("COM");
+    file.SetInt("size", list.GetCount());
+    file.SetInt("tasktray", taskTray);
+    for (int i = 0; i < list.GetCount(); ++i) {
+        const CScheduleItem& item = list.GetAt(i);
+        file.SetSection(ItemSection(i));
+        file.SetString("name", item.name);
+        file.SetInt("time_mode", item.time_mode);
+        file.SetInt("year", item.year);
+        file.SetInt("month", item.month);
+        file.SetInt("day", item.day);
+        file.SetInt("week", item.week);
+        file.SetInt("hour", item.hour);
+        file.SetInt("minute", item.minute);
+        file.SetInt("second", item.second);
+        file.SetInt("sd_mode", item.sd_mode);
+    }
+    file.Save();
+}
+
+} // namespace
+
+void LoadSettings(ScheduleList& list, std::int32_t& taskTray, const std::string& path) {
+    CProfileFile file;
+    Load(file, list, taskTray, path);
+}
+
+void LoadSettings(ScheduleList& list, std::int32_t& taskTray, const std::string& path,
+                  IFileOps& ops) {
+    CProfileFile file(ops);
+    Load(file, list, taskTray, path);
+}
+
+void SaveSettings(const ScheduleList& list, std::int32_t taskTray, const std::string& path) {
+    CProfileFile file;
+    Save(file, list, taskTray, path);
+}
+
+void SaveSettings(const ScheduleList& list, std::int32_t taskTray, const std::string& path,
+                  IFileOps& ops) {
+    CProfileFile file(ops);
+    Save(file, list, taskTray, path);
+}

@@ -1,0 +1,229 @@
+#include "settings/StdFileOps.h"
+
+#include <cerrno>
+#include <climits>
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#ifdef _WIN32
+#include "framework/Win32FileReplace.h"
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
+
+namespace {
+
+#ifdef _WIN32
+constexpr int kReadFlags = _O_RDONLY | _O_BINARY;
+constexpr int kTempFlags = _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY;
+constexpr int kTempMode = _S_IREAD | _S_IWRITE;
+using IoSize = unsigned int;
+constexpr std::size_t kMaxIo = INT_MAX;
+int OpenFd(const std::string& path, int flags, int mode = 0) {
+    return _open(path.c_str(), flags, mode);
+}
+int ReadFd(int fd, char* buf, IoSize n) {
+    return _read(fd, buf, n);
+}
+int WriteFd(int fd, const char* buf, IoSize n) {
+    return _write(fd, buf, n);
+}
+int SyncFd(int fd) {
+    return _commit(fd);
+}
+int CloseFd(int fd) {
+    return _close(fd);
+}
+int Unlink(const std::string& path) {
+    return _unlink(path.c_str());
+}
+bool Writable(const std::string& path) {
+    return _access(path.c_str(), 2) == 0;
+}
+using StatBuf = struct _stat64;
+int StatPath(const std::string& path, StatBuf& st) {
+    return _stat64(path.c_str(), &st);
+}
+int StatFd(int fd, StatBuf& st) {
+    return _fstat64(fd, &st);
+}
+bool IsDir(const StatBuf& st) {
+    return (st.st_mode & _S_IFMT) == _S_IFDIR;
+}
+#else
+constexpr int kReadFlags = O_RDONLY | O_CLOEXEC;
+constexpr int kTempFlags = O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC;
+constexpr int kTempMode = 0666;
+using IoSize = std::size_t;
+constexpr std::size_t kMaxIo = SSIZE_MAX;
+int OpenFd(const std::string& path, int flags, int mode = 0) {
+    int fd;
+    do {
+        fd = ::open(path.c_str(), flags, mode);
+    } while (fd < 0 && errno == EINTR);
+    return fd;
+}
+ssize_t ReadFd(int fd, char* buf, IoSize n) {
+    return ::read(fd, buf, n);
+}
+ssize_t WriteFd(int fd, const char* buf, IoSize n) {
+    return ::write(fd, buf, n);
+}
+int SyncFd(int fd) {
+    return ::fsync(fd);
+}
+int CloseFd(int fd) {
+    return ::close(fd);
+}
+int Unlink(const std::string& path) {
+    return ::unlink(path.c_str());
+}
+bool Writable(const std::string& path) {
+    return ::access(path.c_str(), W_OK) == 0;
+}
+using StatBuf = struct stat;
+int StatPath(const std::string& path, StatBuf& st) {
+    return ::stat(path.c_str(), &st);
+}
+int StatFd(int fd, StatBuf& st) {
+    return ::fstat(fd, &st);
+}
+bool IsDir(const StatBuf& st) {
+    return S_ISDIR(st.st_mode);
+}
+
+// Makes a finished rename durable; best effort, the rename itself has
+// already taken place.
+void SyncParentDir(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    const std::string dir = slash == std::string::npos ? "." : path.substr(0, slash + 1);
+    const int fd = OpenFd(dir, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+#endif
+
+class FdReader : public IFileOps::Reader {
+public:
+    explicit FdReader(int fd) : m_fd(fd) {}
+    ~FdReader() override { CloseFd(m_fd); }
+    FdReader(const FdReader&) = delete;
+    FdReader& operator=(const FdReader&) = delete;
+
+    bool Read(char* buf, std::size_t size, std::size_t& got) override {
+        got = 0;
+        for (;;) {
+            const auto n = ReadFd(m_fd, buf, static_cast<IoSize>(size < kMaxIo ? size : kMaxIo));
+            if (n >= 0) {
+                got = static_cast<std::size_t>(n);
+                return true;
+            }
+            if (errno != EINTR) {
+                return false;
+            }
+        }
+    }
+
+private:
+    int m_fd;
+};
+
+class FdWriter : public IFileOps::Writer {
+public:
+    explicit FdWriter(int fd) : m_fd(fd) {}
+    ~FdWriter() override {
+        if (m_fd >= 0) {
+            CloseFd(m_fd);
+        }
+    }
+    FdWriter(const FdWriter&) = delete;
+    FdWriter& operator=(const FdWriter&) = delete;
+
+    bool Write(const char* data, std::size_t size) override {
+        while (size > 0) {
+            const auto n = WriteFd(m_fd, data, static_cast<IoSize>(size < kMaxIo ? size : kMaxIo));
+            if (n < 0 && errno == EINTR) {
+                continue;
+            }
+            if (n <= 0) {
+                return false;
+            }
+            data += n;
+            size -= static_cast<std::size_t>(n);
+        }
+        return true;
+    }
+
+    bool Flush() override { return SyncFd(m_fd) == 0; }
+
+    bool Close() override {
+        const int fd = m_fd;
+        m_fd = -1;
+        return CloseFd(fd) == 0;
+    }
+
+private:
+    int m_fd;
+};
+
+} // namespace
+
+std::unique_ptr<IFileOps::Reader> CStdFileOps::OpenRead(const std::string& path) {
+    const int fd = OpenFd(path, kReadFlags);
+    if (fd < 0) {
+        return nullptr;
+    }
+    auto reader = std::make_unique<FdReader>(fd);
+    // A folder opens on POSIX but is no file to read.
+    StatBuf st;
+    if (StatFd(fd, st) != 0 || IsDir(st)) {
+        return nullptr;
+    }
+    return reader;
+}
+
+std::unique_ptr<IFileOps::Writer> CStdFileOps::OpenTemp(const std::string& target,
+                                                        std::string& tempPath) {
+    if (target.empty()) {
+        return nullptr;
+    }
+    StatBuf st;
+    const bool exists = StatPath(target, st) == 0;
+    // Refuse early what the replace would refuse, so nothing is written.
+    if (exists && (IsDir(st) || !Writable(target))) {
+        return nullptr;
+    }
+    tempPath = target + ".tmp";
+    // A temporary file left by a crash is stale; O_EXCL below never follows
+    // a link planted under that name.
+    Unlink(tempPath);
+    const int fd = OpenFd(tempPath, kTempFlags, kTempMode);
+    if (fd < 0) {
+        return nullptr;
+    }
+#ifndef _WIN32
+    if (exists) {
+        ::fchmod(fd, st.st_mode & 07777);
+    }
+#endif
+    return std::make_unique<FdWriter>(fd);
+}
+
+bool CStdFileOps::Replace(const std::string& temp, const std::string& target) {
+#ifdef _WIN32
+    return Win32ReplaceFile(temp, target);
+#else
+    if (::rename(temp.c_str(), target.c_str()) != 0) {
+        return false;
+    }
+    SyncParentDir(target);
+    return true;
+#endif
+}
+
+bool CStdFileOps::RemoveTemp(const std::string& temp) {
+    return Unlink(temp) == 0;
+}
