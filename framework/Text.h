@@ -1,0 +1,20 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+// Conversions between the program's CP932 (Shift-JIS) byte strings and the
+// UTF-16 text of the wide Win32 API. Stored text keeps its CP932 bytes; only
+// the calls to the system see UTF-16.
+
+// CP932 bytes to UTF-16. Invalid byte sequences become the system's
+// replacement character; never fails.
+std::wstring Cp932ToWide(std::string_view text);
+
+// UTF-16 to CP932, replacing every character that CP932 cannot hold with '?'.
+std::string WideToCp932(std::wstring_view text);
+
+// UTF-16 to CP932 only when every character has an exact CP932 form (no
+// default character, no best-fit substitution); nullopt otherwise.
+std::optional<std::string> WideToCp932Exact(std::wstring_view text);
