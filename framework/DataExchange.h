@@ -4,6 +4,9 @@
 
 class CWnd;
 
+// Thrown by CDataExchange::Fail; UpdateData catches it and returns FALSE.
+struct DataExchangeFailure {};
+
 // One data-exchange pass between a dialog's members and its controls.
 // m_bSaveAndValidate: TRUE reads the controls, FALSE writes them.
 class CDataExchange {

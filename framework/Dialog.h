@@ -48,17 +48,14 @@ protected:
     virtual void OnCancel();
     virtual void DoDataExchange(CDataExchange* pDX);
 
-    LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
-    void PostNcDestroy() override;
-
 private:
     static INT_PTR CALLBACK DialogProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT HandleInitDialog(WPARAM wParam, LPARAM lParam);
-    LRESULT HandleOK(WPARAM, LPARAM);
-    LRESULT HandleCancel(WPARAM, LPARAM);
+    void HandleOK();
+    void HandleCancel();
     HWND FindOwner() const;
     BOOL CheckAutoCenter() const;
-    BOOL RunModalLoop();
+    void RunModalLoop();
 
     UINT m_nIDTemplate;
     CWnd* m_pParentWnd;

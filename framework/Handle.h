@@ -63,7 +63,7 @@ struct file_handle_traits {
 
 using unique_handle = unique_any<HANDLE, &::CloseHandle>; // mutexes, events, tokens
 using unique_hfile = unique_any_t<file_handle_traits>;
-using unique_hicon = unique_any<HICON, &::DestroyIcon>;   // only icons we created
-using unique_hmenu = unique_any<HMENU, &::DestroyMenu>;   // only menus not attached
+using unique_hicon = unique_any<HICON, &::DestroyIcon>; // only icons we created
+using unique_hmenu = unique_any<HMENU, &::DestroyMenu>; // only menus not attached
 using unique_hgdiobj = unique_any<HGDIOBJ, &::DeleteObject>;
 using unique_hwnd = unique_any<HWND, &::DestroyWindow>;

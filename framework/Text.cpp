@@ -1,0 +1,66 @@
+#include "framework/Text.h"
+
+#include <windows.h>
+
+#include <climits>
+
+namespace {
+
+constexpr UINT kCp932 = 932;
+
+int ClampedSize(std::size_t n) {
+    return n > static_cast<std::size_t>(INT_MAX) ? INT_MAX : static_cast<int>(n);
+}
+
+} // namespace
+
+std::wstring Cp932ToWide(std::string_view text) {
+    if (text.empty()) {
+        return {};
+    }
+    const int inLen = ClampedSize(text.size());
+    const int outLen = ::MultiByteToWideChar(kCp932, 0, text.data(), inLen, nullptr, 0);
+    if (outLen <= 0) {
+        return {};
+    }
+    std::wstring out(static_cast<std::size_t>(outLen), L'\0');
+    ::MultiByteToWideChar(kCp932, 0, text.data(), inLen, out.data(), outLen);
+    return out;
+}
+
+std::string WideToCp932(std::wstring_view text) {
+    if (text.empty()) {
+        return {};
+    }
+    const int inLen = ClampedSize(text.size());
+    const int outLen =
+        ::WideCharToMultiByte(kCp932, 0, text.data(), inLen, nullptr, 0, nullptr, nullptr);
+    if (outLen <= 0) {
+        return {};
+    }
+    std::string out(static_cast<std::size_t>(outLen), '\0');
+    ::WideCharToMultiByte(kCp932, 0, text.data(), inLen, out.data(), outLen, "?", nullptr);
+    return out;
+}
+
+std::optional<std::string> WideToCp932Exact(std::wstring_view text) {
+    if (text.empty()) {
+        return std::string{};
+    }
+    const int inLen = ClampedSize(text.size());
+    BOOL usedDefault = FALSE;
+    const int outLen = ::WideCharToMultiByte(kCp932, WC_NO_BEST_FIT_CHARS, text.data(), inLen,
+                                             nullptr, 0, nullptr, &usedDefault);
+    if (outLen <= 0 || usedDefault) {
+        return std::nullopt;
+    }
+    std::string out(static_cast<std::size_t>(outLen), '\0');
+    ::WideCharToMultiByte(kCp932, WC_NO_BEST_FIT_CHARS, text.data(), inLen, out.data(), outLen,
+                          nullptr, &usedDefault);
+    // Only a text that comes back unchanged is exact (guards against
+    // best-fit mappings a code page table might still apply).
+    if (usedDefault || Cp932ToWide(out) != text) {
+        return std::nullopt;
+    }
+    return out;
+}
