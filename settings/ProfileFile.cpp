@@ -8,7 +8,7 @@
 
 namespace {
 
-constexpr std::size_t kChunk = 1 << 20;
+constexpr std::size_t kChunk = 1 << 16; // bytes per read and per write
 constexpr char kEof = 0x1A;
 
 } // namespace
@@ -43,14 +43,14 @@ void CProfileFile::Load(const std::string& path) {
     if (!reader) {
         return;
     }
-    std::vector<char> buf(kChunk);
+    const auto buf = std::make_unique_for_overwrite<char[]>(kChunk);
     std::string pending; // a line begun in an earlier chunk
     for (;;) {
         std::size_t got = 0;
-        if (!reader->Read(buf.data(), buf.size(), got)) {
+        if (!reader->Read(buf.get(), kChunk, got)) {
             throw CProfileFileError("read error in " + path);
         }
-        const char* p = buf.data();
+        const char* p = buf.get();
         const char* end = p + got;
         const auto* eof = static_cast<const char*>(std::memchr(p, kEof, got));
         if (eof != nullptr) {

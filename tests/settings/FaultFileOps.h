@@ -1,0 +1,95 @@
+#pragma once
+
+// The real file operations with one fault put into a chosen step: the step
+// either fails (returns its error) or the process "dies" there (SimulatedCrash
+// is thrown before the step runs, so no clean-up code of the store runs).
+
+#include "settings/StdFileOps.h"
+
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+enum class FileStep { OpenRead, Read, OpenTemp, Write, Flush, Close, Replace, RemoveTemp };
+
+struct SimulatedCrash : std::runtime_error {
+    SimulatedCrash() : std::runtime_error("simulated crash") {}
+};
+
+class FaultFileOps : public IFileOps {
+public:
+    FileStep faultStep = FileStep::OpenRead;
+    int faultOn = 0; // 1-based call of faultStep that goes wrong; 0 = none
+    bool crash = false;
+    std::vector<FileStep> calls;
+
+    std::unique_ptr<Reader> OpenRead(const std::string& path) override {
+        if (Hit(FileStep::OpenRead)) {
+            return nullptr;
+        }
+        auto r = m_real.OpenRead(path);
+        return r ? std::make_unique<FaultReader>(*this, std::move(r)) : nullptr;
+    }
+    std::unique_ptr<Writer> OpenTemp(const std::string& target, std::string& tempPath) override {
+        if (Hit(FileStep::OpenTemp)) {
+            return nullptr;
+        }
+        auto w = m_real.OpenTemp(target, tempPath);
+        return w ? std::make_unique<FaultWriter>(*this, std::move(w)) : nullptr;
+    }
+    bool Replace(const std::string& temp, const std::string& target) override {
+        return !Hit(FileStep::Replace) && m_real.Replace(temp, target);
+    }
+    bool RemoveTemp(const std::string& temp) override {
+        return !Hit(FileStep::RemoveTemp) && m_real.RemoveTemp(temp);
+    }
+
+    int Count(FileStep s) const {
+        int n = 0;
+        for (FileStep c : calls) {
+            n += c == s ? 1 : 0;
+        }
+        return n;
+    }
+
+private:
+    // Records the call; true when it is to fail. Throws for a crash.
+    bool Hit(FileStep s) {
+        calls.push_back(s);
+        if (s != faultStep || Count(s) != faultOn) {
+            return false;
+        }
+        if (crash) {
+            throw SimulatedCrash();
+        }
+        return true;
+    }
+
+    class FaultReader : public Reader {
+    public:
+        FaultReader(FaultFileOps& ops, std::unique_ptr<Reader> r) : m_ops(ops), m_r(std::move(r)) {}
+        bool Read(char* buf, std::size_t size, std::size_t& got) override {
+            return !m_ops.Hit(FileStep::Read) && m_r->Read(buf, size, got);
+        }
+
+    private:
+        FaultFileOps& m_ops;
+        std::unique_ptr<Reader> m_r;
+    };
+
+    class FaultWriter : public Writer {
+    public:
+        FaultWriter(FaultFileOps& ops, std::unique_ptr<Writer> w) : m_ops(ops), m_w(std::move(w)) {}
+        bool Write(const char* d, std::size_t n) override {
+            return !m_ops.Hit(FileStep::Write) && m_w->Write(d, n);
+        }
+        bool Flush() override { return !m_ops.Hit(FileStep::Flush) && m_w->Flush(); }
+        bool Close() override { return !m_ops.Hit(FileStep::Close) && m_w->Close(); }
+
+    private:
+        FaultFileOps& m_ops;
+        std::unique_ptr<Writer> m_w;
+    };
+
+    CStdFileOps m_real;
+};

@@ -1,0 +1,237 @@
+#include "settings/SettingsFile.h"
+
+#include "FileBytes.h"
+#include "TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+
+namespace {
+
+// CP932 names.
+const std::string kJikokuSettei = "\x8E\x9E\x8D\x8F\x90\xDD\x92\xE8"; // 時刻設定
+const std::string kLogoff = "\x83\x8D\x83\x4F\x83\x49\x83\x74";       // ログオフ
+const std::string kZone = "\x83\x5D\x81\x5B\x83\x93";                 // ゾーン
+
+CScheduleItem Item(const std::string& name, std::array<std::int32_t, 9> v) {
+    CScheduleItem it;
+    it.name = name;
+    it.time_mode = v[0];
+    it.year = v[1];
+    it.month = v[2];
+    it.day = v[3];
+    it.week = v[4];
+    it.hour = v[5];
+    it.minute = v[6];
+    it.second = v[7];
+    it.sd_mode = v[8];
+    return it;
+}
+
+void ExpectItem(const CScheduleItem& it, const std::string& name, std::array<std::int32_t, 9> v) {
+    EXPECT_EQ(it.name, name);
+    const std::array<std::int32_t, 9> got = {it.time_mode, it.year,   it.month,  it.day,    it.week,
+                                             it.hour,      it.minute, it.second, it.sd_mode};
+    EXPECT_EQ(got, v) << "entry " << name;
+}
+
+std::string Crlf(const std::vector<std::string>& lines) {
+    std::string out;
+    for (const auto& l : lines) {
+        out += l + "\r\n";
+    }
+    return out;
+}
+
+class SettingsFileTest : public ::testing::Test {
+protected:
+    // Puts a golden file in place as the settings file; returns its bytes.
+    std::string Install(const std::string& name) {
+        bool ok = false;
+        const std::string bytes = ReadBytes(DataFile(name), &ok);
+        EXPECT_TRUE(ok) << "cannot read " << DataFile(name);
+        EXPECT_TRUE(WriteBytes(path, bytes));
+        return bytes;
+    }
+    void Load() { LoadSettings(list, tray, path); }
+    std::string FileBytes() { return ReadBytes(path); }
+
+    TempDir dir;
+    const std::string path = dir.Path("Quillaberton.dat");
+    ScheduleList list;
+    std::int32_t tray = 5;
+};
+
+TEST_F(SettingsFileTest, TwoEntryExampleLoadsRewritesAndSavesTheSameBytes) {
+    const std::string golden = Install("two_entries.dat");
+    Load();
+    ASSERT_EQ(list.GetCount(), 2);
+    EXPECT_EQ(tray, 1);
+    ExpectItem(list.GetAt(0), kJikokuSettei, {0, 0, 12, 31, 0, 23, 30, 0, 0});
+    ExpectItem(list.GetAt(1), kLogoff, {1, 0, 0, 0, 62, 18, 0, 0, 3});
+    EXPECT_EQ(FileBytes(), golden);
+    std::filesystem::remove(path);
+    SaveSettings(list, 1, path);
+    EXPECT_EQ(FileBytes(), golden);
+    EXPECT_EQ(dir.Names(), std::set<std::string>{"Quillaberton.dat"});
+}
+
+TEST_F(SettingsFileTest, SaveBuildsTheExampleFromTheList) {
+    ScheduleList fresh;
+    fresh.AddTail(Item(kJikokuSettei, {0, 0, 12, 31, 0, 23, 30, 0, 0}));
+    fresh.AddTail(Item(kLogoff, {1, 0, 0, 0, 62, 18, 0, 0, 3}));
+    WriteBytes(path, "[OLD]\r\nkept=no\r\n");
+    SaveSettings(fresh, 1, path);
+    EXPECT_EQ(FileBytes(), ReadBytes(DataFile("two_entries.dat")));
+}
+
+TEST_F(SettingsFileTest, MissingFileGivesEmptyListFlagOffAndAnEmptyFile) {
+    Load();
+    EXPECT_EQ(list.GetCount(), 0);
+    EXPECT_EQ(tray, 0);
+    bool exists = false;
+    EXPECT_EQ(ReadBytes(path, &exists), "");
+    EXPECT_TRUE(exists);
+    SaveSettings(list, 0, path);
+    EXPECT_EQ(FileBytes(), "[COM]\r\nsize=0\r\ntasktray=0\r\n");
+}
+
+TEST_F(SettingsFileTest, OddLineEndsAreReadAndRewrittenAtOnce) {
+    const std::string golden = ReadBytes(DataFile("two_entries.dat"));
+    Install("lf_only.dat");
+    Load();
+    ASSERT_EQ(list.GetCount(), 2);
+    ExpectItem(list.GetAt(1), kLogoff, {1, 0, 0, 0, 62, 18, 0, 0, 3});
+    EXPECT_EQ(FileBytes(), golden);
+
+    // A lone CR belongs to the name and survives the rewrite.
+    list.RemoveAll();
+    const std::string loneCr = Install("lone_cr.dat");
+    Load();
+    ASSERT_EQ(list.GetCount(), 1);
+    ExpectItem(list.GetAt(0), "ab\rcd", {0, 0, 0, 0, 0, 7, 0, 0, 0});
+    EXPECT_EQ(FileBytes(), loneCr);
+
+    // 0x1A ends the file: the entry after it is not there, and the rewrite
+    // drops everything from 0x1A on.
+    list.RemoveAll();
+    const std::string eof = Install("eof_1a.dat");
+    Load();
+    ASSERT_EQ(list.GetCount(), 2);
+    EXPECT_EQ(tray, 1);
+    ExpectItem(list.GetAt(0), "a", {0, 0, 0, 0, 0, 1, 0, 0, 0});
+    ExpectItem(list.GetAt(1), "", {0, 0, 0, 0, 0, 0, 0, 0, 0});
+    EXPECT_EQ(FileBytes(), eof.substr(0, eof.find('\x1A')));
+}
+
+TEST_F(SettingsFileTest, LookupsGoBySectionAndKeyNotByPlace) {
+    const std::string bytes = Install("out_of_order.dat");
+    Load();
+    ASSERT_EQ(list.GetCount(), 2);
+    EXPECT_EQ(tray, 1);
+    ExpectItem(list.GetAt(0), kJikokuSettei, {0, 0, 12, 31, 0, 23, 30, 0, 0});
+    ExpectItem(list.GetAt(1), kLogoff, {1, 0, 0, 0, 62, 18, 0, 0, 3});
+    EXPECT_EQ(FileBytes(), bytes); // the rewrite keeps every line
+    SaveSettings(list, tray, path);
+    EXPECT_EQ(FileBytes(), ReadBytes(DataFile("two_entries.dat")));
+}
+
+TEST_F(SettingsFileTest, OddCountsAndValues) {
+    // "[ITEM00] " is not ITEM00: the entry reads as missing.
+    Install("header_blank.dat");
+    Load();
+    ASSERT_EQ(list.GetCount(), 1);
+    ExpectItem(list.GetAt(0), "", {0, 0, 0, 0, 0, 0, 0, 0, 0});
+
+    // A count larger than the sections: empty entries, saved like any other.
+    list.RemoveAll();
+    Install("count_larger.dat");
+    Load();
+    ASSERT_EQ(list.GetCount(), 3);
+    ExpectItem(list.GetAt(0), "one", {1, 0, 0, 0, 127, 6, 7, 8, 2});
+    ExpectItem(list.GetAt(2), "", {0, 0, 0, 0, 0, 0, 0, 0, 0});
+    SaveSettings(list, tray, path);
+    const std::string saved = FileBytes();
+    EXPECT_NE(saved.find("[ITEM02]\r\nname=\r\ntime_mode=0\r\n"), std::string::npos);
+    EXPECT_EQ(std::count(saved.begin(), saved.end(), '\n'), 3 + 11 * 3);
+
+    // A smaller count: the rewrite keeps the unread section, a save drops it.
+    list.RemoveAll();
+    const std::string smaller = Install("count_smaller.dat");
+    Load();
+    ASSERT_EQ(list.GetCount(), 1);
+    ExpectItem(list.GetAt(0), "one", {0, 2011, 3, 5, 0, 9, 5, 7, 1});
+    EXPECT_EQ(FileBytes(), smaller);
+    SaveSettings(list, tray, path);
+    EXPECT_EQ(FileBytes().find("[ITEM01]"), std::string::npos);
+
+    // "size=2abc" reads as 2; the flag keeps any value.
+    list.RemoveAll();
+    Install("size_2abc.dat");
+    Load();
+    EXPECT_EQ(list.GetCount(), 2);
+    EXPECT_EQ(tray, 7);
+    EXPECT_EQ(list.GetAt(1).name, "b");
+}
+
+TEST_F(SettingsFileTest, NamesKeepTheirBytes) {
+    const std::string zone = Install("zone_name.dat");
+    Load();
+    ASSERT_EQ(list.GetCount(), 1);
+    ExpectItem(list.GetAt(0), kZone, {0, 0, 0, 0, 0, 1, 2, 3, 0});
+    SaveSettings(list, 0, path);
+    EXPECT_EQ(FileBytes(), zone);
+
+    // Blanks around a name, an empty name and out-of-range numbers survive.
+    ScheduleList odd;
+    odd.AddTail(Item(" x = y ", {7, -1, 13, 32, 255, 24, 60, -60, -1}));
+    odd.AddTail(Item("", {2, 2147483647, 0, 0, 0, 0, 0, 0, 7}));
+    SaveSettings(odd, -3, path);
+    ScheduleList back;
+    LoadSettings(back, tray, path);
+    EXPECT_EQ(tray, -3);
+    ASSERT_EQ(back.GetCount(), 2);
+    ExpectItem(back.GetAt(0), " x = y ", {7, -1, 13, 32, 255, 24, 60, -60, -1});
+    ExpectItem(back.GetAt(1), "", {2, 2147483647, 0, 0, 0, 0, 0, 0, 7});
+}
+
+TEST_F(SettingsFileTest, NameWithOneBracketPairTurnsIntoAHeader) {
+    // Names are not escaped: "[x]" makes its line a header, so the name comes
+    // back empty and the line stands after the nine number lines.
+    ScheduleList l;
+    l.AddTail(Item("[x]", {0, 0, 0, 0, 0, 4, 0, 0, 0}));
+    SaveSettings(l, 0, path);
+    EXPECT_EQ(FileBytes(),
+              Crlf({"[COM]", "size=1", "tasktray=0", "[ITEM00]", "time_mode=0", "year=0", "month=0",
+                    "day=0", "week=0", "hour=4", "minute=0", "second=0", "sd_mode=0", "name=[x]"}));
+    Load();
+    ASSERT_EQ(list.GetCount(), 1);
+    ExpectItem(list.GetAt(0), "", {0, 0, 0, 0, 0, 4, 0, 0, 0});
+}
+
+TEST_F(SettingsFileTest, SectionNumbersFollowListPositions) {
+    ScheduleList l;
+    for (int i = 0; i < 101; ++i) {
+        l.AddTail(Item("e" + std::to_string(i), {1, 0, 0, 0, i, 0, 0, 0, i % 4}));
+    }
+    SaveSettings(l, 1, path);
+    const std::string saved = FileBytes();
+    EXPECT_NE(saved.find("\r\n[ITEM09]\r\nname=e9\r\n"), std::string::npos);
+    EXPECT_NE(saved.find("\r\n[ITEM100]\r\nname=e100\r\n"), std::string::npos);
+    EXPECT_EQ(std::count(saved.begin(), saved.end(), '\n'), 3 + 11 * 101);
+    Load();
+    ASSERT_EQ(list.GetCount(), 101);
+    ExpectItem(list.GetAt(100), "e100", {1, 0, 0, 0, 100, 0, 0, 0, 0});
+
+    // Moving the last entry up one place saves it under the lower number.
+    const CScheduleItem a = list.GetAt(99);
+    const CScheduleItem b = list.GetAt(100);
+    list.SetAt(99, b);
+    list.SetAt(100, a);
+    SaveSettings(list, 1, path);
+    EXPECT_NE(FileBytes().find("[ITEM99]\r\nname=e100\r\n"), std::string::npos);
+}
+
+} // namespace
