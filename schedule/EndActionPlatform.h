@@ -1,0 +1,43 @@
+#pragma once
+
+#include <cstdint>
+
+// Opaque Win32 handle (HANDLE).
+using PlatformHandle = void*;
+
+// Locally unique identifier of a privilege (LUID).
+struct PrivilegeLuid {
+    std::uint32_t lowPart = 0;
+    std::int32_t highPart = 0;
+};
+
+// A TOKEN_PRIVILEGES record with one entry.
+struct TokenPrivilege {
+    std::uint32_t count = 1;
+    PrivilegeLuid luid;
+    std::uint32_t attributes = 0; // 2 = SE_PRIVILEGE_ENABLED
+};
+
+// The Win32 calls the end actions make, one member per call with the same
+// arguments, so that a recording stand-in can take the real one's place.
+// Results are true for a non-zero BOOL.
+class IEndActionPlatform {
+public:
+    virtual PlatformHandle GetCurrentProcess() = 0;
+    virtual bool OpenProcessToken(PlatformHandle process, std::uint32_t desiredAccess,
+                                  PlatformHandle* token) = 0;
+    virtual bool LookupPrivilegeValueA(const char* systemName, const char* name,
+                                       PrivilegeLuid* luid) = 0;
+    virtual bool AdjustTokenPrivileges(PlatformHandle token, bool disableAll,
+                                       const TokenPrivilege* newState, std::uint32_t bufferLength,
+                                       TokenPrivilege* previousState,
+                                       std::uint32_t* returnLength) = 0;
+    virtual std::uint32_t GetLastError() = 0;
+    virtual void CloseHandle(PlatformHandle handle) = 0;
+    virtual bool ExitWindowsEx(std::uint32_t flags, std::uint32_t reason) = 0;
+    virtual bool SetSystemPowerState(bool suspend, bool force) = 0;
+    virtual bool SetSuspendState(bool hibernate, bool force, bool wakeupEventsDisabled) = 0;
+
+protected:
+    ~IEndActionPlatform() = default;
+};

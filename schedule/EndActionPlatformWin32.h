@@ -1,0 +1,21 @@
+#pragma once
+
+#include "schedule/EndActionPlatform.h"
+
+// The real Win32 calls behind the end actions (Windows builds only).
+class CEndActionPlatformWin32 final : public IEndActionPlatform {
+public:
+    PlatformHandle GetCurrentProcess() override;
+    bool OpenProcessToken(PlatformHandle process, std::uint32_t desiredAccess,
+                          PlatformHandle* token) override;
+    bool LookupPrivilegeValueA(const char* systemName, const char* name,
+                               PrivilegeLuid* luid) override;
+    bool AdjustTokenPrivileges(PlatformHandle token, bool disableAll,
+                               const TokenPrivilege* newState, std::uint32_t bufferLength,
+                               TokenPrivilege* previousState, std::uint32_t* returnLength) override;
+    std::uint32_t GetLastError() override;
+    void CloseHandle(PlatformHandle handle) override;
+    bool ExitWindowsEx(std::uint32_t flags, std::uint32_t reason) override;
+    bool SetSystemPowerState(bool suspend, bool force) override;
+    bool SetSuspendState(bool hibernate, bool force, bool wakeupEventsDisabled) override;
+};

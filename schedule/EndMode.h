@@ -1,0 +1,16 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+// The end action of an entry (its sd_mode). Any other value has no name and
+// no action; -1 also means "no match" in the due check.
+enum EndMode : std::int32_t {
+    Shutdown = 0,
+    Reboot = 1,
+    Standby = 2,
+    Logoff = 3,
+};
+
+// Display name of an end mode as CP932 bytes; empty for any other value.
+std::string EndModeName(std::int32_t mode);

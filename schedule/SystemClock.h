@@ -1,0 +1,18 @@
+#pragma once
+
+#include "schedule/Clock.h"
+
+#include <ctime>
+
+// The computer's local time from time() and localtime_r/localtime_s.
+// The due check reads the clock twice per entry, so the broken-down reading
+// is kept for the calendar second it belongs to: while time() returns the
+// same value, the conversion would give the same fields again.
+class CSystemClock final : public IClock {
+public:
+    ClockReading Read() override;
+
+private:
+    std::time_t m_cachedTime = -1; // -1 is also time()'s error value: never cached
+    ClockReading m_cached;
+};
