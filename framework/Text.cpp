@@ -33,13 +33,14 @@ std::string WideToCp932(std::wstring_view text) {
         return {};
     }
     const int inLen = ClampedSize(text.size());
-    const int outLen =
-        ::WideCharToMultiByte(kCp932, 0, text.data(), inLen, nullptr, 0, nullptr, nullptr);
+    const int outLen = ::WideCharToMultiByte(kCp932, WC_NO_BEST_FIT_CHARS, text.data(), inLen,
+                                             nullptr, 0, "?", nullptr);
     if (outLen <= 0) {
         return {};
     }
     std::string out(static_cast<std::size_t>(outLen), '\0');
-    ::WideCharToMultiByte(kCp932, 0, text.data(), inLen, out.data(), outLen, "?", nullptr);
+    ::WideCharToMultiByte(kCp932, WC_NO_BEST_FIT_CHARS, text.data(), inLen, out.data(), outLen, "?",
+                          nullptr);
     return out;
 }
 

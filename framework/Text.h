@@ -12,7 +12,8 @@
 // replacement character; never fails.
 std::wstring Cp932ToWide(std::string_view text);
 
-// UTF-16 to CP932, replacing every character that CP932 cannot hold with '?'.
+// UTF-16 to CP932, replacing every UTF-16 unit that CP932 cannot hold with
+// '?' (no best-fit look-alikes).
 std::string WideToCp932(std::wstring_view text);
 
 // UTF-16 to CP932 only when every character has an exact CP932 form (no
