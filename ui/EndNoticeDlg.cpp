@@ -1,32 +1,11 @@
 #include "ui/EndNoticeDlg.h"
 
 #include "resource.h"
-
-#include <string>
+#include "schedule/EndMode.h"
 
 CEndNoticeDlg::CEndNoticeDlg(CWnd* pParent) noexcept : CDialog(IDD_ENDNOTICE_DIALOG, pParent) {}
 
 CEndNoticeDlg::~CEndNoticeDlg() = default;
-
-namespace {
-
-// Display names of the end modes (CP932 bytes); empty for any other value.
-std::string EndModeText(int nMode) {
-    switch (nMode) {
-    case 0:
-        return "\x83\x56\x83\x83\x83\x62\x83\x67\x83\x5f\x83\x45\x83\x93"; // シャットダウン
-    case 1:
-        return "\x8d\xc4\x8b\x4e\x93\xae"; // 再起動
-    case 2:
-        return "\x83\x58\x83\x5e\x83\x93\x83\x6f\x83\x43"; // スタンバイ
-    case 3:
-        return "\x83\x8d\x83\x4f\x83\x49\x83\x74"; // ログオフ
-    default:
-        return {};
-    }
-}
-
-} // namespace
 
 const MessageMap* CEndNoticeDlg::GetThisMessageMap() {
     static constexpr MessageMapEntry entries[] = {
@@ -49,7 +28,7 @@ void CEndNoticeDlg::DoDataExchange(CDataExchange* pDX) {
 BOOL CEndNoticeDlg::OnInitDialog() {
     CDialog::OnInitDialog();
     // Unknown modes show an empty text, never the template's placeholder.
-    m_stMode.SetWindowText(EndModeText(m_nMode));
+    m_stMode.SetWindowText(EndModeName(m_nMode));
     // Above every other window: a program in the background cannot take the
     // foreground, but a topmost window is still seen.
     SetWindowPos(HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
