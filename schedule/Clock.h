@@ -14,9 +14,10 @@ struct ClockReading {
 };
 
 // The clock the due check and the clock text read: one replaceable operation.
+// The reading returned stays valid until the next Read.
 class IClock {
 public:
-    virtual ClockReading Read() = 0;
+    virtual const ClockReading& Read() = 0;
 
 protected:
     ~IClock() = default;

@@ -1,6 +1,7 @@
 #include "schedule/DueChecker.h"
 
-std::int32_t CDueChecker::CheckSchedule() const {
+// Flattened: the per-entry tests are inlined into the walk.
+[[gnu::flatten]] std::int32_t CDueChecker::CheckSchedule() const {
     const int count = m_list.GetCount();
     for (int i = 0; i < count; ++i) {
         const CScheduleItem& item = m_list.GetAt(i);
@@ -18,7 +19,7 @@ std::int32_t CDueChecker::CheckSchedule() const {
 }
 
 std::int32_t CDueChecker::CheckDate(const CScheduleItem& item) const {
-    const ClockReading now = m_clock.Read();
+    const ClockReading& now = m_clock.Read();
     if (item.year != 0 && item.year != now.year) {
         return -1;
     }
@@ -32,7 +33,7 @@ std::int32_t CDueChecker::CheckDate(const CScheduleItem& item) const {
 }
 
 std::int32_t CDueChecker::CheckWeek(const CScheduleItem& item) const {
-    const ClockReading now = m_clock.Read();
+    const ClockReading& now = m_clock.Read();
     // Only bits 0 to 6 can ever be tested; guard the shift for odd clocks.
     const bool dayMatches = now.weekday >= 0 && now.weekday < 7 &&
                             (static_cast<std::uint32_t>(item.week) >> now.weekday & 1u) != 0;
@@ -43,6 +44,6 @@ std::int32_t CDueChecker::CheckWeek(const CScheduleItem& item) const {
 }
 
 bool CDueChecker::CheckTime(const CScheduleItem& item) const {
-    const ClockReading now = m_clock.Read();
+    const ClockReading& now = m_clock.Read();
     return item.hour == now.hour && item.minute == now.minute && item.second == now.second;
 }

@@ -1,27 +1,27 @@
 #include "schedule/SystemClock.h"
 
-namespace {
-ClockReading Convert(std::time_t t) {
-    std::tm tm{};
-#ifdef _WIN32
-    if (localtime_s(&tm, &t) != 0) {
-        return {};
-    }
-#else
-    if (localtime_r(&t, &tm) == nullptr) {
-        return {};
-    }
-#endif
-    return {tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_wday,
-            tm.tm_hour,        tm.tm_min,     tm.tm_sec};
+CSystemClock::CSystemClock() {
+    Convert(std::time(nullptr));
 }
-} // namespace
 
-ClockReading CSystemClock::Read() {
+const ClockReading& CSystemClock::Read() {
     const std::time_t now = std::time(nullptr);
-    if (now != m_cachedTime || now == -1) {
-        m_cached = Convert(now);
-        m_cachedTime = now;
+    if (now != m_cachedTime) [[unlikely]] {
+        Convert(now);
     }
     return m_cached;
+}
+
+// Kept out of line so that the common path stays a time() call and a copy.
+[[gnu::noinline]] void CSystemClock::Convert(std::time_t now) {
+    std::tm tm{};
+#ifdef _WIN32
+    const bool ok = localtime_s(&tm, &now) == 0;
+#else
+    const bool ok = localtime_r(&now, &tm) != nullptr;
+#endif
+    m_cached = ok ? ClockReading{tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_wday,
+                                 tm.tm_hour,        tm.tm_min,     tm.tm_sec}
+                  : ClockReading{};
+    m_cachedTime = now;
 }

@@ -10,9 +10,12 @@
 // same value, the conversion would give the same fields again.
 class CSystemClock final : public IClock {
 public:
-    ClockReading Read() override;
+    CSystemClock();
+    const ClockReading& Read() override;
 
 private:
-    std::time_t m_cachedTime = -1; // -1 is also time()'s error value: never cached
+    void Convert(std::time_t now);
+
+    std::time_t m_cachedTime;
     ClockReading m_cached;
 };

@@ -14,12 +14,16 @@ namespace {
 // A fresh conversion for every reading.
 class PlainClock final : public IClock {
 public:
-    ClockReading Read() override {
+    const ClockReading& Read() override {
         const std::time_t now = std::time(nullptr);
         const std::tm* tm = std::localtime(&now);
-        return {tm->tm_year + 1900, tm->tm_mon + 1, tm->tm_mday, tm->tm_wday,
-                tm->tm_hour,        tm->tm_min,     tm->tm_sec};
+        m_reading = {tm->tm_year + 1900, tm->tm_mon + 1, tm->tm_mday, tm->tm_wday,
+                     tm->tm_hour,        tm->tm_min,     tm->tm_sec};
+        return m_reading;
     }
+
+private:
+    ClockReading m_reading;
 };
 
 // Every entry either fails its day test (year 1), or passes it and fails its

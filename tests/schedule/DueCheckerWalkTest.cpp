@@ -21,7 +21,7 @@ namespace cr = std::chrono;
 // its own calendar arithmetic.
 class WalkingClock final : public IClock {
 public:
-    ClockReading Read() override {
+    const ClockReading& Read() override {
         ++reads;
         return now;
     }

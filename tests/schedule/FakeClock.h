@@ -8,7 +8,7 @@
 // queued in `script` are handed out first, one per read.
 class FakeClock final : public IClock {
 public:
-    ClockReading Read() override {
+    const ClockReading& Read() override {
         ++reads;
         if (!script.empty()) {
             now = script.front();
