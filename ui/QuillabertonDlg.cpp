@@ -1,0 +1,248 @@
+#include "ui/QuillabertonDlg.h"
+
+#include "framework/PaintDC.h"
+#include "framework/WinApp.h"
+#include "resource.h"
+#include "settings/SettingsFile.h"
+#include "ui/AboutDlg.h"
+#include "ui/DetailSettingDlg.h"
+#include "ui/EndNoticeDlg.h"
+
+#include <exception>
+
+namespace {
+
+constexpr wchar_t kTrayTip[] = L"Quillaberton";
+
+} // namespace
+
+CQuillabertonDlg::CQuillabertonDlg(CWnd* pParent)
+    : CDialog(IDD_QUILLABERTON_DIALOG, pParent),
+      m_hIcon(::LoadIconW(AfxGetResourceHandle(), MAKEINTRESOURCEW(IDR_MAINFRAME))),
+      m_uTaskbarCreated(::RegisterWindowMessageW(L"TaskbarCreated")) {}
+
+CQuillabertonDlg::~CQuillabertonDlg() = default;
+
+const MessageMap* CQuillabertonDlg::GetThisMessageMap() {
+    static constexpr MessageMapEntry entries[] = {
+        OnMessage<WM_SYSCOMMAND, &CQuillabertonDlg::OnSysCommand>(),
+        OnMessage<WM_PAINT, &CQuillabertonDlg::OnPaint>(),
+        OnMessage<WM_QUERYDRAGICON, &CQuillabertonDlg::OnQueryDragIcon>(),
+        OnCommand<ID_EXIT_PROGRAM, &CQuillabertonDlg::OnExitProgram>(),
+        OnMessage<WM_CLOSE, &CQuillabertonDlg::OnClose>(),
+        OnMessage<WM_TIMER, &CQuillabertonDlg::OnTimer>(),
+        OnCommand<ID_STORE_TASKTRAY, &CQuillabertonDlg::OnCancel>(),
+        OnCommand<ID_VERSION_INFO, &CQuillabertonDlg::OnVersionInfo>(),
+        OnMessage<WM_WINDOWPOSCHANGING, &CQuillabertonDlg::OnWindowPosChanging>(),
+        OnCommand<IDC_DETAIL_SETTING, &CQuillabertonDlg::OnDetailSetting>(),
+        OnCommand<ID_DETAIL_SETTING, &CQuillabertonDlg::OnDetailSetting>(),
+    };
+    static constexpr MessageMap map{&CDialog::GetThisMessageMap, entries};
+    return &map;
+}
+
+void CQuillabertonDlg::DoDataExchange(CDataExchange* pDX) {
+    CDialog::DoDataExchange(pDX);
+    DDX_Control(pDX, IDC_SCHEDULE_LIST, m_lstSchedule);
+    DDX_Control(pDX, IDC_CLOCK, m_stClock);
+}
+
+BOOL CQuillabertonDlg::OnInitDialog() {
+    CDialog::OnInitDialog();
+
+    // "ﾊﾞｰｼﾞｮﾝ情報" at the end of the system menu.
+    if (HMENU sysMenu = GetSystemMenu(FALSE)) {
+        const wchar_t* text = nullptr;
+        const int len =
+            ::LoadStringW(AfxGetResourceHandle(), IDS_ABOUTBOX, reinterpret_cast<LPWSTR>(&text), 0);
+        if (len > 0 && text != nullptr) {
+            const std::wstring about(text, static_cast<std::size_t>(len));
+            ::AppendMenuW(sysMenu, MF_SEPARATOR, 0, nullptr);
+            ::AppendMenuW(sysMenu, MF_STRING, IDM_ABOUTBOX, about.c_str());
+        }
+    }
+
+    SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
+    SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
+
+    LoadSettings();
+    RefreshList();
+
+    SetTimer(kClockTimer, kTimerInterval, nullptr);
+    SetTimer(kCheckTimer, kTimerInterval, nullptr);
+
+    if (m_bTaskTray != 0) {
+        StoreInTaskTray();
+    } else {
+        m_bKeepHidden = 0;
+    }
+    return TRUE;
+}
+
+void CQuillabertonDlg::LoadSettings() {
+    // A file that cannot be read gives an empty list and the flag off; one
+    // that cannot be written back stays as it was. Neither is reported.
+    m_bTaskTray = 0;
+    try {
+        ::LoadSettings(m_ScheduleList, m_bTaskTray);
+    } catch (const std::exception&) {
+    }
+}
+
+void CQuillabertonDlg::SaveSettings() {
+    // The save is atomic: on failure the old file stays, and nothing is
+    // reported.
+    try {
+        ::SaveSettings(m_ScheduleList, m_bTaskTray);
+    } catch (const std::exception&) {
+    }
+}
+
+void CQuillabertonDlg::StoreInTaskTray() {
+    m_nid = NOTIFYICONDATAW{};
+    m_nid.cbSize = NOTIFYICONDATAW_V1_SIZE;
+    m_nid.hWnd = m_hWnd;
+    m_nid.uID = 0;
+    m_nid.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+    m_nid.hIcon = ::LoadIconW(AfxGetResourceHandle(), MAKEINTRESOURCEW(IDR_MAINFRAME));
+    m_nid.uCallbackMessage = kTrayMessage;
+    ::lstrcpynW(m_nid.szTip, kTrayTip, 64);
+    ::Shell_NotifyIconW(NIM_ADD, &m_nid);
+    m_bInTray = true;
+    ShowWindow(SW_HIDE);
+}
+
+void CQuillabertonDlg::RemoveTrayIcon() {
+    if (m_bInTray) {
+        ::Shell_NotifyIconW(NIM_DELETE, &m_nid);
+        m_bInTray = false;
+    }
+}
+
+void CQuillabertonDlg::RefreshList() {
+    int sel = m_lstSchedule.GetCurSel();
+    m_lstSchedule.ResetContent();
+    for (int i = 0; i < m_ScheduleList.GetCount(); ++i) {
+        m_lstSchedule.AddString(m_ScheduleList.GetAt(i).name);
+    }
+    const int count = m_lstSchedule.GetCount();
+    if (sel < 0) {
+        sel = 0;
+    }
+    if (sel > count - 1) {
+        sel = count - 1;
+    }
+    m_lstSchedule.SetCurSel(sel);
+}
+
+LRESULT CQuillabertonDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == kTrayMessage && lParam == WM_LBUTTONDBLCLK) {
+        // Back from the tray.
+        ::Shell_NotifyIconW(NIM_DELETE, &m_nid);
+        m_bInTray = false;
+        m_bKeepHidden = 0;
+        ShowWindow(SW_SHOW);
+    } else if (message == m_uTaskbarCreated && m_uTaskbarCreated != 0 && m_bInTray) {
+        // The notification area was recreated (Explorer restarted): without
+        // its icon a hidden window could never be reached again.
+        ::Shell_NotifyIconW(NIM_ADD, &m_nid);
+    }
+    return CDialog::WindowProc(message, wParam, lParam);
+}
+
+void CQuillabertonDlg::OnWindowPosChanging(WINDOWPOS* lpwndpos) {
+    if (m_bKeepHidden != 0) {
+        lpwndpos->flags &= ~static_cast<UINT>(SWP_SHOWWINDOW);
+    }
+    Default();
+}
+
+void CQuillabertonDlg::OnSysCommand(UINT nID, LPARAM) {
+    if ((nID & 0xFFF0) == IDM_ABOUTBOX) {
+        CAboutDlg dlgAbout;
+        dlgAbout.DoModal();
+    } else {
+        Default();
+    }
+}
+
+void CQuillabertonDlg::OnVersionInfo() {
+    OnSysCommand(IDM_ABOUTBOX, 0);
+}
+
+void CQuillabertonDlg::OnPaint() {
+    if (!IsIconic()) {
+        Default();
+        return;
+    }
+    CPaintDC dc(m_hWnd);
+    SendMessage(WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc.GetSafeHdc()), 0);
+    const int cxIcon = ::GetSystemMetrics(SM_CXICON);
+    const int cyIcon = ::GetSystemMetrics(SM_CYICON);
+    RECT rect;
+    GetClientRect(&rect);
+    const int x = (rect.right - rect.left - cxIcon + 1) / 2;
+    const int y = (rect.bottom - rect.top - cyIcon + 1) / 2;
+    ::DrawIcon(dc, x, y, m_hIcon);
+}
+
+HCURSOR CQuillabertonDlg::OnQueryDragIcon() {
+    return static_cast<HCURSOR>(m_hIcon);
+}
+
+void CQuillabertonDlg::OnExitProgram() {
+    SaveSettings();
+    CDialog::OnOK();
+}
+
+void CQuillabertonDlg::OnClose() {
+    StoreInTaskTray();
+}
+
+void CQuillabertonDlg::OnOK() {}
+
+void CQuillabertonDlg::OnCancel() {
+    StoreInTaskTray();
+}
+
+void CQuillabertonDlg::OnTimer(UINT_PTR nIDEvent) {
+    m_cycle.OnTimer(nIDEvent);
+    Default();
+}
+
+void CQuillabertonDlg::OnDetailSetting() {
+    CDetailSettingDlg dlg;
+    dlg.m_bTaskTray = m_bTaskTray;
+    if (dlg.DoModal() == IDOK) {
+        m_bTaskTray = dlg.m_bTaskTray;
+    }
+}
+
+void CQuillabertonDlg::StopCheckTimer() {
+    KillTimer(kCheckTimer);
+}
+
+void CQuillabertonDlg::RestartCheckTimer() {
+    SetTimer(kCheckTimer, kTimerInterval, nullptr);
+}
+
+void CQuillabertonDlg::SetClockText(const std::string& text) {
+    m_stClock.SetWindowText(text);
+}
+
+int CQuillabertonDlg::Warn(std::int32_t mode) {
+    CEndNoticeDlg dlg;
+    return dlg.DoNotice(mode);
+}
+
+void CQuillabertonDlg::ExecuteEndMode(std::int32_t mode) {
+    // The program ends after this whatever happens; an end action may end
+    // this process before Close runs, so the icon goes first.
+    RemoveTrayIcon();
+    m_executor.ExecuteEndMode(mode);
+}
+
+void CQuillabertonDlg::Close() {
+    RemoveTrayIcon();
+    CDialog::OnOK();
+}

@@ -1,0 +1,95 @@
+#pragma once
+
+#include "framework/Dialog.h"
+#include "framework/ListBox.h"
+#include "framework/Static.h"
+#include "schedule/CheckCycle.h"
+#include "schedule/EndActionExecutor.h"
+#include "schedule/EndActionPlatformWin32.h"
+#include "schedule/ScheduleList.h"
+#include "schedule/SystemClock.h"
+
+#include <windows.h>
+#include <shellapi.h>
+
+#include <cstdint>
+#include <string>
+
+// The program's main window (template 102): a live clock, the list of
+// schedule entries, and a menu. Closing it hides it in the notification
+// area; only the exit command ends it (after saving), or an end action
+// performed by the check cycle (without saving).
+class CQuillabertonDlg : public CDialog, private ICheckCycleHost {
+public:
+    static constexpr UINT_PTR kClockTimer = CCheckCycle::kClockTimer; // 1: clock text
+    static constexpr UINT_PTR kCheckTimer = CCheckCycle::kCheckTimer; // 2: due check
+    static constexpr UINT kTimerInterval = CCheckCycle::kTimerInterval;
+    // The tray icon's callback message; lParam carries the mouse message.
+    static constexpr UINT kTrayMessage = WM_USER + 1;
+
+    explicit CQuillabertonDlg(CWnd* pParent = nullptr);
+    ~CQuillabertonDlg() override;
+
+    // Mirrors the schedule list into the list box, keeping the selected
+    // position clamped to the list (no selection only when it is empty).
+    void RefreshList();
+    // Adds the tray icon and hides the window.
+    void StoreInTaskTray();
+
+    // The settings file: read once at start (and written straight back),
+    // written by the exit command. Read and write errors are not reported.
+    void LoadSettings();
+    void SaveSettings();
+
+    // Timer 2 around a modal run that must not be interrupted by a warning.
+    void StopCheckTimer() override;
+    void RestartCheckTimer() override;
+
+    std::int32_t m_bTaskTray = 0;   // start in the tray ("tasktray" setting)
+    std::int32_t m_bKeepHidden = 1; // while set, the window cannot be shown
+    CListBox m_lstSchedule;         // 1005
+    CStatic m_stClock;              // 1004
+    ScheduleList m_ScheduleList;
+    HICON m_hIcon = nullptr;
+    NOTIFYICONDATAW m_nid{}; // as last filled by StoreInTaskTray
+
+    static const MessageMap* GetThisMessageMap();
+    const MessageMap* GetMessageMap() const override { return GetThisMessageMap(); }
+
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+protected:
+    void DoDataExchange(CDataExchange* pDX) override;
+    BOOL OnInitDialog() override;
+    // Enter: nothing.
+    void OnOK() override;
+    // Esc and menu 32773: to the tray.
+    void OnCancel() override;
+
+    void OnSysCommand(UINT nID, LPARAM lParam);
+    void OnPaint();
+    HCURSOR OnQueryDragIcon();
+    void OnExitProgram();
+    void OnClose();
+    void OnTimer(UINT_PTR nIDEvent);
+    void OnVersionInfo();
+    void OnWindowPosChanging(WINDOWPOS* lpwndpos);
+    void OnDetailSetting();
+
+private:
+    // The check cycle's view of this window.
+    void SetClockText(const std::string& text) override;
+    int Warn(std::int32_t mode) override;
+    void ExecuteEndMode(std::int32_t mode) override;
+    void Close() override;
+
+    // Removes the tray icon if this window put it there.
+    void RemoveTrayIcon();
+
+    bool m_bInTray = false;     // hidden in the tray, the icon added
+    UINT m_uTaskbarCreated = 0; // "TaskbarCreated": the notification area was recreated
+    CSystemClock m_clock;
+    CEndActionPlatformWin32 m_endPlatform;
+    CEndActionExecutor m_executor{m_endPlatform};
+    CCheckCycle m_cycle{m_ScheduleList, m_clock, *this};
+};
