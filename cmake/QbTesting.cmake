@@ -26,3 +26,20 @@ function(qb_add_unit_test name)
         gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 600)
     endif()
 endfunction()
+
+# A test program that opens windows (Windows builds only): it runs on a
+# private Xvfb, alone, and only after the prefix's Wine server of earlier
+# tests has ended. A Wine session started without a display cannot open
+# windows, and one tied to another test's Xvfb breaks when that Xvfb ends.
+function(qb_add_window_test name)
+    cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+    add_executable(${name} ${ARG_SOURCES})
+    target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gtest_main)
+    qb_warnings(${name})
+    add_test(NAME ${name}
+             COMMAND sh -c "WINEPREFIX=\"$1\" wineserver -w; shift; exec \"$@\"" sh
+                     ${QB_WINEPREFIX}
+                     ${PROJECT_SOURCE_DIR}/tests/tools/with-xvfb.sh
+                     ${CMAKE_CROSSCOMPILING_EMULATOR} $<TARGET_FILE:${name}>)
+    set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine RUN_SERIAL TRUE TIMEOUT 600)
+endfunction()
