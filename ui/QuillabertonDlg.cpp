@@ -7,7 +7,11 @@
 #include "ui/AboutDlg.h"
 #include "ui/DetailSettingDlg.h"
 #include "ui/EndNoticeDlg.h"
+#include "ui/TimeSettingDlg.h"
 
+#include <commctrl.h>
+
+#include <algorithm>
 #include <exception>
 
 namespace {
@@ -33,9 +37,16 @@ const MessageMap* CQuillabertonDlg::GetThisMessageMap() {
         OnMessage<WM_TIMER, &CQuillabertonDlg::OnTimer>(),
         OnCommand<ID_STORE_TASKTRAY, &CQuillabertonDlg::OnCancel>(),
         OnCommand<ID_VERSION_INFO, &CQuillabertonDlg::OnVersionInfo>(),
+        OnCommand<IDC_ADD_ENTRY, &CQuillabertonDlg::OnAddEntry>(),
+        OnCommand<IDC_EDIT_ENTRY, &CQuillabertonDlg::OnEditEntry>(),
+        OnCommand<IDC_DELETE_ENTRY, &CQuillabertonDlg::OnDeleteEntry>(),
+        OnCommand<ID_ADD_ENTRY, &CQuillabertonDlg::OnAddEntry>(),
+        OnCommand<ID_DELETE_ENTRY, &CQuillabertonDlg::OnDeleteEntry>(),
+        OnCommand<ID_EDIT_ENTRY, &CQuillabertonDlg::OnEditEntry>(),
         OnMessage<WM_WINDOWPOSCHANGING, &CQuillabertonDlg::OnWindowPosChanging>(),
         OnCommand<IDC_DETAIL_SETTING, &CQuillabertonDlg::OnDetailSetting>(),
         OnCommand<ID_DETAIL_SETTING, &CQuillabertonDlg::OnDetailSetting>(),
+        OnNotify<UDN_DELTAPOS, IDC_SPIN, &CQuillabertonDlg::OnDeltaposSpin>(),
     };
     static constexpr MessageMap map{&CDialog::GetThisMessageMap, entries};
     return &map;
@@ -216,6 +227,63 @@ void CQuillabertonDlg::OnDetailSetting() {
     if (dlg.DoModal() == IDOK) {
         m_bTaskTray = dlg.m_bTaskTray;
     }
+}
+
+void CQuillabertonDlg::OnAddEntry() {
+    const CScheduleItem item; // a new entry: the defaults
+    // No warning may come up while the editor is open.
+    StopCheckTimer();
+    CTimeSettingDlg dlg;
+    if (dlg.EditItem(item) == IDOK) {
+        m_ScheduleList.AddTail(dlg.GetItem());
+    }
+    RestartCheckTimer();
+    RefreshList();
+}
+
+void CQuillabertonDlg::OnEditEntry() {
+    const int sel = m_lstSchedule.GetCurSel();
+    if (sel >= 0 && sel < m_ScheduleList.GetCount()) {
+        const CScheduleItem item = m_ScheduleList.GetAt(sel);
+        StopCheckTimer();
+        CTimeSettingDlg dlg;
+        if (dlg.EditItem(item) == IDOK) {
+            m_ScheduleList.SetAt(sel, dlg.GetItem());
+        }
+        RestartCheckTimer();
+    }
+    RefreshList();
+}
+
+void CQuillabertonDlg::OnDeleteEntry() {
+    // No confirmation: the entry goes at once.
+    const int sel = m_lstSchedule.GetCurSel();
+    if (sel >= 0 && sel < m_ScheduleList.GetCount()) {
+        m_ScheduleList.RemoveAt(sel);
+    }
+    RefreshList();
+}
+
+void CQuillabertonDlg::OnDeltaposSpin(NMHDR* pNMHDR, LRESULT* pResult) {
+    const auto* pNMUpDown = reinterpret_cast<const NMUPDOWN*>(pNMHDR);
+    const int sel = m_lstSchedule.GetCurSel();
+    const int last = std::min(m_lstSchedule.GetCount(), m_ScheduleList.GetCount()) - 1;
+    // The entries keep their places; their contents trade, names included.
+    auto swapWithNext = [this](int i) {
+        const CScheduleItem first = m_ScheduleList.GetAt(i);
+        const CScheduleItem second = m_ScheduleList.GetAt(i + 1);
+        m_ScheduleList.SetAt(i, second);
+        m_ScheduleList.SetAt(i + 1, first);
+    };
+    if (pNMUpDown->iDelta == -1 && sel > 0 && sel <= last) {
+        swapWithNext(sel - 1);
+        m_lstSchedule.SetCurSel(sel - 1);
+    } else if (pNMUpDown->iDelta == 1 && sel >= 0 && sel < last) {
+        swapWithNext(sel);
+        m_lstSchedule.SetCurSel(sel + 1);
+    }
+    RefreshList();
+    *pResult = 0; // the control may change its own position; nothing reads it
 }
 
 void CQuillabertonDlg::StopCheckTimer() {

@@ -76,6 +76,12 @@ protected:
     void OnWindowPosChanging(WINDOWPOS* lpwndpos);
     void OnDetailSetting();
 
+    // The list commands: each ends with RefreshList.
+    void OnAddEntry();
+    void OnEditEntry();
+    void OnDeleteEntry();
+    void OnDeltaposSpin(NMHDR* pNMHDR, LRESULT* pResult);
+
 private:
     // The check cycle's view of this window.
     void SetClockText(const std::string& text) override;
