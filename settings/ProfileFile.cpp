@@ -26,9 +26,22 @@ void CProfileFile::AppendLine(std::string line) {
     }
 }
 
+int CProfileFile::SectionId(const std::string& section) {
+    const CProfileIndex& index = CurrentIndex();
+    if (section == m_section) {
+        // Only a known id is kept: a later header may name the section.
+        if (m_sectionId < 0) {
+            m_sectionId = index.SectionId(section);
+        }
+        return m_sectionId;
+    }
+    return index.SectionId(section);
+}
+
 const CProfileIndex& CProfileFile::CurrentIndex() {
     if (!m_indexValid) {
         m_index.Reset();
+        m_sectionId = -1;
         for (std::size_t i = 0; i < m_lines.size(); ++i) {
             m_index.Append(m_lines, static_cast<int>(i));
         }
@@ -43,6 +56,8 @@ void CProfileFile::Load(const std::string& path) {
     if (!reader) {
         return;
     }
+    // The index is built once, on the first lookup, sized for all the lines.
+    m_indexValid = false;
     const auto buf = std::make_unique_for_overwrite<char[]>(kChunk);
     std::string pending; // a line begun in an earlier chunk
     for (;;) {
@@ -129,14 +144,17 @@ void CProfileFile::Clear() {
     m_lines.clear();
     m_index.Reset();
     m_indexValid = true;
+    m_sectionId = -1;
 }
 
 void CProfileFile::SetSection(const std::string& section) {
     m_section = section;
+    m_sectionId = -1;
 }
 
 int CProfileFile::FindKey(const std::string& key) {
-    return CurrentIndex().FindKey(m_lines, m_section, key);
+    const int id = SectionId(m_section);
+    return m_index.FindKey(m_lines, id, key);
 }
 
 std::string CProfileFile::GetValueAt(int index) const {
@@ -157,7 +175,8 @@ std::int32_t CProfileFile::GetInt(const std::string& key, std::int32_t def) {
 }
 
 int CProfileFile::FindSectionEnd(const std::string& section) {
-    return CurrentIndex().FindSectionEnd(section, static_cast<int>(m_lines.size()));
+    const int id = SectionId(section);
+    return m_index.FindSectionEnd(id, static_cast<int>(m_lines.size()));
 }
 
 void CProfileFile::InsertLine(int index, const std::string& line) {

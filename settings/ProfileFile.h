@@ -48,11 +48,13 @@ public:
 private:
     void AppendLine(std::string line);
     const CProfileIndex& CurrentIndex();
+    int SectionId(const std::string& section);
 
     std::unique_ptr<IFileOps> m_ownOps;
     IFileOps* m_ops;
     CProfileIndex m_index;
     bool m_indexValid = true;
+    int m_sectionId = -1; // index id of m_section; -1 = look it up
 
     std::string m_path;
     std::vector<std::string> m_lines;

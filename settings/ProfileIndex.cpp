@@ -4,7 +4,7 @@
 
 namespace {
 
-constexpr std::size_t kInitialSlots = 64;
+constexpr std::size_t kInitialSlots = 16;
 
 std::uint64_t Mix(std::uint64_t h) {
     h ^= h >> 33;
@@ -24,8 +24,6 @@ CProfileIndex::CProfileIndex() {
 void CProfileIndex::Reset() {
     m_sectionIds.clear();
     m_sections.clear();
-    m_slots.assign(kInitialSlots, Slot{});
-    m_used = 0;
     m_tailSection = AddSection(std::string()); // lines above the first header
     m_tailFirstBlock = true;
 }
@@ -42,8 +40,8 @@ int CProfileIndex::AddSection(std::string name) {
     return id;
 }
 
-std::uint64_t CProfileIndex::KeyHash(int section, std::string_view key) {
-    std::uint64_t h = 0xCBF29CE484222325ull ^ static_cast<std::uint64_t>(section);
+std::uint64_t CProfileIndex::KeyHash(std::string_view key) {
+    std::uint64_t h = 0xCBF29CE484222325ull;
     for (const char c : key) {
         h = (h ^ static_cast<unsigned char>(c)) * 0x100000001B3ull;
     }
@@ -76,67 +74,64 @@ void CProfileIndex::Append(const std::vector<std::string>& lines, int index) {
 
 void CProfileIndex::InsertKey(const std::vector<std::string>& lines, int section,
                               std::string_view key, int line) {
-    if ((m_used + 1) * 2 > m_slots.size()) {
-        Grow(lines);
+    Section& s = m_sections[static_cast<std::size_t>(section)];
+    if ((s.used + 1) * 2 > s.slots.size()) {
+        Grow(s);
     }
-    const std::uint64_t h = KeyHash(section, key);
-    const auto h32 = static_cast<std::uint32_t>(h);
-    const std::size_t mask = m_slots.size() - 1;
-    for (std::size_t i = static_cast<std::size_t>(h >> 32) & mask;; i = (i + 1) & mask) {
-        Slot& slot = m_slots[i];
+    const std::uint64_t h = KeyHash(key);
+    const std::size_t mask = s.slots.size() - 1;
+    for (std::size_t i = static_cast<std::size_t>(h) & mask;; i = (i + 1) & mask) {
+        Slot& slot = s.slots[i];
         if (slot.line < 0) {
-            slot = Slot{h32, section, line};
-            ++m_used;
+            slot = Slot{h, line};
+            ++s.used;
             return;
         }
-        if (slot.hash == h32 && slot.section == section &&
-            LineKey(lines[static_cast<std::size_t>(slot.line)]) == key) {
+        if (slot.hash == h && LineKey(lines[static_cast<std::size_t>(slot.line)]) == key) {
             return; // an earlier line already answers
         }
     }
 }
 
-void CProfileIndex::Grow(const std::vector<std::string>& lines) {
-    std::vector<Slot> old(m_slots.size() * 2);
-    old.swap(m_slots);
-    const std::size_t mask = m_slots.size() - 1;
-    for (const Slot& s : old) {
-        if (s.line < 0) {
+void CProfileIndex::Grow(Section& s) {
+    std::vector<Slot> old(s.slots.empty() ? kInitialSlots : s.slots.size() * 2);
+    old.swap(s.slots);
+    const std::size_t mask = s.slots.size() - 1;
+    for (const Slot& slot : old) {
+        if (slot.line < 0) {
             continue;
         }
-        const std::uint64_t h =
-            KeyHash(s.section, LineKey(lines[static_cast<std::size_t>(s.line)]));
-        std::size_t i = static_cast<std::size_t>(h >> 32) & mask;
-        while (m_slots[i].line >= 0) {
+        std::size_t i = static_cast<std::size_t>(slot.hash) & mask;
+        while (s.slots[i].line >= 0) {
             i = (i + 1) & mask;
         }
-        m_slots[i] = s;
+        s.slots[i] = slot;
     }
 }
 
-int CProfileIndex::FindKey(const std::vector<std::string>& lines, std::string_view section,
+int CProfileIndex::FindKey(const std::vector<std::string>& lines, int id,
                            std::string_view key) const {
-    const int id = SectionId(section);
     if (id < 0) {
         return -1;
     }
-    const std::uint64_t h = KeyHash(id, key);
-    const auto h32 = static_cast<std::uint32_t>(h);
-    const std::size_t mask = m_slots.size() - 1;
-    for (std::size_t i = static_cast<std::size_t>(h >> 32) & mask;; i = (i + 1) & mask) {
-        const Slot& slot = m_slots[i];
+    const Section& s = m_sections[static_cast<std::size_t>(id)];
+    if (s.slots.empty()) {
+        return -1;
+    }
+    const std::uint64_t h = KeyHash(key);
+    const std::size_t mask = s.slots.size() - 1;
+    for (std::size_t i = static_cast<std::size_t>(h) & mask;; i = (i + 1) & mask) {
+        const Slot& slot = s.slots[i];
         if (slot.line < 0) {
             return -1;
         }
-        if (slot.hash == h32 && slot.section == id &&
-            LineKey(lines[static_cast<std::size_t>(slot.line)]) == key) {
+        if (slot.hash == h && LineKey(lines[static_cast<std::size_t>(slot.line)]) == key) {
             return slot.line;
         }
     }
 }
 
-int CProfileIndex::FindSectionEnd(std::string_view section, int lineCount) const {
-    const int id = SectionId(section);
+int CProfileIndex::FindSectionEnd(int id, int lineCount) const {
     if (id < 0) {
         return -1;
     }

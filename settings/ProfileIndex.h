@@ -21,10 +21,13 @@ public:
     // Takes in lines[index]; every line before it has been taken in.
     void Append(const std::vector<std::string>& lines, int index);
 
-    int FindKey(const std::vector<std::string>& lines, std::string_view section,
-                std::string_view key) const;
+    // The id of a section name, -1 when no line names it; valid until the
+    // next Reset.
+    int SectionId(std::string_view name) const;
 
-    int FindSectionEnd(std::string_view section, int lineCount) const;
+    int FindKey(const std::vector<std::string>& lines, int section, std::string_view key) const;
+
+    int FindSectionEnd(int section, int lineCount) const;
 
 private:
     struct TransparentHash {
@@ -33,27 +36,27 @@ private:
             return std::hash<std::string_view>{}(s);
         }
     };
-    struct Section {
-        int firstHeader = -1;   // -1: no header names it (the empty section has none)
-        int firstBlockEnd = -1; // -1: the first block runs to the end
-    };
     struct Slot {
-        std::uint32_t hash = 0;
-        std::int32_t section = 0;
+        std::uint64_t hash = 0;
         std::int32_t line = -1; // -1: empty slot
     };
+    // Each section has its own open-addressing table of keys, so that the
+    // lookups of one section stay in a few cache lines.
+    struct Section {
+        int firstHeader = -1;    // -1: no header names it (the empty section has none)
+        int firstBlockEnd = -1;  // -1: the first block runs to the end
+        std::vector<Slot> slots; // size a power of two, or empty
+        std::size_t used = 0;
+    };
 
-    int SectionId(std::string_view name) const;
     int AddSection(std::string name);
-    static std::uint64_t KeyHash(int section, std::string_view key);
+    static std::uint64_t KeyHash(std::string_view key);
+    static void Grow(Section& s);
     void InsertKey(const std::vector<std::string>& lines, int section, std::string_view key,
                    int line);
-    void Grow(const std::vector<std::string>& lines);
 
     std::unordered_map<std::string, int, TransparentHash, std::equal_to<>> m_sectionIds;
     std::vector<Section> m_sections;
-    std::vector<Slot> m_slots; // open addressing, size a power of two
-    std::size_t m_used = 0;
     int m_tailSection = 0;        // section of the last line
     bool m_tailFirstBlock = true; // the last line is in its section's first block
     std::string m_scratch;
