@@ -1,0 +1,640 @@
+// The list commands and the entry editor in the real program, worked as a
+// user would: buttons, menu, up-down control, typing, Tab and Enter; checked
+// on the screen and, after the exit command, byte for byte in the settings
+// file.
+#include "tests/e2e/driver/Driver.h"
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace qb::e2e {
+namespace {
+
+constexpr const wchar_t* kMainCaption = L"Quillaberton";
+constexpr const wchar_t* kEditorCaption = L"時刻設定";
+constexpr const wchar_t* kDialogClass = L"#32770";
+constexpr const wchar_t* kSettings = L"Quillaberton.dat";
+
+// Main window.
+constexpr int kClockId = 1004;
+constexpr int kListId = 1005;
+constexpr int kAddButton = 1006;
+constexpr int kEditButton = 1007;
+constexpr int kDeleteButton = 1008;
+constexpr int kSpinId = 1038;
+constexpr int kExitCommand = 32772;
+constexpr int kAddCommand = 32774;
+constexpr int kEditCommand = 32775;
+constexpr int kDeleteCommand = 32776;
+
+// Editor.
+constexpr int kNameId = 1018;
+constexpr int kYearId = 1022;
+constexpr int kMonthId = 1023;
+constexpr int kDayId = 1024;
+constexpr int kDateModeId = 1025;
+constexpr int kWeekModeId = 1026;
+constexpr int kHourId = 1027;
+constexpr int kMinuteId = 1028;
+constexpr int kSecondId = 1029;
+constexpr int kStandbyId = 1032;
+constexpr int kEndModeIds[] = {1030, 1031, 1032, 1034};
+constexpr int kWeekdayIds[] = {1011, 1012, 1013, 1014, 1015, 1016, 1017}; // Sunday first
+constexpr int kMessageTextId = 0xFFFF; // the text of a message box
+
+// Warning.
+constexpr int kEndModeTextId = 1034;
+
+const std::string kDefaultName = "\x8e\x9e\x8d\x8f\x90\xdd\x92\xe8"; // 時刻設定
+
+struct Entry {
+    std::string name = kDefaultName;
+    int time_mode = 0, year = 0, month = 0, day = 0, week = 0;
+    int hour = 0, minute = 0, second = 0, sd_mode = 0;
+};
+
+Entry Named(std::string name) {
+    Entry e;
+    e.name = std::move(name);
+    return e;
+}
+
+// The settings file exactly as the program writes it.
+std::string Layout(const std::vector<Entry>& entries) {
+    std::string s = "[COM]\r\nsize=" + std::to_string(entries.size()) + "\r\ntasktray=0\r\n";
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        const Entry& e = entries[i];
+        char section[24];
+        std::snprintf(section, sizeof section, "[ITEM%02zu]\r\n", i);
+        s += section;
+        s += "name=" + e.name + "\r\n";
+        const std::pair<const char*, int> fields[] = {
+            {"time_mode", e.time_mode}, {"year", e.year},
+            {"month", e.month},         {"day", e.day},
+            {"week", e.week},           {"hour", e.hour},
+            {"minute", e.minute},       {"second", e.second},
+            {"sd_mode", e.sd_mode}};
+        for (const auto& [key, value] : fields) {
+            s += std::string(key) + "=" + std::to_string(value) + "\r\n";
+        }
+    }
+    return s;
+}
+
+SYSTEMTIME LocalNowPlus(int seconds) {
+    SYSTEMTIME now;
+    ::GetLocalTime(&now);
+    FILETIME ft;
+    ::SystemTimeToFileTime(&now, &ft);
+    ULARGE_INTEGER u;
+    u.LowPart = ft.dwLowDateTime;
+    u.HighPart = ft.dwHighDateTime;
+    u.QuadPart += static_cast<ULONGLONG>(seconds) * 10'000'000ULL;
+    ft.dwLowDateTime = u.LowPart;
+    ft.dwHighDateTime = u.HighPart;
+    SYSTEMTIME later;
+    ::FileTimeToSystemTime(&ft, &later);
+    return later;
+}
+
+// Messages that change nothing visible need a moment before "unchanged"
+// can be checked.
+void Settle() {
+    std::this_thread::sleep_for(400ms);
+}
+
+// The entry editor, open over the main window.
+struct Editor {
+    HWND dlg = nullptr;
+
+    HWND Item(int id) const { return Driver::Control(dlg, id); }
+    std::wstring Text(int id) const { return Driver::ReadText(Item(id)); }
+    void SetText(int id, std::wstring_view text) const { Driver::SetText(Item(id), text); }
+    bool Checked(int id) const { return Driver::IsChecked(Item(id)); }
+    bool Enabled(int id) const { return Driver::IsEnabled(Item(id)); }
+
+    // Clicks into an edit and waits for it to take the focus.
+    bool Focus(int id) const {
+        Driver::ClickAt(Item(id), POINT{2, 2});
+        return Driver::WaitUntil([&] { return Driver::FocusOf(dlg) == Item(id); });
+    }
+    // Types into a field as a user would: click in, replace the text.
+    bool Type(int id, std::wstring_view text) const {
+        if (!Focus(id)) {
+            return false;
+        }
+        SetText(id, text);
+        return true;
+    }
+    // Tab out of the focused field; true once the focus has moved on.
+    bool TabOut() const {
+        const HWND from = Driver::FocusOf(dlg);
+        Driver::PressKey(dlg, VK_TAB);
+        return Driver::WaitUntil([&] { return Driver::FocusOf(dlg) != from; });
+    }
+    void ClickButton(int id) const { Driver::Click(Item(id)); }
+    bool Gone() const { return Driver::WaitForWindowGone(dlg); }
+};
+
+// The message box the editor shows over itself: a dialog of the program with
+// the editor's caption and a message text, but no name field.
+struct FindBox {
+    DWORD pid;
+    HWND found = nullptr;
+    static BOOL CALLBACK Proc(HWND hwnd, LPARAM lp) {
+        auto* self = reinterpret_cast<FindBox*>(lp);
+        DWORD pid = 0;
+        ::GetWindowThreadProcessId(hwnd, &pid);
+        if (pid == self->pid && ::IsWindowVisible(hwnd) &&
+            Driver::ClassName(hwnd) == kDialogClass && Driver::WindowText(hwnd) == kEditorCaption &&
+            ::GetDlgItem(hwnd, kNameId) == nullptr &&
+            ::GetDlgItem(hwnd, kMessageTextId) != nullptr) {
+            self->found = hwnd;
+            return FALSE;
+        }
+        return TRUE;
+    }
+};
+
+// One run of the program in a working folder of its own.
+struct Program {
+    explicit Program(std::optional<std::string> settings = std::nullopt) {
+        if (settings) {
+            driver.WriteWorkFile(kSettings, *settings);
+        }
+        const std::wstring exe = Driver::ProgramPath(L"Quillaberton");
+        if (exe.empty()) {
+            ADD_FAILURE() << "QB_E2E_PROGRAM_Quillaberton is not set: run through CTest";
+            return;
+        }
+        if (driver.LaunchProcess(exe)) {
+            main = driver.WaitForWindow(kMainCaption, kDialogClass);
+        }
+        // Running once the first clock tick has arrived.
+        if (main != nullptr) {
+            Driver::WaitUntil([&] { return !Driver::ReadText(Item(kClockId)).empty(); });
+        }
+    }
+
+    HWND Item(int id) const { return Driver::Control(main, id); }
+    HWND List() const { return Item(kListId); }
+    std::vector<std::wstring> Lines() const { return Driver::ListBoxLines(List()); }
+    int Selection() const { return Driver::ListBoxSelection(List()); }
+
+    // Waits for the list box to show these lines with this selection.
+    bool Shows(const std::vector<std::wstring>& lines, int selection) const {
+        return Driver::WaitUntil([&] { return Lines() == lines && Selection() == selection; }, 3s);
+    }
+
+    // Clicks line i of the list box.
+    bool Select(int i) const {
+        const auto height = static_cast<int>(::SendMessageW(List(), LB_GETITEMHEIGHT, 0, 0));
+        Driver::ClickAt(List(), POINT{5, i * height + height / 2});
+        return Driver::WaitUntil([&] { return Selection() == i; }, 3s);
+    }
+
+    // Clicks the upper (up) or lower (down) half of the up-down control.
+    void Spin(bool up) const {
+        const RECT r = Driver::Rect(Item(kSpinId));
+        const LONG w = r.right - r.left;
+        const LONG h = r.bottom - r.top;
+        Driver::ClickAt(Item(kSpinId), POINT{w / 2, up ? h / 4 : h * 3 / 4});
+    }
+
+    // The editor, after a button click or a menu command that opens it.
+    Editor OpenEditor(int buttonOrCommand, bool isButton) const {
+        if (isButton) {
+            Driver::Click(Item(buttonOrCommand));
+        } else {
+            Driver::PostCommand(main, buttonOrCommand);
+        }
+        return WaitEditor();
+    }
+    Editor WaitEditor(Millis timeout = Driver::kTimeout) const {
+        return Editor{driver.WaitForWindow(kEditorCaption, kDialogClass, timeout)};
+    }
+
+    HWND MessageBoxOver() const {
+        HWND found = nullptr;
+        Driver::WaitUntil([&] {
+            FindBox find{driver.ProcessId()};
+            ::EnumWindows(&FindBox::Proc, reinterpret_cast<LPARAM>(&find));
+            found = find.found;
+            return found != nullptr;
+        });
+        return found;
+    }
+
+    // The exit command, then the file it wrote.
+    std::optional<std::string> ExitAndRead() {
+        Driver::PostCommand(main, kExitCommand);
+        if (!driver.WaitForExit().has_value()) {
+            ADD_FAILURE() << "the exit command did not end the program";
+            return std::nullopt;
+        }
+        return driver.ReadWorkFile(kSettings);
+    }
+
+    Driver driver;
+    HWND main = nullptr;
+};
+
+// Add (button and menu), OK and Cancel, Edit (button and menu): the list on
+// the screen after each step and the file after the exit command.
+TEST(ListCommands, AddAndEditWithOkAndCancel) {
+    Program p;
+    ASSERT_NE(p.main, nullptr);
+    ASSERT_TRUE(p.Shows({}, -1));
+
+    // Edit and Delete on an empty list: no editor, nothing changes.
+    Driver::Click(p.Item(kEditButton));
+    EXPECT_EQ(p.WaitEditor(1s).dlg, nullptr);
+    Driver::Click(p.Item(kDeleteButton));
+    p.Spin(false);
+    Settle();
+    EXPECT_TRUE(p.Shows({}, -1));
+
+    // Add then OK on an empty list: a default entry, appended and selected.
+    Editor add = p.OpenEditor(kAddButton, true);
+    ASSERT_NE(add.dlg, nullptr);
+    EXPECT_EQ(Driver::Owner(add.dlg), p.main);
+    EXPECT_FALSE(Driver::IsEnabled(p.main));
+    EXPECT_EQ(add.Text(kNameId), L"時刻設定");
+    EXPECT_EQ(add.Text(kYearId), L"*");
+    EXPECT_EQ(add.Text(kMonthId), L"*");
+    EXPECT_EQ(add.Text(kDayId), L"*");
+    EXPECT_EQ(add.Text(kHourId), L"0");
+    EXPECT_TRUE(add.Checked(kDateModeId));
+    EXPECT_TRUE(add.Checked(kEndModeIds[0]));
+    EXPECT_TRUE(Driver::WaitUntil([&] { return Driver::FocusOf(add.dlg) == add.Item(kNameId); }));
+    add.ClickButton(IDOK);
+    ASSERT_TRUE(add.Gone());
+    EXPECT_TRUE(p.Shows({L"時刻設定"}, 0));
+    EXPECT_TRUE(Driver::IsEnabled(p.main));
+
+    // Add from the menu with a selection: appended, the selection kept.
+    add = p.OpenEditor(kAddCommand, false);
+    ASSERT_NE(add.dlg, nullptr);
+    ASSERT_TRUE(add.Type(kNameId, L"二番"));
+    add.ClickButton(IDOK);
+    ASSERT_TRUE(add.Gone());
+    EXPECT_TRUE(p.Shows({L"時刻設定", L"二番"}, 0));
+
+    // Add, then Cancel (button) and Esc after changes: nothing appended.
+    add = p.OpenEditor(kAddButton, true);
+    ASSERT_NE(add.dlg, nullptr);
+    add.SetText(kNameId, L"no");
+    add.ClickButton(IDCANCEL);
+    ASSERT_TRUE(add.Gone());
+    add = p.OpenEditor(kAddCommand, false);
+    ASSERT_NE(add.dlg, nullptr);
+    add.SetText(kNameId, L"no");
+    Driver::PressKey(add.dlg, VK_ESCAPE);
+    ASSERT_TRUE(add.Gone());
+    Settle();
+    EXPECT_TRUE(p.Shows({L"時刻設定", L"二番"}, 0));
+
+    // Edit line 1 in place: name, weekday mode with Monday and Friday,
+    // 7:08:09, reboot.
+    ASSERT_TRUE(p.Select(1));
+    Editor edit = p.OpenEditor(kEditButton, true);
+    ASSERT_NE(edit.dlg, nullptr);
+    EXPECT_EQ(edit.Text(kNameId), L"二番");
+    ASSERT_TRUE(edit.Type(kNameId, L"平日"));
+    edit.ClickButton(kWeekModeId);
+    ASSERT_TRUE(Driver::WaitUntil([&] { return edit.Enabled(kWeekdayIds[1]); }));
+    edit.ClickButton(kWeekdayIds[1]);
+    edit.ClickButton(kWeekdayIds[5]);
+    ASSERT_TRUE(edit.Type(kHourId, L"7"));
+    ASSERT_TRUE(edit.Type(kMinuteId, L"08"));
+    ASSERT_TRUE(edit.Type(kSecondId, L"9"));
+    edit.ClickButton(kEndModeIds[1]);
+    ASSERT_TRUE(Driver::WaitUntil([&] { return edit.Checked(kWeekdayIds[5]); }));
+    edit.ClickButton(IDOK);
+    ASSERT_TRUE(edit.Gone());
+    EXPECT_TRUE(p.Shows({L"時刻設定", L"平日"}, 1));
+
+    // Edit from the menu, change everything, Cancel: the entry stays.
+    edit = p.OpenEditor(kEditCommand, false);
+    ASSERT_NE(edit.dlg, nullptr);
+    EXPECT_EQ(edit.Text(kNameId), L"平日");
+    EXPECT_EQ(edit.Text(kMinuteId), L"8"); // "08" was rewritten on leaving the field
+    EXPECT_TRUE(edit.Checked(kWeekModeId));
+    edit.SetText(kNameId, L"changed");
+    edit.ClickButton(kDateModeId);
+    edit.ClickButton(IDCANCEL);
+    ASSERT_TRUE(edit.Gone());
+    Settle();
+    EXPECT_TRUE(p.Shows({L"時刻設定", L"平日"}, 1));
+
+    Entry weekdays = Named("\x95\xbd\x93\xfa"); // 平日
+    weekdays.time_mode = 1;
+    weekdays.week = 2 | 32;
+    weekdays.hour = 7;
+    weekdays.minute = 8;
+    weekdays.second = 9;
+    weekdays.sd_mode = 1;
+    EXPECT_EQ(p.ExitAndRead(), std::optional<std::string>(Layout({Entry{}, weekdays})));
+}
+
+// Moving with the up-down control, then deleting: contents and selection.
+TEST(ListCommands, MoveAndDelete) {
+    std::vector<Entry> seed;
+    for (int i = 0; i < 4; ++i) {
+        Entry e = Named(std::string(1, static_cast<char>('A' + i)));
+        e.hour = i + 1;
+        e.minute = 10 * i;
+        e.time_mode = i % 2;
+        e.week = 1 << i;
+        e.sd_mode = i;
+        seed.push_back(e);
+    }
+    Program p(Layout(seed));
+    ASSERT_NE(p.main, nullptr);
+    ASSERT_TRUE(p.Shows({L"A", L"B", L"C", L"D"}, 0));
+
+    p.Spin(false); // first entry down
+    EXPECT_TRUE(p.Shows({L"B", L"A", L"C", L"D"}, 1));
+    p.Spin(true); // and back up
+    EXPECT_TRUE(p.Shows({L"A", L"B", L"C", L"D"}, 0));
+    p.Spin(true); // the first cannot go up
+    Settle();
+    EXPECT_TRUE(p.Shows({L"A", L"B", L"C", L"D"}, 0));
+    ASSERT_TRUE(p.Select(3));
+    p.Spin(false); // the last cannot go down
+    Settle();
+    EXPECT_TRUE(p.Shows({L"A", L"B", L"C", L"D"}, 3));
+    p.Spin(true); // the last up: D and C trade contents
+    EXPECT_TRUE(p.Shows({L"A", L"B", L"D", L"C"}, 2));
+
+    // The whole entry moved, not only its name: the editor shows D's fields.
+    Editor edit = p.OpenEditor(kEditButton, true);
+    ASSERT_NE(edit.dlg, nullptr);
+    EXPECT_EQ(edit.Text(kNameId), L"D");
+    EXPECT_EQ(edit.Text(kHourId), L"4");
+    EXPECT_EQ(edit.Text(kMinuteId), L"30");
+    EXPECT_TRUE(edit.Checked(kWeekModeId));
+    EXPECT_TRUE(edit.Checked(kWeekdayIds[3]));
+    EXPECT_TRUE(edit.Checked(kEndModeIds[3]));
+    edit.ClickButton(IDCANCEL);
+    ASSERT_TRUE(edit.Gone());
+
+    // Delete the last line: the new last line is selected.
+    ASSERT_TRUE(p.Select(3));
+    Driver::Click(p.Item(kDeleteButton));
+    EXPECT_TRUE(p.Shows({L"A", L"B", L"D"}, 2));
+    // Delete a middle line: the same index, now the following entry.
+    ASSERT_TRUE(p.Select(1));
+    Driver::PostCommand(p.main, kDeleteCommand);
+    EXPECT_TRUE(p.Shows({L"A", L"D"}, 1));
+
+    // The file gets the moved entry under its new position.
+    EXPECT_EQ(p.ExitAndRead(), std::optional<std::string>(Layout({seed[0], seed[3]})));
+}
+
+TEST(ListCommands, DeleteTheOnlyLineLeavesNoSelection) {
+    Program p(Layout({Named("only")}));
+    ASSERT_NE(p.main, nullptr);
+    ASSERT_TRUE(p.Shows({L"only"}, 0));
+    p.Spin(true);
+    p.Spin(false);
+    Settle();
+    EXPECT_TRUE(p.Shows({L"only"}, 0));
+    Driver::Click(p.Item(kDeleteButton));
+    EXPECT_TRUE(p.Shows({}, -1));
+    // Moving and deleting on the empty list do nothing.
+    p.Spin(false);
+    Driver::PostCommand(p.main, kDeleteCommand);
+    Settle();
+    EXPECT_TRUE(p.Shows({}, -1));
+    EXPECT_EQ(p.ExitAndRead(), std::optional<std::string>(Layout({})));
+}
+
+// The editor's field limits, weekday and unknown modes, and the names it
+// refuses, each stored through the exit command.
+TEST(ListCommands, EditorLimitsModesAndRefusedNames) {
+    Entry weekday = Named("week");
+    weekday.time_mode = 1;
+    weekday.year = 2030;
+    weekday.month = 5;
+    weekday.day = 6;
+    weekday.week = 62;
+    weekday.hour = 18;
+    weekday.sd_mode = 3;
+    Entry unknown = Named("unknown");
+    unknown.time_mode = 2;
+    unknown.sd_mode = 7;
+    unknown.year = 2024;
+    Program p(Layout({weekday, unknown}));
+    ASSERT_NE(p.main, nullptr);
+    ASSERT_TRUE(p.Shows({L"week", L"unknown"}, 0));
+
+    // A weekday entry: its date stays shown in the disabled date edits.
+    Editor e = p.OpenEditor(kEditButton, true);
+    ASSERT_NE(e.dlg, nullptr);
+    EXPECT_TRUE(e.Checked(kWeekModeId));
+    EXPECT_EQ(e.Text(kYearId), L"2030");
+    EXPECT_EQ(e.Text(kMonthId), L"5");
+    EXPECT_EQ(e.Text(kDayId), L"6");
+    for (int id : {kYearId, kMonthId, kDayId}) {
+        EXPECT_FALSE(e.Enabled(id)) << id;
+    }
+    for (int i = 0; i < 7; ++i) {
+        EXPECT_TRUE(e.Enabled(kWeekdayIds[i])) << i;
+        EXPECT_EQ(e.Checked(kWeekdayIds[i]), i >= 1 && i <= 5) << i;
+    }
+    e.ClickButton(IDOK); // stored as it was
+    ASSERT_TRUE(e.Gone());
+
+    // An unknown time mode: no mode selected, every field enabled; OK
+    // without choosing stores -1 for both groups.
+    ASSERT_TRUE(p.Select(1));
+    e = p.OpenEditor(kEditCommand, false);
+    ASSERT_NE(e.dlg, nullptr);
+    EXPECT_FALSE(e.Checked(kDateModeId));
+    EXPECT_FALSE(e.Checked(kWeekModeId));
+    for (int id : kEndModeIds) {
+        EXPECT_FALSE(e.Checked(id)) << id;
+    }
+    for (int id : {kYearId, kMonthId, kDayId}) {
+        EXPECT_TRUE(e.Enabled(id)) << id;
+    }
+    for (int id : kWeekdayIds) {
+        EXPECT_TRUE(e.Enabled(id)) << id;
+    }
+    e.ClickButton(IDOK);
+    ASSERT_TRUE(e.Gone());
+    unknown.time_mode = -1;
+    unknown.sd_mode = -1;
+
+    // Limits on leaving a field with Tab; "*" stays in the date fields and
+    // becomes 0 in the time fields.
+    e = p.OpenEditor(kAddButton, true);
+    ASSERT_NE(e.dlg, nullptr);
+    ASSERT_TRUE(e.Type(kNameId, L"limits"));
+    struct Step {
+        int id;
+        const wchar_t* typed;
+        const wchar_t* after;
+    };
+    for (const Step s :
+         {Step{kHourId, L"30", L"23"}, Step{kYearId, L"1999", L"2000"}, Step{kMonthId, L"*", L"*"},
+          Step{kDayId, L"32", L"31"}, Step{kMinuteId, L"*", L"0"}, Step{kSecondId, L"-4", L"0"}}) {
+        ASSERT_TRUE(e.Type(s.id, s.typed));
+        ASSERT_TRUE(e.TabOut());
+        EXPECT_TRUE(Driver::WaitUntil([&] { return e.Text(s.id) == s.after; }))
+            << s.id << " shows " << e.Text(s.id).size() << " chars";
+    }
+    e.ClickButton(IDOK);
+    ASSERT_TRUE(e.Gone());
+    Entry limits = Named("limits");
+    limits.year = 2000;
+    limits.day = 31;
+    limits.hour = 23;
+
+    // Enter inside a field: OK with the field still focused, no limit.
+    e = p.OpenEditor(kAddButton, true);
+    ASSERT_NE(e.dlg, nullptr);
+    ASSERT_TRUE(e.Type(kNameId, L"enter"));
+    ASSERT_TRUE(e.Type(kHourId, L"30"));
+    Driver::PressKey(e.dlg, VK_RETURN);
+    ASSERT_TRUE(e.Gone());
+    Entry enter = Named("enter");
+    enter.hour = 30;
+
+    // A name the settings file cannot carry back: refused with a message,
+    // the editor stays open with the name focused.
+    e = p.OpenEditor(kAddButton, true);
+    ASSERT_NE(e.dlg, nullptr);
+    ASSERT_TRUE(e.Type(kNameId, L"[x]"));
+    e.ClickButton(IDOK);
+    const HWND box = p.MessageBoxOver();
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(Driver::Owner(box), e.dlg);
+    const std::wstring message = Driver::ReadText(::GetDlgItem(box, kMessageTextId));
+    EXPECT_NE(message.find(L"設定名に '[' と ']' を1つずつ含めることはできません"),
+              std::wstring::npos);
+    std::this_thread::sleep_for(300ms); // painted
+    p.driver.Screenshot(L"refused-name", box);
+    Driver::Click(::GetDlgItem(box, IDOK));
+    ASSERT_TRUE(Driver::WaitForWindowGone(box));
+    EXPECT_TRUE(Driver::Exists(e.dlg));
+    EXPECT_TRUE(Driver::WaitUntil([&] { return Driver::FocusOf(e.dlg) == e.Item(kNameId); }));
+    // A character Shift-JIS lacks is refused too.
+    e.SetText(kNameId, L"caf\u00e9");
+    e.ClickButton(IDOK);
+    const HWND box2 = p.MessageBoxOver();
+    ASSERT_NE(box2, nullptr);
+    EXPECT_NE(Driver::ReadText(::GetDlgItem(box2, kMessageTextId)).find(L"Shift-JIS"),
+              std::wstring::npos);
+    Driver::PressKey(box2, VK_RETURN);
+    ASSERT_TRUE(Driver::WaitForWindowGone(box2));
+    // Corrected, the name is taken.
+    e.SetText(kNameId, L"[x");
+    e.ClickButton(IDOK);
+    ASSERT_TRUE(e.Gone());
+    EXPECT_TRUE(p.Shows({L"week", L"unknown", L"limits", L"enter", L"[x"}, 1));
+
+    EXPECT_EQ(p.ExitAndRead(),
+              std::optional<std::string>(Layout({weekday, unknown, limits, enter, Named("[x")})));
+}
+
+// The editor from the main window, for the guide.
+TEST(ListCommands, EditorScreenshot) {
+    Entry e = Named("\x95\xbd\x93\xfa\x82\xcc\x8f\x49\x97\xb9"); // 平日の終了
+    e.time_mode = 1;
+    e.week = 62;
+    e.hour = 18;
+    e.minute = 30;
+    e.sd_mode = 0;
+    Program p(Layout({e}));
+    ASSERT_NE(p.main, nullptr);
+    Editor edit = p.OpenEditor(kEditButton, true);
+    ASSERT_NE(edit.dlg, nullptr);
+    p.driver.WaitForIdle();
+    std::this_thread::sleep_for(300ms);
+    EXPECT_TRUE(p.driver.Screenshot(L"editor", edit.dlg));
+    edit.ClickButton(IDCANCEL);
+    ASSERT_TRUE(edit.Gone());
+}
+
+// Cancels every warning shown (one per tick of the entry's second); the
+// number shown.
+int CancelWarnings(const Program& p, Millis firstWait, std::wstring* modeText) {
+    int shown = 0;
+    for (;;) {
+        const HWND warning =
+            p.driver.WaitForWindow(L"", kDialogClass, shown == 0 ? firstWait : 1500ms);
+        if (warning == nullptr) {
+            return shown;
+        }
+        if (shown++ == 0 && modeText != nullptr) {
+            *modeText = Driver::WindowText(Driver::Control(warning, kEndModeTextId));
+        }
+        Driver::Click(Driver::Control(warning, IDCANCEL));
+        if (!Driver::WaitForWindowGone(warning) || shown > 5) {
+            ADD_FAILURE() << "the warning did not go away";
+            return shown;
+        }
+    }
+}
+
+// Sets the editor's time to a moment `seconds` ahead and standby as the end
+// mode (a no-op under Wine, should a warning ever time out); the entry it
+// makes.
+Entry DueIn(const Editor& e, int seconds, const char* name) {
+    const SYSTEMTIME t = LocalNowPlus(seconds);
+    Entry entry = Named(name);
+    entry.hour = t.wHour;
+    entry.minute = t.wMinute;
+    entry.second = t.wSecond;
+    entry.sd_mode = 2;
+    e.SetText(kNameId, std::wstring(name, name + std::char_traits<char>::length(name)));
+    e.SetText(kHourId, std::to_wstring(t.wHour));
+    e.SetText(kMinuteId, std::to_wstring(t.wMinute));
+    e.SetText(kSecondId, std::to_wstring(t.wSecond));
+    e.ClickButton(kStandbyId);
+    return entry;
+}
+
+// An entry added through the editor falls due and is announced; while the
+// editor is open nothing falls due, and a missed second is not made up.
+TEST(ListCommands, AddedEntryFallsDueButNotWhileTheEditorIsOpen) {
+    Program p;
+    ASSERT_NE(p.main, nullptr);
+
+    Editor e = p.OpenEditor(kAddButton, true);
+    ASSERT_NE(e.dlg, nullptr);
+    const Entry missed = DueIn(e, 4, "missed");
+    ASSERT_TRUE(Driver::WaitUntil([&] { return e.Checked(kStandbyId); }));
+    e.ClickButton(IDOK);
+    ASSERT_TRUE(e.Gone());
+
+    // At once the editor again: its second passes while the editor is open.
+    e = p.OpenEditor(kAddCommand, false);
+    ASSERT_NE(e.dlg, nullptr);
+    std::this_thread::sleep_for(6s);
+    EXPECT_EQ(p.driver.FindWindow(L"", kDialogClass), nullptr) << "warned over the editor";
+    const Entry due = DueIn(e, 4, "due");
+    ASSERT_TRUE(Driver::WaitUntil([&] { return e.Checked(kStandbyId); }));
+    e.ClickButton(IDOK);
+    ASSERT_TRUE(e.Gone());
+    EXPECT_TRUE(p.Shows({L"missed", L"due"}, 0));
+
+    std::wstring mode;
+    EXPECT_GE(CancelWarnings(p, 10s, &mode), 1);
+    EXPECT_EQ(mode, L"スタンバイ");
+    EXPECT_TRUE(p.driver.IsRunning());
+
+    EXPECT_EQ(p.ExitAndRead(), std::optional<std::string>(Layout({missed, due})));
+}
+
+} // namespace
+} // namespace qb::e2e
