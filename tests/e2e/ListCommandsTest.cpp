@@ -521,8 +521,6 @@ TEST(ListCommands, EditorLimitsModesAndRefusedNames) {
     const std::wstring message = Driver::ReadText(::GetDlgItem(box, kMessageTextId));
     EXPECT_NE(message.find(L"設定名に '[' と ']' を1つずつ含めることはできません"),
               std::wstring::npos);
-    std::this_thread::sleep_for(300ms); // painted
-    p.driver.Screenshot(L"refused-name", box);
     Driver::Click(::GetDlgItem(box, IDOK));
     ASSERT_TRUE(Driver::WaitForWindowGone(box));
     EXPECT_TRUE(Driver::Exists(e.dlg));
@@ -633,7 +631,20 @@ TEST(ListCommands, AddedEntryFallsDueButNotWhileTheEditorIsOpen) {
     EXPECT_EQ(mode, L"スタンバイ");
     EXPECT_TRUE(p.driver.IsRunning());
 
-    EXPECT_EQ(p.ExitAndRead(), std::optional<std::string>(Layout({missed, due})));
+    // Checking goes on after a Cancel in the editor too.
+    e = p.OpenEditor(kAddButton, true);
+    ASSERT_NE(e.dlg, nullptr);
+    const Entry late = DueIn(e, 5, "late");
+    ASSERT_TRUE(Driver::WaitUntil([&] { return e.Checked(kStandbyId); }));
+    e.ClickButton(IDOK);
+    ASSERT_TRUE(e.Gone());
+    e = p.OpenEditor(kAddButton, true);
+    ASSERT_NE(e.dlg, nullptr);
+    e.ClickButton(IDCANCEL);
+    ASSERT_TRUE(e.Gone());
+    EXPECT_GE(CancelWarnings(p, 10s, nullptr), 1) << "no warning after the editor's Cancel";
+
+    EXPECT_EQ(p.ExitAndRead(), std::optional<std::string>(Layout({missed, due, late})));
 }
 
 } // namespace
