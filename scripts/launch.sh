@@ -21,6 +21,28 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
   wine wineboot --init >/dev/null 2>&1 || true
   wineserver -w
 fi
+if [ ! -f "$WINEPREFIX/.qb-fonts" ]; then
+  # The program asks for the Japanese Windows fonts, and Wine's own UI font
+  # has no kana or kanji: let the IPA fonts stand in, or every Japanese text
+  # shows as boxes.
+  replace() {
+    wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$1" /t REG_SZ /d "$2" /f >/dev/null 2>&1
+  }
+  replace 'ＭＳ Ｐゴシック' IPAPGothic
+  replace 'ＭＳ ゴシック' IPAGothic
+  replace 'MS PGothic' IPAPGothic
+  replace 'MS Gothic' IPAGothic
+  replace 'MS UI Gothic' IPAPGothic
+  for f in Tahoma 'Tahoma Bold' 'MS Shell Dlg' 'MS Shell Dlg 2'; do
+    wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' \
+      /v "$f" /t REG_MULTI_SZ /d 'ipagp.ttf,IPAPGothic' /f >/dev/null 2>&1
+  done
+  # Caption buttons are drawn with Marlett (Debian's fonts-wine).
+  fonts="$(winepath -u 'C:\windows\Fonts' 2>/dev/null)"
+  [ -f /usr/share/wine/fonts/marlett.ttf ] && cp /usr/share/wine/fonts/marlett.ttf "$fonts/"
+  wineserver -w
+  touch "$WINEPREFIX/.qb-fonts"
+fi
 
 cd "$workdir"
 if [ -n "${DISPLAY:-}" ]; then
@@ -30,9 +52,9 @@ fi
 shot="$workdir/screenshot.png"
 export QB_EXE="$exe" QB_SHOT="$shot"
 "$root/tests/tools/with-xvfb.sh" bash -c '
-  wine explorer /desktop=Quillaberton,800x600 "$QB_EXE" >/dev/null 2>&1 &
+  wine explorer /desktop=shell,800x600 "$QB_EXE" >/dev/null 2>&1 &
   sleep "${QB_SHOT_DELAY:-8}"
-  xwd -root -silent | convert xwd:- "png:$QB_SHOT"
+  xwd -root -silent | convert xwd:- -crop 800x600+0+0 +repage "png:$QB_SHOT"
   wineserver -k
   wait
 ' || true

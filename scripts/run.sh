@@ -5,7 +5,7 @@ cd "$(dirname "$0")/.."
 bash scripts/build.sh
 exe=build/windows/app/Quillaberton.exe
 if [ ! -f "$exe" ]; then
-  echo "Built. (The program's main window is not part of the build yet.)"
-  exit 0
+  echo "run.sh: $exe was not built" >&2
+  exit 1
 fi
 exec bash scripts/launch.sh "$exe"

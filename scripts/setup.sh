@@ -10,7 +10,7 @@ packages=(
   g++-mingw-w64-x86-64-posix mingw-w64-tools binutils-mingw-w64-x86-64
   wine wine64
   xvfb x11-apps x11-utils imagemagick
-  fonts-ipafont-gothic
+  fonts-ipafont-gothic fonts-wine
   python3 zip
 )
 

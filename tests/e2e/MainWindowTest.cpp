@@ -1,0 +1,488 @@
+// The real program, Quillaberton.exe, started in a fresh working folder and
+// worked from outside: settings file, list, clock, tray, single instance and
+// the due warning.
+#include "tests/e2e/driver/Driver.h"
+
+#include <windows.h>
+#include <shellapi.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cwchar>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace qb::e2e {
+namespace {
+
+constexpr const wchar_t* kCaption = L"Quillaberton";
+constexpr const wchar_t* kDialogClass = L"#32770";
+constexpr const wchar_t* kSettings = L"Quillaberton.dat";
+constexpr int kClockId = 1004;
+constexpr int kListId = 1005;
+constexpr int kEndModeId = 1034;
+constexpr UINT kTrayMessage = WM_USER + 1;
+constexpr int kExitCommand = 32772;
+constexpr int kTrayCommand = 32773;
+
+// CP932 bytes of the Japanese names used below.
+const std::string kLogoffName = "\x83\x8d\x83\x4f\x83\x49\x83\x74";  // ログオフ
+const std::string kDefaultName = "\x8e\x9e\x8d\x8f\x90\xdd\x92\xe8"; // 時刻設定
+
+struct Entry {
+    std::string name;
+    int time_mode = 0, year = 0, month = 0, day = 0, week = 0;
+    int hour = 0, minute = 0, second = 0, sd_mode = 0;
+};
+
+// The settings file exactly as the program writes it.
+std::string Layout(const std::vector<Entry>& entries, int tray, const char* eol = "\r\n") {
+    std::string s = std::string("[COM]") + eol + "size=" + std::to_string(entries.size()) + eol +
+                    "tasktray=" + std::to_string(tray) + eol;
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        const Entry& e = entries[i];
+        char section[24];
+        std::snprintf(section, sizeof section, "[ITEM%02zu]", i);
+        s += section + std::string(eol);
+        s += "name=" + e.name + eol;
+        const std::pair<const char*, int> fields[] = {
+            {"time_mode", e.time_mode}, {"year", e.year},
+            {"month", e.month},         {"day", e.day},
+            {"week", e.week},           {"hour", e.hour},
+            {"minute", e.minute},       {"second", e.second},
+            {"sd_mode", e.sd_mode}};
+        for (const auto& [key, value] : fields) {
+            s += std::string(key) + "=" + std::to_string(value) + eol;
+        }
+    }
+    return s;
+}
+
+std::wstring ProgramExe() {
+    return Driver::ProgramPath(L"Quillaberton");
+}
+
+// Is the program's tray icon there? NIM_MODIFY that changes nothing
+// succeeds only for an icon that exists.
+bool TrayIconPresent(HWND main) {
+    NOTIFYICONDATAW nid{};
+    nid.cbSize = NOTIFYICONDATAW_V1_SIZE;
+    nid.hWnd = main;
+    nid.uID = 0;
+    return ::Shell_NotifyIconW(NIM_MODIFY, &nid) != FALSE;
+}
+
+void PostTrayDoubleClick(HWND main) {
+    ::PostMessageW(main, kTrayMessage, 0, WM_LBUTTONDBLCLK);
+}
+
+std::wstring ClockTextOf(const SYSTEMTIME& t) {
+    wchar_t buf[64];
+    std::swprintf(buf, 64, L"%d/%d/%d %2d:%02d:%02d", t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute,
+                  t.wSecond);
+    return buf;
+}
+
+SYSTEMTIME LocalNowPlus(int seconds) {
+    SYSTEMTIME now;
+    ::GetLocalTime(&now);
+    FILETIME ft;
+    ::SystemTimeToFileTime(&now, &ft);
+    ULARGE_INTEGER u;
+    u.LowPart = ft.dwLowDateTime;
+    u.HighPart = ft.dwHighDateTime;
+    u.QuadPart += static_cast<ULONGLONG>(seconds) * 10'000'000ULL;
+    ft.dwLowDateTime = u.LowPart;
+    ft.dwHighDateTime = u.HighPart;
+    SYSTEMTIME later;
+    ::FileTimeToSystemTime(&ft, &later);
+    return later;
+}
+
+// A date-mode entry due at one exact local second.
+Entry DueAt(const SYSTEMTIME& t, int mode, std::string name) {
+    Entry e;
+    e.name = std::move(name);
+    e.year = t.wYear;
+    e.month = t.wMonth;
+    e.day = t.wDay;
+    e.hour = t.wHour;
+    e.minute = t.wMinute;
+    e.second = t.wSecond;
+    e.sd_mode = mode;
+    return e;
+}
+
+// Wine on an X display without a window manager waits 2 s for a managed
+// window to be withdrawn whenever one is hidden, which would hold up the
+// program after every cancelled warning. Windows has no such delay; in this
+// test's own prefix, let Wine leave window management alone.
+void UnmanagedWindows() {
+    ASSERT_EQ(::RegSetKeyValueW(HKEY_CURRENT_USER, L"Software\\Wine\\X11 Driver", L"Managed",
+                                REG_SZ, L"N", 2 * sizeof(wchar_t)),
+              ERROR_SUCCESS);
+}
+
+// One run of the program in a working folder of its own.
+struct Program {
+    explicit Program(std::optional<std::string> settings = std::nullopt,
+                     const std::wstring& exe = ProgramExe()) {
+        if (settings) {
+            driver.WriteWorkFile(kSettings, *settings);
+        }
+        started = driver.LaunchProcess(exe);
+        if (started) {
+            main = driver.WaitForWindow(kCaption, kDialogClass, Driver::kTimeout, true);
+        }
+        // Running once the first clock tick has arrived: the window has
+        // opened and its modal loop turns.
+        if (main != nullptr) {
+            Driver::WaitUntil([&] { return !Driver::ReadText(Clock()).empty(); });
+        }
+    }
+    HWND List() const { return Driver::Control(main, kListId); }
+    HWND Clock() const { return Driver::Control(main, kClockId); }
+    bool Visible() const { return Driver::IsVisible(main); }
+    std::optional<std::string> File() const { return driver.ReadWorkFile(kSettings); }
+
+    Driver driver;
+    bool started = false;
+    HWND main = nullptr;
+};
+
+TEST(MainWindow, StartsWithoutSettingsAsAnEmptyShownWindowAndLeavesAnEmptyFile) {
+    Program p;
+    ASSERT_NE(p.main, nullptr);
+    EXPECT_TRUE(p.Visible());
+    EXPECT_EQ(p.File(), std::optional<std::string>(""));
+    EXPECT_TRUE(Driver::ListBoxLines(p.List()).empty());
+    EXPECT_EQ(Driver::ListBoxSelection(p.List()), -1);
+    EXPECT_FALSE(TrayIconPresent(p.main));
+    p.driver.Screenshot(L"empty", p.main);
+}
+
+TEST(MainWindow, ShowsTheNamesInOrderWithTheFirstSelectedAndRewritesTheFileWithCrLf) {
+    Entry a;
+    a.name = kDefaultName;
+    a.month = 12;
+    a.day = 31;
+    a.hour = 23;
+    a.minute = 30;
+    Entry b;
+    b.name = kLogoffName;
+    b.time_mode = 1;
+    b.week = 62;
+    b.hour = 18;
+    b.sd_mode = 3;
+    Entry c;
+    c.name = " two  spaces ";
+    // Line ends of LF alone are read and written back as CR LF at once.
+    Program p(Layout({a, b, c}, 0, "\n"));
+    ASSERT_NE(p.main, nullptr);
+    EXPECT_TRUE(p.Visible());
+    EXPECT_EQ(Driver::ListBoxLines(p.List()),
+              (std::vector<std::wstring>{L"時刻設定", L"ログオフ", L" two  spaces "}));
+    EXPECT_EQ(Driver::ListBoxSelection(p.List()), 0);
+    EXPECT_EQ(p.File(), std::optional<std::string>(Layout({a, b, c}, 0)));
+    p.driver.Screenshot(L"entries", p.main);
+}
+
+TEST(MainWindow, ExitCommandWritesExactlyTheLayoutAndEndsTheProgram) {
+    Entry a;
+    a.name = kLogoffName;
+    a.time_mode = 1;
+    a.week = 127;
+    a.hour = 7;
+    a.minute = 5;
+    a.second = 9;
+    a.sd_mode = 2;
+    // Another order, a foreign key, a section beyond the count, a count with
+    // trailing text: all gone after the save.
+    const std::string seed = "[ITEM00]\r\nsd_mode=2\r\nname=" + kLogoffName +
+                             "\r\nweek=127\r\ntime_mode=1\r\nhour=7\r\nminute=5\r\nsecond=9\r\n"
+                             "color=red\r\n[COM]\r\ntasktray=0\r\nsize=1abc\r\n[ITEM01]\r\n"
+                             "name=left over\r\n";
+    Program p(seed);
+    ASSERT_NE(p.main, nullptr);
+    EXPECT_EQ(p.File(), std::optional<std::string>(seed)); // rewritten as read
+    Driver::PostCommand(p.main, kExitCommand);
+    ASSERT_TRUE(p.driver.WaitForExit().has_value());
+    EXPECT_EQ(p.File(), std::optional<std::string>(Layout({a}, 0)));
+}
+
+TEST(MainWindow, ExitCommandOnAnEmptyListWritesTheThreeHeaderLines) {
+    Program p;
+    ASSERT_NE(p.main, nullptr);
+    Driver::PostCommand(p.main, kExitCommand);
+    ASSERT_TRUE(p.driver.WaitForExit().has_value());
+    EXPECT_EQ(p.File(), std::optional<std::string>("[COM]\r\nsize=0\r\ntasktray=0\r\n"));
+}
+
+TEST(MainWindow, EscCloseAltF4AndTheTrayMenuHideTheWindowAndEnterDoesNothing) {
+    Program p(Layout({}, 0));
+    ASSERT_NE(p.main, nullptr);
+    ASSERT_TRUE(p.Visible());
+
+    Driver::PressKey(p.main, VK_RETURN);
+    std::this_thread::sleep_for(500ms);
+    EXPECT_TRUE(p.driver.IsRunning());
+    EXPECT_TRUE(p.Visible());
+    EXPECT_FALSE(TrayIconPresent(p.main));
+
+    struct Way {
+        const char* name;
+        void (*act)(HWND);
+    };
+    const Way ways[] = {
+        {"Esc", [](HWND w) { Driver::PressKey(w, VK_ESCAPE); }},
+        {"close", [](HWND w) { Driver::PostClose(w); }},
+        {"Alt+F4 / system Close", [](HWND w) { ::PostMessageW(w, WM_SYSCOMMAND, SC_CLOSE, 0); }},
+        {"menu 32773", [](HWND w) { Driver::PostCommand(w, kTrayCommand); }},
+    };
+    for (const Way& way : ways) {
+        SCOPED_TRACE(way.name);
+        ASSERT_TRUE(Driver::WaitUntil([&] { return p.Visible(); }));
+        way.act(p.main);
+        EXPECT_TRUE(Driver::WaitUntil([&] { return !p.Visible(); }));
+        EXPECT_TRUE(Driver::WaitUntil([&] { return TrayIconPresent(p.main); }));
+        EXPECT_TRUE(p.driver.IsRunning());
+        // Back with a double-click on the icon, which goes away.
+        PostTrayDoubleClick(p.main);
+        EXPECT_TRUE(Driver::WaitUntil([&] { return p.Visible(); }));
+        EXPECT_FALSE(TrayIconPresent(p.main));
+    }
+    // Going to the tray twice leaves one icon, which one double-click removes.
+    Driver::PostCommand(p.main, kTrayCommand);
+    Driver::PostCommand(p.main, kTrayCommand);
+    EXPECT_TRUE(Driver::WaitUntil([&] { return !p.Visible() && TrayIconPresent(p.main); }));
+    PostTrayDoubleClick(p.main);
+    EXPECT_TRUE(Driver::WaitUntil([&] { return p.Visible(); }));
+    EXPECT_FALSE(TrayIconPresent(p.main));
+    EXPECT_EQ(p.File(), std::optional<std::string>(Layout({}, 0))); // nothing saved
+}
+
+TEST(MainWindow, StartInTrayNeverShowsTheWindowUntilTheIconIsDoubleClicked) {
+    Entry a;
+    a.name = "a";
+    Driver driver;
+    driver.WriteWorkFile(kSettings, Layout({a}, 1));
+    ASSERT_TRUE(driver.LaunchProcess(ProgramExe()));
+    // Watch as closely as we can from the start until the window has run
+    // for a while: it must never be visible.
+    HWND main = nullptr;
+    int visibleSightings = 0;
+    const auto until = std::chrono::steady_clock::now() + 6s;
+    while (std::chrono::steady_clock::now() < until) {
+        if (main == nullptr) {
+            main = driver.FindWindow(kCaption, kDialogClass, true);
+        }
+        if (main != nullptr && (Driver::IsVisible(main) || (Driver::Style(main) & WS_VISIBLE))) {
+            ++visibleSightings;
+        }
+        if (driver.FindWindow(kCaption, kDialogClass, false) != nullptr) {
+            ++visibleSightings;
+        }
+    }
+    ASSERT_NE(main, nullptr);
+    EXPECT_EQ(visibleSightings, 0);
+    EXPECT_TRUE(TrayIconPresent(main));
+    // The clock runs in the tray as well.
+    EXPECT_FALSE(Driver::ReadText(Driver::Control(main, kClockId)).empty());
+
+    // Single clicks, right clicks and moves on the icon do nothing.
+    for (LPARAM event :
+         {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_RBUTTONDOWN, WM_RBUTTONUP, WM_MOUSEMOVE}) {
+        ::PostMessageW(main, kTrayMessage, 0, event);
+    }
+    std::this_thread::sleep_for(500ms);
+    EXPECT_FALSE(Driver::IsVisible(main));
+    EXPECT_TRUE(TrayIconPresent(main));
+
+    PostTrayDoubleClick(main);
+    EXPECT_TRUE(Driver::WaitUntil([&] { return Driver::IsVisible(main); }));
+    EXPECT_FALSE(TrayIconPresent(main));
+    EXPECT_EQ(Driver::ListBoxSelection(Driver::Control(main, kListId)), 0);
+}
+
+TEST(MainWindow, TaskbarCreatedAddsTheIconAgainOnlyWhileInTheTray) {
+    Program p(Layout({}, 1));
+    ASSERT_NE(p.main, nullptr);
+    ASSERT_TRUE(Driver::WaitUntil([&] { return TrayIconPresent(p.main); }));
+    const UINT taskbarCreated = ::RegisterWindowMessageW(L"TaskbarCreated");
+    ASSERT_NE(taskbarCreated, 0u);
+
+    // The notification area loses its icons, as when Explorer restarts.
+    NOTIFYICONDATAW nid{};
+    nid.cbSize = NOTIFYICONDATAW_V1_SIZE;
+    nid.hWnd = p.main;
+    ASSERT_TRUE(::Shell_NotifyIconW(NIM_DELETE, &nid));
+    ASSERT_FALSE(TrayIconPresent(p.main));
+    ::PostMessageW(p.main, taskbarCreated, 0, 0);
+    EXPECT_TRUE(Driver::WaitUntil([&] { return TrayIconPresent(p.main); }));
+    EXPECT_FALSE(p.Visible());
+
+    // The re-added icon works as before.
+    PostTrayDoubleClick(p.main);
+    ASSERT_TRUE(Driver::WaitUntil([&] { return p.Visible(); }));
+    EXPECT_FALSE(TrayIconPresent(p.main));
+    // Shown, the window does not put an icon back.
+    ::PostMessageW(p.main, taskbarCreated, 0, 0);
+    std::this_thread::sleep_for(500ms);
+    EXPECT_FALSE(TrayIconPresent(p.main));
+}
+
+TEST(MainWindow, ClockShowsTheLocalDateAndTimeInItsExactFormat) {
+    Program p;
+    ASSERT_NE(p.main, nullptr);
+    // Ticks come every 300 ms: the text shows the second of the last tick,
+    // at most one second behind the reading before it.
+    for (int i = 0; i < 5; ++i) {
+        const SYSTEMTIME previous = LocalNowPlus(-1);
+        const SYSTEMTIME before = LocalNowPlus(0);
+        const std::wstring text = Driver::ReadText(p.Clock());
+        const SYSTEMTIME after = LocalNowPlus(0);
+        const SYSTEMTIME& mid = before;
+        const std::wstring candidates[] = {ClockTextOf(previous), ClockTextOf(before),
+                                           ClockTextOf(after)};
+        EXPECT_TRUE(text == candidates[0] || text == candidates[1] || text == candidates[2])
+            << "clock text '" << std::string(text.begin(), text.end()) << "'";
+        // Date, one space, then the hour right-aligned in two places.
+        const std::size_t space = text.find(L' ');
+        ASSERT_NE(space, std::wstring::npos);
+        const std::wstring time = text.substr(space + 1);
+        ASSERT_EQ(time.size(), 8u);
+        EXPECT_EQ(time[2], L':');
+        EXPECT_EQ(time[5], L':');
+        if (mid.wHour < 10) {
+            EXPECT_EQ(time[0], L' ');
+        } else {
+            EXPECT_NE(time[0], L' ');
+        }
+        std::this_thread::sleep_for(350ms);
+    }
+}
+
+TEST(SingleInstance, ASecondStartEndsAtOnceWhileTheFirstGoesOn) {
+    Program first;
+    ASSERT_NE(first.main, nullptr);
+
+    Driver second;
+    ASSERT_TRUE(second.LaunchProcess(ProgramExe()));
+    const std::optional<DWORD> code = second.WaitForExit(10s);
+    ASSERT_TRUE(code.has_value()) << "the second instance still runs";
+    EXPECT_EQ(second.FindWindow(kCaption, kDialogClass, true), nullptr);
+    // It never got as far as the settings file.
+    EXPECT_FALSE(second.ReadWorkFile(kSettings).has_value());
+
+    // The same file name in another folder is the same program.
+    Driver third;
+    const std::filesystem::path sameName = third.WorkDir() / L"Quillaberton.exe";
+    ASSERT_TRUE(::CopyFileW(ProgramExe().c_str(), sameName.c_str(), FALSE));
+    ASSERT_TRUE(third.LaunchProcess(sameName.wstring()));
+    EXPECT_TRUE(third.WaitForExit(10s).has_value());
+
+    EXPECT_TRUE(first.driver.IsRunning());
+    EXPECT_TRUE(first.Visible());
+
+    // Once the first has ended, a new start runs.
+    Driver::PostCommand(first.main, kExitCommand);
+    ASSERT_TRUE(first.driver.WaitForExit().has_value());
+    Program again;
+    EXPECT_NE(again.main, nullptr);
+}
+
+TEST(SingleInstance, ACopyUnderAnotherNameRunsAsItsOwnInstance) {
+    Program first;
+    ASSERT_NE(first.main, nullptr);
+
+    Driver copyDriver;
+    const std::filesystem::path copy = copyDriver.WorkDir() / L"QuillabertonCopy.exe";
+    ASSERT_TRUE(::CopyFileW(ProgramExe().c_str(), copy.c_str(), FALSE));
+    ASSERT_TRUE(copyDriver.LaunchProcess(copy.wstring()));
+    const HWND copyMain = copyDriver.WaitForWindow(kCaption, kDialogClass);
+    ASSERT_NE(copyMain, nullptr);
+    EXPECT_NE(copyMain, first.main);
+    EXPECT_TRUE(copyDriver.IsRunning());
+    EXPECT_TRUE(first.driver.IsRunning());
+    EXPECT_EQ(copyDriver.ReadWorkFile(kSettings), std::optional<std::string>(""));
+}
+
+// Warnings for entries due a few seconds ahead, each cancelled at once: a
+// cancel early in the entry's second brings the same warning back 300 ms
+// later; once the second has passed, that entry is not announced again.
+TEST(DueWarning, NamesTheEndModeAndComesBackAfterACancelWithinTheSecond) {
+    const wchar_t* const modeNames[] = {L"シャットダウン", L"再起動", L"ログオフ"};
+    const int modes[] = {0, 1, 3};
+    std::vector<Entry> entries;
+    std::vector<SYSTEMTIME> due;
+    for (int i = 0; i < 3; ++i) {
+        due.push_back(LocalNowPlus(4 + 3 * i));
+        entries.push_back(DueAt(due.back(), modes[i], "e" + std::to_string(i)));
+    }
+    UnmanagedWindows();
+    // In the tray: warnings appear all the same.
+    Program p(Layout(entries, 1));
+    ASSERT_NE(p.main, nullptr);
+
+    int shown[3] = {};
+    int checkedComeBacks = 0;
+    const auto deadline = std::chrono::steady_clock::now() + 16s;
+    HWND warning = nullptr;
+    while (std::chrono::steady_clock::now() < deadline) {
+        if (warning == nullptr) {
+            warning = p.driver.WaitForWindow(L"", kDialogClass, 500ms);
+            if (warning == nullptr) {
+                continue;
+            }
+        }
+        const std::wstring text = Driver::WindowText(Driver::Control(warning, kEndModeId));
+        int which = -1;
+        for (int i = 0; i < 3; ++i) {
+            if (text == modeNames[i]) {
+                which = i;
+            }
+        }
+        ASSERT_GE(which, 0) << "unexpected end mode text";
+        ++shown[which];
+        ASSERT_LE(shown[which], 4) << "warned more often than one second allows";
+        if (checkedComeBacks == 0 && shown[which] == 1) {
+            p.driver.Screenshot(L"warning", warning);
+        }
+        Driver::Click(Driver::Control(warning, IDCANCEL));
+        ASSERT_TRUE(Driver::WaitForWindowGone(warning));
+        SYSTEMTIME now;
+        ::GetLocalTime(&now);
+        const auto cancelled = std::chrono::steady_clock::now();
+        warning = p.driver.WaitForWindow(L"", kDialogClass, 1200ms);
+        const bool sameBack =
+            warning != nullptr &&
+            Driver::WindowText(Driver::Control(warning, kEndModeId)) == modeNames[which];
+        const bool inSecond = now.wSecond == due[which].wSecond;
+        std::printf("entry %d due :%02d, cancelled at :%02d.%03d, again: %d\n", which,
+                    due[which].wSecond, now.wSecond, now.wMilliseconds, sameBack ? 1 : 0);
+        if (inSecond && now.wMilliseconds < 600) {
+            // Timer 2 restarts with a full interval, well within the second.
+            EXPECT_TRUE(sameBack) << "no warning again after a cancel at ms " << now.wMilliseconds;
+            if (sameBack) {
+                EXPECT_GE(std::chrono::steady_clock::now() - cancelled, 200ms);
+            }
+            ++checkedComeBacks;
+        } else if (!inSecond) {
+            EXPECT_FALSE(sameBack) << "warned again after the entry's second";
+        }
+    }
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_GE(shown[i], 1) << "entry " << i << " was never announced";
+    }
+    EXPECT_GE(checkedComeBacks, 1) << "no cancel fell early enough in an entry's second";
+    EXPECT_TRUE(p.driver.IsRunning());
+    EXPECT_FALSE(p.Visible());
+    EXPECT_TRUE(TrayIconPresent(p.main));
+}
+
+} // namespace
+} // namespace qb::e2e
