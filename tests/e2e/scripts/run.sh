@@ -1,0 +1,173 @@
+#!/usr/bin/env bash
+# Runs one end-to-end test under Wine in a fresh prefix of its own. Expects an
+# X display (with-xvfb.sh gives each test a private Xvfb).
+#
+#   run.sh [options] driver DRIVER.exe [driver arguments...]
+#       Runs a test driver (GoogleTest) that starts and works the programs
+#       under test in the same prefix. The driver's exit code is the result.
+#
+#   run.sh [options] solo PROGRAM.exe [program arguments...]
+#       Runs the program alone and checks it from Linux afterwards: for end
+#       actions, which end every process of the prefix (a driver included).
+#       The result is that of --check, or of --expect-exit.
+#
+# Options (all modes):
+#   --template DIR       prefix to copy (made by prefix-template.sh); required
+#   --runs DIR           where the run folders go; required
+#   --name NAME          the test's name, for the run folder
+#   --timeout SEC        limit for the Wine program (default 120)
+#   --shots DIR          folder for the driver's screenshots
+#   --program NAME=PATH  a program the driver may start (QB_E2E_PROGRAM_NAME)
+#   --relay F1,F2        trace these Win32 functions (Wine relay): Wine's
+#                        stderr then goes to relay.log (QB_E2E_RELAY), which
+#                        a driver can read too
+# Options for solo:
+#   --seed DIR           files copied into the working folder before the start
+#   --check SCRIPT       run from Linux afterwards with the QB_E2E_* variables
+#   --expect-exit N      the program's exit code must be N (0-255)
+#
+# The check script sees: QB_E2E_WORK (working folder), QB_E2E_EXIT (exit code
+# of `wine PROGRAM`), QB_E2E_TIMED_OUT (1 when the program had to be killed),
+# QB_E2E_ELAPSED_MS, QB_E2E_RELAY (relay log), QB_E2E_STDOUT, QB_E2E_STDERR.
+#
+# The run folder is removed after a pass and kept after a failure (minus its
+# prefix), or always with QB_E2E_KEEP=1.
+set -uo pipefail
+
+here="$(cd "$(dirname "$0")" && pwd)"
+template="" runs="" name="e2e" timeout=120 shots="" seed="" relay="" check="" expect=""
+programs=()
+while [ $# -gt 0 ]; do
+  case "$1" in
+    --template) template=$2; shift 2 ;;
+    --runs) runs=$2; shift 2 ;;
+    --name) name=$2; shift 2 ;;
+    --timeout) timeout=$2; shift 2 ;;
+    --shots) shots=$2; shift 2 ;;
+    --program) programs+=("$2"); shift 2 ;;
+    --seed) seed=$2; shift 2 ;;
+    --relay) relay=$(printf '%s' "$2" | tr ',' ';'); shift 2 ;;
+    --check) check=$2; shift 2 ;;
+    --expect-exit) expect=$2; shift 2 ;;
+    driver | solo) break ;;
+    *) echo "run.sh: unknown option $1" >&2; exit 2 ;;
+  esac
+done
+mode=${1:-}
+shift || true
+if [ -z "$template" ] || [ -z "$runs" ] || [ $# -lt 1 ] || { [ "$mode" != driver ] && [ "$mode" != solo ]; }; then
+  echo "usage: run.sh --template DIR --runs DIR [options] driver|solo EXE [ARGS...]" >&2
+  exit 2
+fi
+if [ ! -f "$template/system.reg" ]; then
+  echo "run.sh: no template prefix at $template (the e2e_prefix fixture makes it)" >&2
+  exit 2
+fi
+if [ -z "${DISPLAY:-}" ]; then
+  echo "run.sh: no X display; run through with-xvfb.sh" >&2
+  exit 2
+fi
+
+mkdir -p "$runs"
+run=$(mktemp -d "$runs/$name.XXXXXX")
+prefix="$run/prefix"
+work="$run/work"
+mkdir -p "$work"
+
+export WINEPREFIX="$prefix" WINEARCH=win64 WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEDEBUG="${QB_E2E_WINEDEBUG:--all}"
+export LANG=C.UTF-8 LC_ALL=C.UTF-8
+
+# A fresh prefix in well under a second: the 600 MB of system DLLs are hard
+# links into the template (Wine only reads them); everything else, the
+# registry above all, is a private copy.
+cp -al "$template" "$prefix"
+find "$prefix" -type f \
+  ! -path "$prefix/drive_c/windows/system32/*" \
+  ! -path "$prefix/drive_c/windows/syswow64/*" \
+  ! -path "$prefix/drive_c/windows/winsxs/*" \
+  -exec sh -c 'for f; do cp -p "$f" "$f.qbcopy" && mv -f "$f.qbcopy" "$f"; done' sh {} +
+
+result=1
+finish() {
+  # Nothing of this prefix may outlive the test: the driver's programs, a
+  # program killed at the time-out, Wine's own services.
+  wineserver -k >/dev/null 2>&1
+  wineserver -w >/dev/null 2>&1
+  rm -rf "$prefix"
+  if [ "$result" -eq 0 ] && [ -z "${QB_E2E_KEEP:-}" ]; then
+    rm -rf "$run"
+  else
+    echo "run.sh: run folder kept: $run" >&2
+  fi
+}
+trap finish EXIT
+trap 'exit 143' INT TERM
+
+for p in "${programs[@]}"; do
+  export "QB_E2E_PROGRAM_${p%%=*}=${p#*=}"
+done
+export QB_E2E_WORK_ROOT="$work"
+export QB_E2E_SHOT_SCRIPT="$here/shot.sh"
+if [ -n "$shots" ]; then
+  mkdir -p "$shots"
+  export QB_E2E_SHOTS="$(cd "$shots" && pwd)"
+fi
+
+now_ms() { date +%s%3N; }
+
+relaylog="$run/relay.log"
+export QB_E2E_RELAY="$relaylog"
+: >"$relaylog"
+errlog=/dev/stderr
+if [ -n "$relay" ]; then
+  # The filter goes straight into the fresh prefix's user registry, which no
+  # server has loaded yet.
+  printf '\n[Software\\\\Wine\\\\Debug] %s\n"RelayInclude"="%s"\n' "$(date +%s)" "$relay" >>"$prefix/user.reg"
+  export WINEDEBUG="-all,+relay"
+  errlog="$relaylog"
+fi
+
+if [ "$mode" = driver ]; then
+  timeout -k 5 "$timeout" wine "$@" 2>"$errlog"
+  result=$?
+  [ "$result" -eq 124 ] && echo "run.sh: the driver did not end within ${timeout}s" >&2
+  exit "$result"
+fi
+
+# solo
+if [ -n "$seed" ]; then
+  cp -a "$seed"/. "$work"/
+fi
+[ -n "$relay" ] || errlog="$run/stderr.log"
+exe=$1
+shift
+start=$(now_ms)
+(cd "$work" && exec timeout -k 5 "$timeout" wine "$exe" "$@") >"$run/stdout.log" 2>"$errlog"
+code=$?
+elapsed=$(($(now_ms) - start))
+timed_out=0
+[ "$code" -eq 124 ] && timed_out=1
+# An end action leaves Wine's own processes to shut down; wait for them so the
+# check sees the final state.
+timeout 30 wineserver -w >/dev/null 2>&1
+
+export QB_E2E_WORK="$work" QB_E2E_EXIT="$code" QB_E2E_TIMED_OUT="$timed_out"
+export QB_E2E_ELAPSED_MS="$elapsed"
+export QB_E2E_STDOUT="$run/stdout.log" QB_E2E_STDERR="$errlog"
+echo "run.sh: $(basename "$exe") ended with $code after ${elapsed} ms"
+result=0
+if [ "$timed_out" -eq 1 ]; then
+  echo "run.sh: the program did not end within ${timeout}s" >&2
+  result=1
+fi
+if [ -n "$expect" ] && [ "$code" -ne "$expect" ]; then
+  echo "run.sh: exit code $code, expected $expect" >&2
+  result=1
+fi
+if [ "$result" -eq 0 ] && [ -n "$check" ]; then
+  "$check"
+  result=$?
+  [ "$result" -ne 0 ] && echo "run.sh: check $(basename "$check") failed" >&2
+fi
+exit "$result"
