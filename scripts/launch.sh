@@ -52,9 +52,17 @@ fi
 shot="$workdir/screenshot.png"
 export QB_EXE="$exe" QB_SHOT="$shot"
 "$root/tests/tools/with-xvfb.sh" bash -c '
-  wine explorer /desktop=shell,800x600 "$QB_EXE" >/dev/null 2>&1 &
+  # Wine'"'"'s "shell" desktop has a taskbar, where the tray icon shows.
+  # QB_NO_DESKTOP=1 runs on the bare display instead.
+  crop=800x600+0+0
+  if [ -n "${QB_NO_DESKTOP:-}" ]; then
+    wine "$QB_EXE" >/dev/null 2>&1 &
+    crop=1024x768+0+0
+  else
+    wine explorer /desktop=shell,800x600 "$QB_EXE" >/dev/null 2>&1 &
+  fi
   sleep "${QB_SHOT_DELAY:-8}"
-  xwd -root -silent | convert xwd:- -crop 800x600+0+0 +repage "png:$QB_SHOT"
+  xwd -root -silent | convert xwd:- -crop "$crop" +repage "png:$QB_SHOT"
   wineserver -k
   wait
 ' || true

@@ -1,0 +1,40 @@
+#!/usr/bin/env bash
+# Makes the README's pictures in docs/: the main window, the tray icon in the
+# taskbar of Wine's shell desktop, and the warning. Runs the built program
+# on a private Xvfb through launch.sh.
+set -euo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+exe="$(realpath "${1:-$root/build/windows/app/Quillaberton.exe}")"
+tmp=$(mktemp -d)
+trap 'rm -rf "$tmp"' EXIT
+mkdir -p "$root/docs"
+
+# Settings with two entries; the second argument is the start-in-tray flag.
+settings() {
+  local tray=$1 y=$2 mo=$3 d=$4 h=$5 mi=$6 s=$7
+  # Names in Shift-JIS: 時刻設定, ログオフ.
+  printf '[COM]\r\nsize=2\r\ntasktray=%d\r\n' "$tray"
+  printf '[ITEM00]\r\nname=\x8e\x9e\x8d\x8f\x90\xdd\x92\xe8\r\ntime_mode=0\r\nyear=%d\r\nmonth=%d\r\nday=%d\r\nweek=0\r\nhour=%d\r\nminute=%d\r\nsecond=%d\r\nsd_mode=0\r\n' \
+    "$y" "$mo" "$d" "$h" "$mi" "$s"
+  printf '[ITEM01]\r\nname=\x83\x8d\x83\x4f\x83\x49\x83\x74\r\ntime_mode=1\r\nyear=0\r\nmonth=0\r\nday=0\r\nweek=62\r\nhour=18\r\nminute=0\r\nsecond=0\r\nsd_mode=3\r\n'
+}
+
+shot() { # name delay crop desktop(0/1) settings-args...
+  local name=$1 delay=$2 crop=$3 desktop=$4
+  shift 4
+  mkdir -p "$tmp/$name"
+  settings "$@" >"$tmp/$name/Quillaberton.dat"
+  local nodesk=""
+  [ "$desktop" -eq 1 ] || nodesk=1
+  DISPLAY= QB_WORKDIR="$tmp/$name" QB_SHOT_DELAY=$delay QB_NO_DESKTOP=$nodesk bash "$root/scripts/launch.sh" "$exe" >/dev/null
+  convert "$tmp/$name/screenshot.png" -crop "$crop" +repage "$root/docs/$name.png"
+  echo "docs/$name.png"
+}
+
+# An entry that is never due (31 December, 23:30:00, any year).
+shot main-window 6 800x600+0+0 1 0 0 12 31 23 30 0
+shot tray 6 400x60+400+540 1 1 0 12 31 23 30 0
+# An entry due some 6 s after the start, with the program in the tray; the
+# picture 6 s after that.
+read -r y mo d h mi s < <(date -d '+8 seconds' '+%Y %-m %-d %-H %-M %-S')
+shot warning 14 800x600+0+0 1 1 "$y" "$mo" "$d" "$h" "$mi" "$s"
