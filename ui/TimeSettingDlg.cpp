@@ -181,6 +181,13 @@ bool CTimeSettingDlg::ReadName(std::string& name) {
         wide.assign(buffer.data(), static_cast<std::size_t>(std::max(got, 0)));
     }
 
+    // An untouched name keeps its bytes, even those a hand-edited file gave
+    // it that do not convert back exactly.
+    if (wide == Cp932ToWide(m_item.name) && !ParseSectionHeader(m_item.name, nullptr)) {
+        name = m_item.name;
+        return true;
+    }
+
     const wchar_t* message = nullptr;
     const std::optional<std::string> bytes = WideToCp932Exact(wide);
     if (!bytes) {

@@ -403,4 +403,23 @@ TEST_F(TimeSettingDlgTest, NamesTheFileCannotCarryAreRefusedAtOk) {
     }
 }
 
+TEST_F(TimeSettingDlgTest, UntouchedNameKeepsItsBytesEvenWhenTheyDoNotConvertBack) {
+    CScheduleItem entry;
+    entry.name = "ab\x81"; // a lead byte without its second byte
+    const std::wstring shown = Cp932ToWide(entry.name);
+    ASSERT_NE(WideToCp932(shown), entry.name); // it does not convert back
+    for (const bool retype : {false, true}) {
+        HookedEditor dlg;
+        dlg.onRun = [&](HookedEditor& d) {
+            if (retype) {
+                ::SetWindowTextW(d.Item(IDC_NAME), (shown + L"x").c_str());
+            }
+            d.Command(IDOK);
+        };
+        EXPECT_EQ(dlg.EditItem(entry), IDOK);
+        // Changed, the name is what the edit showed.
+        EXPECT_EQ(dlg.GetItem().name, retype ? WideToCp932(shown + L"x") : entry.name);
+    }
+}
+
 } // namespace
