@@ -17,6 +17,9 @@ public:
     public:
         virtual ~Reader() = default;
         virtual bool Read(char* buf, std::size_t size, std::size_t& got) = 0;
+        // The file's size when it is known, else 0: only a hint for sizing
+        // the buffer, so that a file can be read in one go.
+        virtual std::size_t SizeHint() const { return 0; }
     };
 
     // An open temporary file being written. Each step returns false on error.

@@ -4,12 +4,78 @@
 #include "settings/ProfileLine.h"
 #include "settings/StdFileOps.h"
 
+#include <algorithm>
+#include <charconv>
 #include <cstring>
 
 namespace {
 
-constexpr std::size_t kChunk = 1 << 16; // bytes per read and per write
+constexpr std::size_t kFirstRead = 1 << 16;    // buffer for a file of unknown size
+constexpr std::size_t kWriteChunk = 1 << 20;   // most bytes per write
+constexpr std::size_t kFirstBlock = 1 << 12;   // the store's first block for new lines
+constexpr std::size_t kLargestBlock = 1 << 22; // blocks double up to this size
 constexpr char kEof = 0x1A;
+constexpr char kCrLf[] = "\r\n";
+
+// Writes the lines through a writer: runs of lines that lie one after the
+// other with CR LF in the store's memory go out in place, other lines are
+// copied with CR LF into a buffer first.
+class LineWriter {
+public:
+    explicit LineWriter(IFileOps::Writer& writer) : m_writer(writer) {}
+
+    bool Put(const ProfileLineRef& line) {
+        if (line.crlf) {
+            if (!FlushCopy()) {
+                return false;
+            }
+            if (m_runEnd != line.data) {
+                if (!FlushRun()) {
+                    return false;
+                }
+                m_runBegin = line.data;
+            }
+            m_runEnd = line.data + line.size + 2;
+            return true;
+        }
+        if (!FlushRun()) {
+            return false;
+        }
+        m_copy.append(line.data, line.size);
+        m_copy += kCrLf;
+        return m_copy.size() < kWriteChunk || FlushCopy();
+    }
+
+    bool Finish() { return FlushRun() && FlushCopy(); }
+
+private:
+    bool FlushRun() {
+        const char* p = m_runBegin;
+        while (p != m_runEnd) {
+            const std::size_t n = std::min<std::size_t>(m_runEnd - p, kWriteChunk);
+            if (!m_writer.Write(p, n)) {
+                return false;
+            }
+            p += n;
+        }
+        m_runBegin = m_runEnd = nullptr;
+        return true;
+    }
+
+    bool FlushCopy() {
+        if (m_copy.empty()) {
+            return true;
+        }
+        const bool ok = m_writer.Write(m_copy.data(), m_copy.size());
+        m_copy.clear();
+        return ok;
+    }
+
+    IFileOps::Writer& m_writer;
+    const char* m_runBegin = nullptr;
+    const char* m_runEnd = nullptr;
+    std::string m_copy;
+};
 
 } // namespace
 
@@ -19,14 +85,38 @@ CProfileFile::CProfileFile(IFileOps& ops) : m_ops(&ops) {}
 
 CProfileFile::~CProfileFile() = default;
 
-void CProfileFile::AppendLine(std::string line) {
-    m_lines.push_back(std::move(line));
+void CProfileFile::AppendLine(ProfileLineRef line) {
+    m_lines.push_back(line);
     if (m_indexValid) {
         m_index.Append(m_lines, static_cast<int>(m_lines.size()) - 1);
     }
 }
 
-int CProfileFile::SectionId(const std::string& section) {
+ProfileLineRef CProfileFile::StoreLine(std::string_view a, std::string_view b, std::string_view c) {
+    const std::size_t size = a.size() + b.size() + c.size();
+    if (m_freeSize < size + 2) {
+        m_nextBlock = std::clamp(m_nextBlock * 2, kFirstBlock, kLargestBlock);
+        const std::size_t blockSize = std::max(m_nextBlock, size + 2);
+        m_blocks.push_back(std::make_unique_for_overwrite<char[]>(blockSize));
+        m_free = m_blocks.back().get();
+        m_freeSize = blockSize;
+    }
+    char* p = m_free;
+    for (const std::string_view piece : {a, b, c}) {
+        if (!piece.empty()) {
+            std::memcpy(p, piece.data(), piece.size());
+            p += piece.size();
+        }
+    }
+    p[0] = '\r';
+    p[1] = '\n';
+    const ProfileLineRef line{m_free, size, true};
+    m_free += size + 2;
+    m_freeSize -= size + 2;
+    return line;
+}
+
+int CProfileFile::SectionId(std::string_view section) {
     const CProfileIndex& index = CurrentIndex();
     if (section == m_section) {
         // Only a known id is kept: a later header may name the section.
@@ -56,47 +146,64 @@ void CProfileFile::Load(const std::string& path) {
     if (!reader) {
         return;
     }
-    // The index is built once, on the first lookup, sized for all the lines.
-    m_indexValid = false;
-    const auto buf = std::make_unique_for_overwrite<char[]>(kChunk);
-    std::string pending; // a line begun in an earlier chunk
+    // The whole file in one buffer, read in one go when its size is known.
+    std::size_t capacity = std::max(reader->SizeHint() + 1, kFirstRead);
+    auto buf = std::make_unique_for_overwrite<char[]>(capacity);
+    std::size_t size = 0;
+    bool failed = false;
     for (;;) {
+        if (size == capacity) {
+            auto bigger = std::make_unique_for_overwrite<char[]>(capacity * 2);
+            std::memcpy(bigger.get(), buf.get(), size);
+            buf = std::move(bigger);
+            capacity *= 2;
+        }
         std::size_t got = 0;
-        if (!reader->Read(buf.get(), kChunk, got)) {
-            throw CProfileFileError("read error in " + path);
-        }
-        const char* p = buf.get();
-        const char* end = p + got;
-        const auto* eof = static_cast<const char*>(std::memchr(p, kEof, got));
-        if (eof != nullptr) {
-            end = eof;
-        }
-        while (p < end) {
-            const auto* lf = static_cast<const char*>(std::memchr(p, '\n', end - p));
-            if (lf == nullptr) {
-                pending.append(p, end);
-                break;
-            }
-            std::string line;
-            if (pending.empty()) {
-                line.assign(p, lf);
-            } else {
-                line = std::move(pending);
-                pending.clear();
-                line.append(p, lf);
-            }
-            if (!line.empty() && line.back() == '\r') {
-                line.pop_back();
-            }
-            AppendLine(std::move(line));
-            p = lf + 1;
-        }
-        if (got == 0 || eof != nullptr) {
+        if (!reader->Read(buf.get() + size, capacity - size, got)) {
+            failed = true;
             break;
         }
+        if (got == 0) {
+            break;
+        }
+        const auto* eof = static_cast<const char*>(std::memchr(buf.get() + size, kEof, got));
+        if (eof != nullptr) {
+            size = static_cast<std::size_t>(eof - buf.get());
+            break;
+        }
+        size += got;
     }
-    if (!pending.empty()) {
-        AppendLine(std::move(pending));
+    if (failed) {
+        // Only whole lines were read: the line the error cut is dropped.
+        while (size > 0 && buf[size - 1] != '\n') {
+            --size;
+        }
+    }
+    if (size > 0) {
+        // The index is built once, on the first lookup, sized for all lines.
+        m_indexValid = false;
+        SplitLines(buf.get(), size);
+        m_blocks.push_back(std::move(buf));
+    }
+    if (failed) {
+        throw CProfileFileError("read error in " + path);
+    }
+}
+
+void CProfileFile::SplitLines(const char* data, std::size_t size) {
+    const char* p = data;
+    const char* const end = data + size;
+    m_lines.reserve(m_lines.size() + size / 16 + 1);
+    while (p < end) {
+        const auto* lf = static_cast<const char*>(std::memchr(p, '\n', end - p));
+        if (lf == nullptr) {
+            m_lines.push_back({p, static_cast<std::size_t>(end - p), false});
+            break;
+        }
+        // A CR directly before the LF belongs to the line end.
+        const bool crlf = lf > p && lf[-1] == '\r';
+        m_lines.push_back({p, static_cast<std::size_t>(lf - p) - (crlf ? 1 : 0), crlf});
+        p = lf + 1;
     }
 }
 
@@ -112,20 +219,16 @@ void CProfileFile::Save() {
         m_ops->RemoveTemp(temp);
         throw CProfileFileError(std::string(step) + " failed for " + m_path);
     };
-    std::string out;
-    out.reserve(kChunk + 64);
-    for (const std::string& line : m_lines) {
-        out += line;
-        out += "\r\n";
-        if (out.size() >= kChunk) {
-            if (!writer->Write(out.data(), out.size())) {
+    {
+        LineWriter out(*writer);
+        for (const ProfileLineRef& line : m_lines) {
+            if (!out.Put(line)) {
                 fail("write");
             }
-            out.clear();
         }
-    }
-    if (!out.empty() && !writer->Write(out.data(), out.size())) {
-        fail("write");
+        if (!out.Finish()) {
+            fail("write");
+        }
     }
     if (!writer->Flush()) {
         fail("flush");
@@ -142,6 +245,11 @@ void CProfileFile::Save() {
 
 void CProfileFile::Clear() {
     m_lines.clear();
+    m_lines.shrink_to_fit();
+    m_blocks.clear();
+    m_free = nullptr;
+    m_freeSize = 0;
+    m_nextBlock = 0;
     m_index.Reset();
     m_indexValid = true;
     m_sectionId = -1;
@@ -152,65 +260,87 @@ void CProfileFile::SetSection(const std::string& section) {
     m_sectionId = -1;
 }
 
-int CProfileFile::FindKey(const std::string& key) {
+int CProfileFile::FindKey(std::string_view key) {
     const int id = SectionId(m_section);
     return m_index.FindKey(m_lines, id, key);
 }
 
-std::string CProfileFile::GetValueAt(int index) const {
+std::string_view CProfileFile::GetLine(int index) const {
     if (index < 0 || static_cast<std::size_t>(index) >= m_lines.size()) {
-        return std::string();
+        return {};
     }
-    return std::string(LineValue(m_lines[static_cast<std::size_t>(index)]));
+    return m_lines[static_cast<std::size_t>(index)].Text();
 }
 
-std::string CProfileFile::GetString(const std::string& key, const std::string& def) {
+std::vector<std::string> CProfileFile::GetLines() const {
+    std::vector<std::string> out;
+    out.reserve(m_lines.size());
+    for (const ProfileLineRef& line : m_lines) {
+        out.emplace_back(line.Text());
+    }
+    return out;
+}
+
+std::string CProfileFile::GetValueAt(int index) const {
+    return std::string(LineValue(GetLine(index)));
+}
+
+std::string CProfileFile::GetString(std::string_view key, const std::string& def) {
     const int i = FindKey(key);
     return i < 0 ? def : GetValueAt(i);
 }
 
-std::int32_t CProfileFile::GetInt(const std::string& key, std::int32_t def) {
+std::int32_t CProfileFile::GetInt(std::string_view key, std::int32_t def) {
     const int i = FindKey(key);
-    return i < 0 ? def : ParseInt(LineValue(m_lines[static_cast<std::size_t>(i)]));
+    return i < 0 ? def : ParseInt(LineValue(GetLine(i)));
 }
 
-int CProfileFile::FindSectionEnd(const std::string& section) {
+int CProfileFile::FindSectionEnd(std::string_view section) {
     const int id = SectionId(section);
     return m_index.FindSectionEnd(id, static_cast<int>(m_lines.size()));
 }
 
-void CProfileFile::InsertLine(int index, const std::string& line) {
+void CProfileFile::InsertLine(int index, std::string_view line) {
     if (index < 0 || static_cast<std::size_t>(index) > m_lines.size()) {
         return;
     }
+    const ProfileLineRef stored = StoreLine(line);
     if (static_cast<std::size_t>(index) == m_lines.size()) {
-        AppendLine(line);
+        AppendLine(stored);
         return;
     }
-    m_lines.insert(m_lines.begin() + index, line);
+    m_lines.insert(m_lines.begin() + index, stored);
     m_indexValid = false;
 }
 
-void CProfileFile::SetString(const std::string& key, const std::string& value) {
-    std::string keyLine = key + "=" + value;
+void CProfileFile::SetString(std::string_view key, std::string_view value) {
     const int i = FindKey(key);
     if (i >= 0) {
+        const ProfileLineRef keyLine = StoreLine(key, "=", value);
         // The index stays true when the line keeps its kind and key.
-        if (ParseSectionHeader(keyLine, nullptr) || LineKey(keyLine) != key) {
+        if (ParseSectionHeader(keyLine.Text(), nullptr) || LineKey(keyLine.Text()) != key) {
             m_indexValid = false;
         }
-        m_lines[static_cast<std::size_t>(i)] = std::move(keyLine);
+        m_lines[static_cast<std::size_t>(i)] = keyLine;
         return;
     }
     const int end = FindSectionEnd(m_section);
     if (end >= 0) {
-        InsertLine(end, keyLine);
+        const ProfileLineRef keyLine = StoreLine(key, "=", value);
+        if (static_cast<std::size_t>(end) == m_lines.size()) {
+            AppendLine(keyLine);
+        } else {
+            m_lines.insert(m_lines.begin() + end, keyLine);
+            m_indexValid = false;
+        }
         return;
     }
-    AppendLine("[" + m_section + "]");
-    AppendLine(std::move(keyLine));
+    AppendLine(StoreLine("[", m_section, "]"));
+    AppendLine(StoreLine(key, "=", value));
 }
 
-void CProfileFile::SetInt(const std::string& key, std::int32_t value) {
-    SetString(key, std::to_string(value));
+void CProfileFile::SetInt(std::string_view key, std::int32_t value) {
+    char buf[16];
+    const auto res = std::to_chars(buf, buf + sizeof buf, value);
+    SetString(key, std::string_view(buf, static_cast<std::size_t>(res.ptr - buf)));
 }

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // A line-based store for section/key text files in CP932.
@@ -14,6 +15,11 @@
 // lines from the top would. To keep loading and saving linear, the answers
 // come from an index of the lines, kept current while lines are appended and
 // rebuilt on the next lookup after any other change.
+//
+// The lines' bytes stay where Load read them, in one buffer per file; lines
+// the store writes go to blocks of its own, each followed by CR LF. A line
+// that changes gets new bytes and its old ones are left until Clear. So Save
+// writes runs of lines straight from where they are held.
 //
 // Load and Save raise CProfileFileError when reading or writing an opened
 // file fails part way; a file that cannot be opened is silently skipped.
@@ -31,24 +37,32 @@ public:
     void Clear();
 
     void SetSection(const std::string& section);
-    int FindKey(const std::string& key);
+    int FindKey(std::string_view key);
     // Index 0 to line count - 1; any other index gives the empty text.
     std::string GetValueAt(int index) const;
-    std::string GetString(const std::string& key, const std::string& def);
-    std::int32_t GetInt(const std::string& key, std::int32_t def);
-    int FindSectionEnd(const std::string& section);
+    std::string GetString(std::string_view key, const std::string& def);
+    std::int32_t GetInt(std::string_view key, std::int32_t def);
+    int FindSectionEnd(std::string_view section);
     // Index 0 to line count; any other index changes nothing.
-    void InsertLine(int index, const std::string& line);
-    void SetString(const std::string& key, const std::string& value);
-    void SetInt(const std::string& key, std::int32_t value);
+    void InsertLine(int index, std::string_view line);
+    void SetString(std::string_view key, std::string_view value);
+    void SetInt(std::string_view key, std::int32_t value);
 
-    const std::vector<std::string>& GetLines() const { return m_lines; }
+    int GetLineCount() const { return static_cast<int>(m_lines.size()); }
+    // Index 0 to line count - 1; valid until the next change of the lines.
+    std::string_view GetLine(int index) const;
+    // A copy of all lines.
+    std::vector<std::string> GetLines() const;
     const std::string& GetPath() const { return m_path; }
 
 private:
-    void AppendLine(std::string line);
+    void AppendLine(ProfileLineRef line);
+    // Copies the pieces, one after the other, into the store's own blocks,
+    // followed by CR LF; the line is their concatenation.
+    ProfileLineRef StoreLine(std::string_view a, std::string_view b = {}, std::string_view c = {});
+    void SplitLines(const char* data, std::size_t size);
     const CProfileIndex& CurrentIndex();
-    int SectionId(const std::string& section);
+    int SectionId(std::string_view section);
 
     std::unique_ptr<IFileOps> m_ownOps;
     IFileOps* m_ops;
@@ -56,7 +70,13 @@ private:
     bool m_indexValid = true;
     int m_sectionId = -1; // index id of m_section; -1 = look it up
 
+    // Where the lines' bytes are held: files as read and the store's blocks.
+    std::vector<std::unique_ptr<char[]>> m_blocks;
+    char* m_free = nullptr; // the unused rest of the last block of the store's own
+    std::size_t m_freeSize = 0;
+    std::size_t m_nextBlock = 0; // size of the next block of the store's own
+
     std::string m_path;
-    std::vector<std::string> m_lines;
+    std::vector<ProfileLineRef> m_lines;
     std::string m_section;
 };

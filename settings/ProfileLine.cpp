@@ -11,37 +11,44 @@ bool IsLeadByte(unsigned char c) {
 
 } // namespace
 
-bool ParseSectionHeader(std::string_view line, std::string* name) {
+bool FindSectionBrackets(std::string_view line, std::size_t& first, std::size_t& second) {
     // Fast path: no '[' byte at all means no '[' character.
     if (line.empty() || std::memchr(line.data(), '[', line.size()) == nullptr) {
         return false;
     }
     std::size_t open = std::string_view::npos;
     std::size_t close = std::string_view::npos;
-    int opens = 0;
-    int closes = 0;
     for (std::size_t i = 0; i < line.size(); ++i) {
         const auto c = static_cast<unsigned char>(line[i]);
         if (IsLeadByte(c)) {
             ++i; // the second byte belongs to this character
         } else if (c == '[') {
-            if (++opens > 1) {
+            if (open != std::string_view::npos) {
                 return false;
             }
             open = i;
         } else if (c == ']') {
-            if (++closes > 1) {
+            if (close != std::string_view::npos) {
                 return false;
             }
             close = i;
         }
     }
-    if (opens != 1 || closes != 1) {
+    if (open == std::string_view::npos || close == std::string_view::npos) {
+        return false;
+    }
+    first = open < close ? open : close;
+    second = open < close ? close : open;
+    return true;
+}
+
+bool ParseSectionHeader(std::string_view line, std::string* name) {
+    std::size_t first = 0;
+    std::size_t second = 0;
+    if (!FindSectionBrackets(line, first, second)) {
         return false;
     }
     if (name != nullptr) {
-        const std::size_t first = open < close ? open : close;
-        const std::size_t second = open < close ? close : open;
         name->assign(line.substr(0, first));
         name->append(line.substr(first + 1, second - first - 1));
         name->append(line.substr(second + 1));

@@ -1,10 +1,27 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
 
 // How the profile store reads one line of CP932 text.
+
+// One line held by the store: a view of its bytes in storage the store owns,
+// and whether CR LF follows those bytes there, so that a save can write runs
+// of such lines straight from that storage.
+struct ProfileLineRef {
+    const char* data = nullptr;
+    std::size_t size = 0;
+    bool crlf = false;
+
+    std::string_view Text() const { return {data, size}; }
+};
+
+// True when the line is a section header: exactly one '[' and exactly one ']'
+// counted as characters. Sets first and second to the byte positions of the
+// two, in line order.
+bool FindSectionBrackets(std::string_view line, std::size_t& first, std::size_t& second);
 
 // True when the line is a section header: exactly one '[' and exactly one ']'
 // counted as characters, so the second byte of a double-byte character is

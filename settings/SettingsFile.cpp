@@ -2,14 +2,17 @@
 
 #include "settings/ProfileFile.h"
 
-#include <cstdio>
+#include <charconv>
 
 namespace {
 
+// "ITEM%02d" of i.
 std::string ItemSection(int i) {
-    char buf[24];
-    std::snprintf(buf, sizeof buf, "ITEM%02d", i);
-    return buf;
+    char buf[24] = "ITEM0";
+    // One digit gets the leading zero; to_chars writes from there on.
+    char* const at = i >= 0 && i < 10 ? buf + 5 : buf + 4;
+    const auto res = std::to_chars(at, buf + sizeof buf, i);
+    return std::string(buf, res.ptr);
 }
 
 void Load(CProfileFile& file, ScheduleList& list, std::int32_t& taskTray, const std::string& path) {

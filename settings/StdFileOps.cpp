@@ -108,7 +108,7 @@ void SyncParentDir(const std::string& path) {
 
 class FdReader : public IFileOps::Reader {
 public:
-    explicit FdReader(int fd) : m_fd(fd) {}
+    FdReader(int fd, std::size_t size) : m_fd(fd), m_size(size) {}
     ~FdReader() override { CloseFd(m_fd); }
     FdReader(const FdReader&) = delete;
     FdReader& operator=(const FdReader&) = delete;
@@ -127,8 +127,11 @@ public:
         }
     }
 
+    std::size_t SizeHint() const override { return m_size; }
+
 private:
     int m_fd;
+    std::size_t m_size;
 };
 
 class FdWriter : public IFileOps::Writer {
@@ -176,13 +179,14 @@ std::unique_ptr<IFileOps::Reader> CStdFileOps::OpenRead(const std::string& path)
     if (fd < 0) {
         return nullptr;
     }
-    auto reader = std::make_unique<FdReader>(fd);
     // A folder opens on POSIX but is no file to read.
     StatBuf st;
     if (StatFd(fd, st) != 0 || IsDir(st)) {
+        CloseFd(fd);
         return nullptr;
     }
-    return reader;
+    const std::size_t size = st.st_size > 0 ? static_cast<std::size_t>(st.st_size) : 0;
+    return std::make_unique<FdReader>(fd, size);
 }
 
 std::unique_ptr<IFileOps::Writer> CStdFileOps::OpenTemp(const std::string& target,
