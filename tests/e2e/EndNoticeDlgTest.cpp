@@ -164,7 +164,8 @@ TEST(EndNotice, WithTheOwnerHiddenItIsCentredOnTheWorkAreaInFront) {
     EXPECT_FALSE(Driver::IsEnabled(main));
     EXPECT_LE(Distance(Centre(Driver::Rect(notice.dialog)), Centre(Driver::WorkArea())), 2);
     EXPECT_TRUE(Driver::ExStyle(notice.dialog) & WS_EX_TOPMOST);
-    EXPECT_EQ(Driver::Foreground(), notice.dialog);
+    // DS_SETFOREGROUND: brought to the front as it opens.
+    EXPECT_TRUE(Driver::WaitUntil([&] { return Driver::Foreground() == notice.dialog; }, 3s));
 
     Driver::PressKey(notice.dialog, VK_ESCAPE);
     ExpectResult(notice.host, IDCANCEL);

@@ -31,9 +31,9 @@ replace 'ＭＳ ゴシック' IPAGothic
 replace 'MS PGothic' IPAPGothic
 replace 'MS Gothic' IPAGothic
 replace 'MS UI Gothic' IPAPGothic
-# There is no window manager: without this, Wine waits up to 2 s for one to
-# confirm every hide of a captioned window (a dialog's end, a program's exit).
-wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
+# Windows stay "managed" although no window manager runs: hiding a captioned
+# window then waits up to 2 s for one, but with Managed=N Wine leaves owned
+# dialogs black in the screenshots.
 wineserver -w
 printf '%s\n' "$version" >"$tmp/.qb-wine-version"
 mv "$tmp" "$template"

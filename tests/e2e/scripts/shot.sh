@@ -3,16 +3,27 @@
 # starts this script by its Unix path. The picture is renamed into place when
 # complete, since the driver can only wait for the file to appear.
 #   shot.sh OUT.png [WIDTHxHEIGHT+X+Y]
+# A window that Wine has not drawn yet shows as one flat colour (black): such
+# a picture is taken again, a few times, before it is kept.
 set -u
 out=$1
 crop=${2:-}
 tmp="$out.part$$"
 mkdir -p "$(dirname "$out")"
-if [ -n "$crop" ]; then
-  xwd -root -silent -display "$DISPLAY" | convert xwd:- -crop "$crop" +repage "png:$tmp"
-else
-  xwd -root -silent -display "$DISPLAY" | convert xwd:- "png:$tmp"
-fi
+take() {
+  if [ -n "$crop" ]; then
+    xwd -root -silent -display "$DISPLAY" | convert xwd:- -crop "$crop" +repage "png:$tmp"
+  else
+    xwd -root -silent -display "$DISPLAY" | convert xwd:- "png:$tmp"
+  fi
+}
+for attempt in 1 2 3 4 5 6 7 8; do
+  take
+  [ -s "$tmp" ] || continue
+  flat=$(convert "$tmp" -format '%[standard-deviation]' info: 2>/dev/null)
+  [ "$flat" != 0 ] && break
+  sleep 0.5
+done
 if [ -s "$tmp" ]; then
   mv "$tmp" "$out"
 else
