@@ -25,7 +25,7 @@ public:
     explicit LineWriter(IFileOps::Writer& writer) : m_writer(writer) {}
 
     bool Put(const ProfileLineRef& line) {
-        if (line.crlf) {
+        if (line.CrLf()) {
             if (!FlushCopy()) {
                 return false;
             }
@@ -35,13 +35,13 @@ public:
                 }
                 m_runBegin = line.data;
             }
-            m_runEnd = line.data + line.size + 2;
+            m_runEnd = line.data + line.Size() + 2;
             return true;
         }
         if (!FlushRun()) {
             return false;
         }
-        m_copy.append(line.data, line.size);
+        m_copy.append(line.data, line.Size());
         m_copy += kCrLf;
         return m_copy.size() < kWriteChunk || FlushCopy();
     }
@@ -86,10 +86,8 @@ CProfileFile::CProfileFile(IFileOps& ops) : m_ops(&ops) {}
 CProfileFile::~CProfileFile() = default;
 
 void CProfileFile::AppendLine(ProfileLineRef line) {
+    // The index takes the line in at the next lookup.
     m_lines.push_back(line);
-    if (m_indexValid) {
-        m_index.Append(m_lines, static_cast<int>(m_lines.size()) - 1);
-    }
 }
 
 ProfileLineRef CProfileFile::StoreLine(std::string_view a, std::string_view b, std::string_view c) {
@@ -117,25 +115,36 @@ ProfileLineRef CProfileFile::StoreLine(std::string_view a, std::string_view b, s
 }
 
 int CProfileFile::SectionId(std::string_view section) {
-    const CProfileIndex& index = CurrentIndex();
     if (section == m_section) {
-        // Only a known id is kept: a later header may name the section.
-        if (m_sectionId < 0) {
-            m_sectionId = index.SectionId(section);
-        }
-        return m_sectionId;
+        return CurrentSectionId();
     }
-    return index.SectionId(section);
+    return CurrentIndex().SectionId(section);
+}
+
+int CProfileFile::CurrentSectionId() {
+    const CProfileIndex& index = CurrentIndex();
+    // Only a known id is kept: a later header may name the section.
+    if (m_sectionId < 0) {
+        m_sectionId = index.SectionId(m_section, m_lastSectionId + 1);
+        if (m_sectionId >= 0) {
+            m_lastSectionId = m_sectionId;
+        }
+    }
+    return m_sectionId;
 }
 
 const CProfileIndex& CProfileFile::CurrentIndex() {
+    SplitLines();
     if (!m_indexValid) {
         m_index.Reset();
+        m_indexed = 0;
         m_sectionId = -1;
-        for (std::size_t i = 0; i < m_lines.size(); ++i) {
-            m_index.Append(m_lines, static_cast<int>(i));
-        }
+        m_lastSectionId = -1;
         m_indexValid = true;
+    }
+    // Lines appended since the last lookup.
+    for (; m_indexed < m_lines.size(); ++m_indexed) {
+        m_index.Append(m_lines, static_cast<int>(m_indexed));
     }
     return m_index;
 }
@@ -146,6 +155,7 @@ void CProfileFile::Load(const std::string& path) {
     if (!reader) {
         return;
     }
+    SplitLines(); // the lines of an earlier Load come first
     // The whole file in one buffer, read in one go when its size is known.
     std::size_t capacity = std::max(reader->SizeHint() + 1, kFirstRead);
     auto buf = std::make_unique_for_overwrite<char[]>(capacity);
@@ -180,9 +190,9 @@ void CProfileFile::Load(const std::string& path) {
         }
     }
     if (size > 0) {
-        // The index is built once, on the first lookup, sized for all lines.
-        m_indexValid = false;
-        SplitLines(buf.get(), size);
+        // Split into lines on first use: a Load that is cleared before any
+        // use of its lines costs no more than the reading.
+        m_unsplit = std::string_view(buf.get(), size);
         m_blocks.push_back(std::move(buf));
     }
     if (failed) {
@@ -190,9 +200,14 @@ void CProfileFile::Load(const std::string& path) {
     }
 }
 
-void CProfileFile::SplitLines(const char* data, std::size_t size) {
-    const char* p = data;
-    const char* const end = data + size;
+void CProfileFile::SplitLines() const {
+    if (m_unsplit.empty()) {
+        return;
+    }
+    const char* p = m_unsplit.data();
+    const std::size_t size = m_unsplit.size();
+    const char* const end = p + size;
+    m_unsplit = {};
     m_lines.reserve(m_lines.size() + size / 16 + 1);
     while (p < end) {
         const auto* lf = static_cast<const char*>(std::memchr(p, '\n', end - p));
@@ -213,6 +228,7 @@ void CProfileFile::Save() {
     if (!writer) {
         return;
     }
+    SplitLines();
     // Any failure before the replace leaves the old file and no temporary.
     auto fail = [&](const char* step) {
         writer.reset();
@@ -244,6 +260,7 @@ void CProfileFile::Save() {
 }
 
 void CProfileFile::Clear() {
+    m_unsplit = {};
     m_lines.clear();
     m_lines.shrink_to_fit();
     m_blocks.clear();
@@ -252,7 +269,9 @@ void CProfileFile::Clear() {
     m_nextBlock = 0;
     m_index.Reset();
     m_indexValid = true;
+    m_indexed = 0;
     m_sectionId = -1;
+    m_lastSectionId = -1;
 }
 
 void CProfileFile::SetSection(const std::string& section) {
@@ -261,11 +280,17 @@ void CProfileFile::SetSection(const std::string& section) {
 }
 
 int CProfileFile::FindKey(std::string_view key) {
-    const int id = SectionId(m_section);
+    const int id = CurrentSectionId();
     return m_index.FindKey(m_lines, id, key);
 }
 
+int CProfileFile::GetLineCount() const {
+    SplitLines();
+    return static_cast<int>(m_lines.size());
+}
+
 std::string_view CProfileFile::GetLine(int index) const {
+    SplitLines();
     if (index < 0 || static_cast<std::size_t>(index) >= m_lines.size()) {
         return {};
     }
@@ -273,6 +298,7 @@ std::string_view CProfileFile::GetLine(int index) const {
 }
 
 std::vector<std::string> CProfileFile::GetLines() const {
+    SplitLines();
     std::vector<std::string> out;
     out.reserve(m_lines.size());
     for (const ProfileLineRef& line : m_lines) {
@@ -301,6 +327,7 @@ int CProfileFile::FindSectionEnd(std::string_view section) {
 }
 
 void CProfileFile::InsertLine(int index, std::string_view line) {
+    SplitLines();
     if (index < 0 || static_cast<std::size_t>(index) > m_lines.size()) {
         return;
     }
@@ -314,7 +341,8 @@ void CProfileFile::InsertLine(int index, std::string_view line) {
 }
 
 void CProfileFile::SetString(std::string_view key, std::string_view value) {
-    const int i = FindKey(key);
+    const int id = CurrentSectionId();
+    const int i = m_index.FindKey(m_lines, id, key);
     if (i >= 0) {
         const ProfileLineRef keyLine = StoreLine(key, "=", value);
         // The index stays true when the line keeps its kind and key.
@@ -324,7 +352,7 @@ void CProfileFile::SetString(std::string_view key, std::string_view value) {
         m_lines[static_cast<std::size_t>(i)] = keyLine;
         return;
     }
-    const int end = FindSectionEnd(m_section);
+    const int end = m_index.FindSectionEnd(id, static_cast<int>(m_lines.size()));
     if (end >= 0) {
         const ProfileLineRef keyLine = StoreLine(key, "=", value);
         if (static_cast<std::size_t>(end) == m_lines.size()) {

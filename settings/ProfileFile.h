@@ -13,8 +13,8 @@
 //
 // The lines are the only data: every lookup answers as a scan of the current
 // lines from the top would. To keep loading and saving linear, the answers
-// come from an index of the lines, kept current while lines are appended and
-// rebuilt on the next lookup after any other change.
+// come from an index of the lines: a lookup first takes in the lines appended
+// since the last one, and rebuilds the index after any other change.
 //
 // The lines' bytes stay where Load read them, in one buffer per file; lines
 // the store writes go to blocks of its own, each followed by CR LF. A line
@@ -48,7 +48,7 @@ public:
     void SetString(std::string_view key, std::string_view value);
     void SetInt(std::string_view key, std::int32_t value);
 
-    int GetLineCount() const { return static_cast<int>(m_lines.size()); }
+    int GetLineCount() const;
     // Index 0 to line count - 1; valid until the next change of the lines.
     std::string_view GetLine(int index) const;
     // A copy of all lines.
@@ -60,15 +60,19 @@ private:
     // Copies the pieces, one after the other, into the store's own blocks,
     // followed by CR LF; the line is their concatenation.
     ProfileLineRef StoreLine(std::string_view a, std::string_view b = {}, std::string_view c = {});
-    void SplitLines(const char* data, std::size_t size);
+    // Takes the lines out of bytes read by Load and not yet split.
+    void SplitLines() const;
     const CProfileIndex& CurrentIndex();
     int SectionId(std::string_view section);
+    int CurrentSectionId();
 
     std::unique_ptr<IFileOps> m_ownOps;
     IFileOps* m_ops;
     CProfileIndex m_index;
-    bool m_indexValid = true;
-    int m_sectionId = -1; // index id of m_section; -1 = look it up
+    bool m_indexValid = true;  // false: rebuild the index at the next lookup
+    std::size_t m_indexed = 0; // lines the index has taken in
+    int m_sectionId = -1;      // index id of m_section; -1 = look it up
+    int m_lastSectionId = -1;  // the last id found for m_section: a hint for the next
 
     // Where the lines' bytes are held: files as read and the store's blocks.
     std::vector<std::unique_ptr<char[]>> m_blocks;
@@ -77,6 +81,8 @@ private:
     std::size_t m_nextBlock = 0; // size of the next block of the store's own
 
     std::string m_path;
-    std::vector<ProfileLineRef> m_lines;
+    // The lines; read bytes are split into them on first use.
+    mutable std::vector<ProfileLineRef> m_lines;
+    mutable std::string_view m_unsplit;
     std::string m_section;
 };

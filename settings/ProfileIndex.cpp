@@ -26,7 +26,7 @@ CProfileIndex::CProfileIndex() {
 
 void CProfileIndex::Reset() {
     m_sections.clear();
-    m_sectionTable.assign(kInitialSectionSlots, -1);
+    m_sectionTable.assign(kInitialSectionSlots, SectionSlot{});
     m_slots.clear();
     m_ownNames.clear();
     m_tailSection =
@@ -43,20 +43,24 @@ std::uint64_t CProfileIndex::Hash(std::string_view text) {
 }
 
 int CProfileIndex::FindSection(std::string_view name, std::uint64_t hash) const {
+    const std::uint32_t frag = Fragment(hash);
     const std::size_t mask = m_sectionTable.size() - 1;
     for (std::size_t i = static_cast<std::size_t>(hash) & mask;; i = (i + 1) & mask) {
-        const std::int32_t id = m_sectionTable[i];
-        if (id < 0) {
+        const SectionSlot slot = m_sectionTable[i];
+        if (slot.id < 0) {
             return -1;
         }
-        const Section& s = m_sections[static_cast<std::size_t>(id)];
-        if (s.hash == hash && s.name == name) {
-            return id;
+        if (slot.hash == frag && m_sections[static_cast<std::size_t>(slot.id)].name == name) {
+            return slot.id;
         }
     }
 }
 
-int CProfileIndex::SectionId(std::string_view name) const {
+int CProfileIndex::SectionId(std::string_view name, int hint) const {
+    if (hint >= 0 && static_cast<std::size_t>(hint) < m_sections.size() &&
+        m_sections[static_cast<std::size_t>(hint)].name == name) {
+        return hint; // one id per name: the hint is it
+    }
     return FindSection(name, Hash(name));
 }
 
@@ -71,22 +75,23 @@ int CProfileIndex::AddSection(std::string_view name, std::uint64_t hash) {
     m_sections.push_back(s);
     const std::size_t mask = m_sectionTable.size() - 1;
     std::size_t i = static_cast<std::size_t>(hash) & mask;
-    while (m_sectionTable[i] >= 0) {
+    while (m_sectionTable[i].id >= 0) {
         i = (i + 1) & mask;
     }
-    m_sectionTable[i] = id;
+    m_sectionTable[i] = SectionSlot{Fragment(hash), id};
     return id;
 }
 
 void CProfileIndex::GrowSectionTable() {
-    m_sectionTable.assign(m_sectionTable.size() * 2, -1);
+    m_sectionTable.assign(m_sectionTable.size() * 2, SectionSlot{});
     const std::size_t mask = m_sectionTable.size() - 1;
     for (std::size_t id = 0; id < m_sections.size(); ++id) {
-        std::size_t i = static_cast<std::size_t>(m_sections[id].hash) & mask;
-        while (m_sectionTable[i] >= 0) {
+        const std::uint64_t hash = m_sections[id].hash;
+        std::size_t i = static_cast<std::size_t>(hash) & mask;
+        while (m_sectionTable[i].id >= 0) {
             i = (i + 1) & mask;
         }
-        m_sectionTable[i] = static_cast<std::int32_t>(id);
+        m_sectionTable[i] = SectionSlot{Fragment(hash), static_cast<std::int32_t>(id)};
     }
 }
 

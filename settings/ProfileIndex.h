@@ -25,8 +25,10 @@ public:
     void Append(const std::vector<ProfileLineRef>& lines, int index);
 
     // The id of a section name, -1 when no line names it; valid until the
-    // next Reset.
-    int SectionId(std::string_view name) const;
+    // next Reset. Ids count up in the order the headers first appear, and
+    // hint, when it is the id, saves the search (callers that go through
+    // the sections in file order pass the id after the last one).
+    int SectionId(std::string_view name, int hint = -1) const;
 
     int FindKey(const std::vector<ProfileLineRef>& lines, int section, std::string_view key) const;
 
@@ -60,7 +62,13 @@ private:
                    int line);
 
     std::vector<Section> m_sections;
-    std::vector<std::int32_t> m_sectionTable; // section ids by name hash, -1 when empty
+    // A place in the table of section names: part of the name's hash and
+    // the section id, -1 when empty.
+    struct SectionSlot {
+        std::uint32_t hash = 0;
+        std::int32_t id = -1;
+    };
+    std::vector<SectionSlot> m_sectionTable;
     std::vector<Slot> m_slots;
     std::deque<std::string> m_ownNames; // names that are not one piece of their header line
     int m_tailSection = 0;              // section of the last line

@@ -11,11 +11,16 @@
 // and whether CR LF follows those bytes there, so that a save can write runs
 // of such lines straight from that storage.
 struct ProfileLineRef {
-    const char* data = nullptr;
-    std::size_t size = 0;
-    bool crlf = false;
+    ProfileLineRef() = default;
+    ProfileLineRef(const char* bytes, std::size_t size, bool crlf)
+        : data(bytes), sizeAndCrLf(size << 1 | (crlf ? 1 : 0)) {}
 
-    std::string_view Text() const { return {data, size}; }
+    std::size_t Size() const { return static_cast<std::size_t>(sizeAndCrLf >> 1); }
+    bool CrLf() const { return (sizeAndCrLf & 1) != 0; }
+    std::string_view Text() const { return {data, Size()}; }
+
+    const char* data = nullptr;
+    std::uint64_t sizeAndCrLf = 0; // size, shifted left by one, and the CR LF flag
 };
 
 // True when the line is a section header: exactly one '[' and exactly one ']'

@@ -1,6 +1,7 @@
 #include "settings/SettingsFile.h"
 
 #include "settings/ProfileFile.h"
+#include "settings/ProfileLine.h"
 
 #include <charconv>
 
@@ -38,10 +39,62 @@ void Load(CProfileFile& file, ScheduleList& list, std::int32_t& taskTray, const 
     file.Save();
 }
 
+// The lines the writes of Save give in an empty store when no name turns its
+// line into a section header: every write is then a new key of the newest
+// section, and so goes at the end. Builds them with plain appends, without
+// the lookups.
+void AppendLayout(CProfileFile& file, const ScheduleList& list, std::int32_t taskTray) {
+    std::string line;
+    auto put = [&](std::string_view key, std::int32_t value) {
+        char digits[16];
+        const auto res = std::to_chars(digits, digits + sizeof digits, value);
+        line.assign(key);
+        line += '=';
+        line.append(digits, res.ptr);
+        file.InsertLine(file.GetLineCount(), line);
+    };
+    auto header = [&](const std::string& section) {
+        line.assign("[");
+        line += section;
+        line += ']';
+        file.InsertLine(file.GetLineCount(), line);
+    };
+    header("COM");
+    put("size", list.GetCount());
+    put("tasktray", taskTray);
+    for (int i = 0; i < list.GetCount(); ++i) {
+        const CScheduleItem& item = list.GetAt(i);
+        header(ItemSection(i));
+        line.assign("name=");
+        line += item.name;
+        file.InsertLine(file.GetLineCount(), line);
+        put("time_mode", item.time_mode);
+        put("year", item.year);
+        put("month", item.month);
+        put("day", item.day);
+        put("week", item.week);
+        put("hour", item.hour);
+        put("minute", item.minute);
+        put("second", item.second);
+        put("sd_mode", item.sd_mode);
+    }
+}
+
 void Save(CProfileFile& file, const ScheduleList& list, std::int32_t taskTray,
           const std::string& path) {
     file.Load(path);
     file.Clear();
+    bool plain = true;
+    for (int i = 0; i < list.GetCount() && plain; ++i) {
+        // "name=" has no bracket and no lead byte, so the line is a header
+        // exactly when the name alone would be one.
+        plain = !ParseSectionHeader(list.GetAt(i).name, nullptr);
+    }
+    if (plain) {
+        AppendLayout(file, list, taskTray);
+        file.Save();
+        return;
+    }
     file.SetSection("COM");
     file.SetInt("size", list.GetCount());
     file.SetInt("tasktray", taskTray);
