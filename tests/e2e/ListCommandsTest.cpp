@@ -192,14 +192,15 @@ struct Program {
 
     // Waits for the list box to show these lines with this selection.
     bool Shows(const std::vector<std::wstring>& lines, int selection) const {
-        return Driver::WaitUntil([&] { return Lines() == lines && Selection() == selection; }, 3s);
+        return Driver::WaitUntil([&] { return Lines() == lines && Selection() == selection; });
     }
 
     // Clicks line i of the list box.
     bool Select(int i) const {
         const auto height = static_cast<int>(::SendMessageW(List(), LB_GETITEMHEIGHT, 0, 0));
+        EXPECT_GT(height, 0);
         Driver::ClickAt(List(), POINT{5, i * height + height / 2});
-        return Driver::WaitUntil([&] { return Selection() == i; }, 3s);
+        return Driver::WaitUntil([&] { return Selection() == i; });
     }
 
     // Clicks the upper (up) or lower (down) half of the up-down control.
