@@ -66,7 +66,7 @@ TEST(EndNotice, UnknownEndModesShowAnEmptyTextAndStillTimeOutWithOk) {
 }
 
 TEST(EndNotice, ShowsItsTextsInJapaneseAsAThinBorderedTopmostPopup) {
-    Notice notice(L"0");
+    Notice notice(L"0 --owner=hidden");
     ASSERT_NE(notice.dialog, nullptr);
 
     const std::vector<ControlInfo> controls = Driver::Controls(notice.dialog);
