@@ -1,0 +1,55 @@
+#!/usr/bin/env bash
+# Figures for Quillaberton.exe under Wine on a private Xvfb: the time from
+# start to a visible main window, and the CPU time used sitting idle in the
+# tray for 60 s (the program's process and the wineserver).
+#   measure.sh [Quillaberton.exe] [idle seconds]
+set -euo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+exe="$(realpath "${1:-$root/build/windows/app/Quillaberton.exe}")"
+idle=${2:-60}
+tmp=$(mktemp -d)
+trap 'rm -rf "$tmp"' EXIT
+export WINEPREFIX="${QB_WINEPREFIX:-$root/build/run-wineprefix}" WINEARCH=win64
+export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+[ -f "$WINEPREFIX/system.reg" ] || { wine wineboot --init >/dev/null 2>&1; wineserver -w; }
+export QB_EXE="$exe" QB_TMP="$tmp" QB_IDLE="$idle"
+
+"$root/tests/tools/with-xvfb.sh" bash -c '
+  set -u
+  ms() { date +%s%3N; }
+  ticks() { awk "{print \$14 + \$15}" "/proc/$1/stat"; }
+  hz=$(getconf CLK_TCK)
+  # Only processes of this prefix: other Wine sessions may run on the machine.
+  ours() { grep -qzx "WINEPREFIX=$WINEPREFIX" "/proc/$1/environ" 2>/dev/null; }
+  serverpid() { for p in $(pgrep wineserver); do ours "$p" && echo "$p"; done | head -n 1; }
+  wineserver -p 2>/dev/null  # keep the server up between runs: warm starts
+  for run in 1 2 3; do
+    mkdir -p "$QB_TMP/$run" && cd "$QB_TMP/$run"
+    start=$(ms)
+    wine "$QB_EXE" >/dev/null 2>&1 &
+    pid=$!
+    until xwininfo -name Quillaberton 2>/dev/null | grep -q IsViewable; do sleep 0.01; done
+    echo "start to visible window, run $run: $(( $(ms) - start )) ms"
+    wine "$QB_EXE" >/dev/null 2>&1  # a second start ends at once
+    ours "$pid" && kill "$pid"
+    wait "$pid" 2>/dev/null || true
+  done
+
+  # Idle in the tray.
+  mkdir -p "$QB_TMP/idle" && cd "$QB_TMP/idle"
+  printf "[COM]\r\nsize=1\r\ntasktray=1\r\n[ITEM00]\r\nname=x\r\ntime_mode=1\r\nweek=0\r\n" >Quillaberton.dat
+  wine "$QB_EXE" >/dev/null 2>&1 &
+  pid=$!
+  sleep 5
+  server=$(serverpid)
+  ours "$pid" || { echo "measure.sh: lost the program" >&2; exit 1; }
+  echo "program pid $pid, wineserver pid $server" >&2
+  p0=$(ticks "$pid"); s0=$(ticks "$server"); t0=$(ms)
+  sleep "$QB_IDLE"
+  p1=$(ticks "$pid"); s1=$(ticks "$server"); t1=$(ms)
+  wall=$(( t1 - t0 ))
+  awk -v p=$((p1 - p0)) -v s=$((s1 - s0)) -v hz="$hz" -v w="$wall" "BEGIN {
+    printf \"idle in the tray for %.1f s: program %.2f s CPU (%.3f%% of one core), wineserver %.2f s (%.3f%%)\n\",
+      w / 1000, p / hz, 100 * p / hz / (w / 1000), s / hz, 100 * s / hz / (w / 1000) }"
+  wineserver -k
+'
