@@ -15,13 +15,18 @@ public:
     std::map<std::string, std::string> files;
     std::size_t readChunk = 1 << 20; // most bytes handed out per read
     std::size_t failReadAfter = std::string::npos;
+    // The size readers report: npos for the true size, else this value (0 is
+    // "unknown"; others can be wrong, as for a file that changes).
+    std::size_t sizeHint = std::string::npos;
 
     std::unique_ptr<Reader> OpenRead(const std::string& path) override {
         const auto it = files.find(path);
         if (it == files.end()) {
             return nullptr;
         }
-        return std::make_unique<MemReader>(it->second, readChunk, failReadAfter);
+        return std::make_unique<MemReader>(it->second, readChunk, failReadAfter,
+                                           sizeHint == std::string::npos ? it->second.size()
+                                                                         : sizeHint);
     }
 
     std::unique_ptr<Writer> OpenTemp(const std::string& target, std::string& tempPath) override {
@@ -48,8 +53,10 @@ public:
 private:
     class MemReader : public Reader {
     public:
-        MemReader(const std::string& bytes, std::size_t chunk, std::size_t failAfter)
-            : m_bytes(bytes), m_chunk(chunk), m_failAfter(failAfter) {}
+        MemReader(const std::string& bytes, std::size_t chunk, std::size_t failAfter,
+                  std::size_t hint)
+            : m_bytes(bytes), m_chunk(chunk), m_failAfter(failAfter), m_hint(hint) {}
+        std::size_t SizeHint() const override { return m_hint; }
         bool Read(char* buf, std::size_t size, std::size_t& got) override {
             if (m_pos >= m_failAfter) {
                 return false;
@@ -66,6 +73,7 @@ private:
         const std::string& m_bytes;
         std::size_t m_chunk;
         std::size_t m_failAfter;
+        std::size_t m_hint;
         std::size_t m_pos = 0;
     };
 

@@ -2,9 +2,11 @@
 #include "settings/ProfileFileError.h"
 
 #include "MemoryFileOps.h"
+#include "ProfileModel.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 
 namespace {
@@ -103,6 +105,51 @@ TEST_F(ProfileFileTest, ReadErrorIsRaisedAndKeepsTheLinesReadSoFar) {
     ops.failReadAfter = 8;
     EXPECT_THROW(Loaded("ab\r\ncd\r\nef\r\n"), CProfileFileError);
     EXPECT_EQ(store.GetLines(), (Lines{"ab", "cd"}));
+
+    // The same past the first buffer, and with a line cut by the error.
+    ops.readChunk = 1 << 20;
+    ops.sizeHint = 0;
+    std::string big;
+    Lines lines;
+    for (int i = 0; i < 20000; ++i) {
+        lines.push_back("key" + std::to_string(i) + "=" + std::string(i % 7, 'v'));
+        big += lines.back() + "\r\n";
+    }
+    ops.failReadAfter = big.size() - 3; // inside the last line
+    store.Clear();
+    EXPECT_THROW(Loaded(big), CProfileFileError);
+    lines.pop_back();
+    EXPECT_EQ(store.GetLines(), lines);
+}
+
+TEST_F(ProfileFileTest, LoadReadsWholeFilesWhateverSizeTheReaderReports) {
+    std::string bytes;
+    Lines lines;
+    for (int i = 0; i < 30000; ++i) {
+        lines.push_back(i % 100 == 0 ? "[S" + std::to_string(i) + "]"
+                                     : "k" + std::to_string(i) + "=1");
+        bytes += lines.back() + (i % 3 == 0 ? "\n" : "\r\n");
+    }
+    bytes += "tail";
+    lines.push_back("tail");
+    // Unknown, true, too small and too large sizes; reads of any length.
+    for (const std::size_t hint :
+         {std::size_t{0}, std::string::npos, std::size_t{10}, bytes.size() - 1, bytes.size() * 3}) {
+        for (const std::size_t chunk : {std::size_t{1} << 20, std::size_t{4093}}) {
+            ops.sizeHint = hint;
+            ops.readChunk = chunk;
+            store.Clear();
+            EXPECT_EQ(Loaded(bytes).GetLines(), lines) << hint << " " << chunk;
+            store.SetSection("S29900");
+            EXPECT_EQ(store.GetInt("k29901", 0), 1);
+        }
+    }
+    // 0x1A in a later read still ends the file there.
+    ops.sizeHint = 0;
+    ops.readChunk = 1000;
+    store.Clear();
+    EXPECT_EQ(Loaded(bytes.substr(0, 5000) + "\x1A" + bytes.substr(5000)).GetLines(),
+              ProfileModel::Parse(bytes.substr(0, 5000)));
 }
 
 TEST_F(ProfileFileTest, SectionHeaderRuleCountsCharacters) {

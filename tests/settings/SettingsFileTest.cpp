@@ -1,12 +1,16 @@
 #include "settings/SettingsFile.h"
 
+#include "settings/ProfileFile.h"
+
 #include "FileBytes.h"
+#include "MemoryFileOps.h"
 #include "TempDir.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <array>
+#include <random>
 
 namespace {
 
@@ -232,6 +236,64 @@ TEST_F(SettingsFileTest, SectionNumbersFollowListPositions) {
     list.SetAt(100, a);
     SaveSettings(list, 1, path);
     EXPECT_NE(FileBytes().find("[ITEM99]\r\nname=e100\r\n"), std::string::npos);
+}
+
+// SaveSettings writes its layout with plain appends when no name makes its
+// line a header; the bytes must be what the store's own writes give, with
+// any names at all.
+TEST(SettingsSaveTest, SavedBytesAreThoseOfTheStoreWrites) {
+    const std::string pieces[] = {"",   "a", "[x]", "[",   "]",    "k=v",      "\r",
+                                  "\n", " ", "=",   kZone, "\x83", "[ITEM01]", "[COM]"};
+    std::mt19937 rng(11);
+    auto below = [&](int n) { return std::uniform_int_distribution<int>(0, n - 1)(rng); };
+    for (int round = 0; round < 400; ++round) {
+        ScheduleList list;
+        const int n = below(5);
+        for (int i = 0; i < n; ++i) {
+            std::string name;
+            for (int p = below(3); p > 0; --p) {
+                name += pieces[below(static_cast<int>(std::size(pieces)))];
+            }
+            std::array<std::int32_t, 9> v{};
+            for (auto& x : v) {
+                x = below(3) == 0 ? INT32_MIN + below(2) : below(200) - 100;
+            }
+            list.AddTail(Item(name, v));
+        }
+        const std::int32_t tray = below(3) - 1;
+        const std::string old = "[OLD]\r\nk=1\r\n";
+
+        MemoryFileOps ops;
+        ops.files["s"] = old;
+        SaveSettings(list, tray, "s", ops);
+
+        MemoryFileOps refOps;
+        refOps.files["s"] = old;
+        CProfileFile ref(refOps);
+        ref.Load("s");
+        ref.Clear();
+        ref.SetSection("COM");
+        ref.SetInt("size", list.GetCount());
+        ref.SetInt("tasktray", tray);
+        for (int i = 0; i < list.GetCount(); ++i) {
+            const CScheduleItem& it = list.GetAt(i);
+            char section[24];
+            std::snprintf(section, sizeof section, "ITEM%02d", i);
+            ref.SetSection(section);
+            ref.SetString("name", it.name);
+            ref.SetInt("time_mode", it.time_mode);
+            ref.SetInt("year", it.year);
+            ref.SetInt("month", it.month);
+            ref.SetInt("day", it.day);
+            ref.SetInt("week", it.week);
+            ref.SetInt("hour", it.hour);
+            ref.SetInt("minute", it.minute);
+            ref.SetInt("second", it.second);
+            ref.SetInt("sd_mode", it.sd_mode);
+        }
+        ref.Save();
+        ASSERT_EQ(ops.files["s"], refOps.files["s"]) << "round " << round;
+    }
 }
 
 } // namespace
