@@ -1,5 +1,7 @@
 #include "settings/ProfileIndex.h"
 
+#include <cstring>
+
 namespace {
 
 constexpr std::uint32_t kInitialKeySlots = 16;
@@ -16,6 +18,16 @@ std::uint64_t Mix(std::uint64_t h) {
 
 std::uint32_t Fragment(std::uint64_t hash) {
     return static_cast<std::uint32_t>(hash >> 32);
+}
+
+// LineKey(line) == key, for a key without '=' (no line's key has one),
+// without searching the line for its '='.
+bool KeyOf(std::string_view line, std::string_view key) {
+    if (key.empty()) {
+        return LineKey(line).empty();
+    }
+    return line.size() > key.size() && line[key.size()] == '=' &&
+           std::memcmp(line.data(), key.data(), key.size()) == 0;
 }
 
 } // namespace
@@ -159,7 +171,7 @@ void CProfileIndex::InsertKey(const std::vector<ProfileLineRef>& lines, int sect
             ++s.used;
             return;
         }
-        if (slot.hash == h && LineKey(lines[static_cast<std::size_t>(slot.line)].Text()) == key) {
+        if (slot.hash == h && KeyOf(lines[static_cast<std::size_t>(slot.line)].Text(), key)) {
             return; // an earlier line already answers
         }
     }
@@ -197,8 +209,8 @@ int CProfileIndex::FindKey(const std::vector<ProfileLineRef>& lines, int id,
         return -1;
     }
     const Section& s = m_sections[static_cast<std::size_t>(id)];
-    if (s.slotCount == 0) {
-        return -1;
+    if (s.slotCount == 0 || key.find('=') != std::string_view::npos) {
+        return -1; // no line's key holds a '='
     }
     const std::uint32_t h = Fragment(Hash(key));
     const std::uint32_t mask = s.slotCount - 1;
@@ -208,7 +220,7 @@ int CProfileIndex::FindKey(const std::vector<ProfileLineRef>& lines, int id,
         if (slot.line < 0) {
             return -1;
         }
-        if (slot.hash == h && LineKey(lines[static_cast<std::size_t>(slot.line)].Text()) == key) {
+        if (slot.hash == h && KeyOf(lines[static_cast<std::size_t>(slot.line)].Text(), key)) {
             return slot.line;
         }
     }
