@@ -8,6 +8,10 @@
 #include <charconv>
 #include <cstring>
 
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
 namespace {
 
 constexpr std::size_t kFirstRead = 1 << 16;    // buffer for a file of unknown size
@@ -16,6 +20,36 @@ constexpr std::size_t kFirstBlock = 1 << 12;   // the store's first block for ne
 constexpr std::size_t kLargestBlock = 1 << 22; // blocks double up to this size
 constexpr char kEof = 0x1A;
 constexpr char kCrLf[] = "\r\n";
+
+// True when a CR stands before every LF of the bytes: then, ending with LF,
+// they are already their lines with CR LF after each, as a save writes them.
+bool EveryLfAfterCr(std::string_view bytes) {
+    const char* p = bytes.data();
+    const std::size_t n = bytes.size();
+    if (n > 0 && p[0] == '\n') {
+        return false;
+    }
+    std::size_t i = 0; // pairs (i, i + 1) from here on are still to check
+#ifdef __SSE2__
+    const __m128i lf = _mm_set1_epi8('\n');
+    const __m128i cr = _mm_set1_epi8('\r');
+    for (; i + 17 <= n; i += 16) {
+        const __m128i cur = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+        const __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i + 1));
+        const int lfs = _mm_movemask_epi8(_mm_cmpeq_epi8(next, lf));
+        const int crs = _mm_movemask_epi8(_mm_cmpeq_epi8(cur, cr));
+        if ((lfs & ~crs) != 0) {
+            return false;
+        }
+    }
+#endif
+    for (; i + 1 < n; ++i) {
+        if (p[i + 1] == '\n' && p[i] != '\r') {
+            return false;
+        }
+    }
+    return true;
+}
 
 // Writes the lines through a writer: runs of lines that lie one after the
 // other with CR LF in the store's memory go out in place, other lines are
@@ -44,6 +78,16 @@ public:
         m_copy.append(line.data, line.Size());
         m_copy += kCrLf;
         return m_copy.size() < kWriteChunk || FlushCopy();
+    }
+
+    // Bytes that are whole lines, each with CR LF, in place.
+    bool PutBytes(std::string_view bytes) {
+        if (!FlushCopy() || !FlushRun()) {
+            return false;
+        }
+        m_runBegin = bytes.data();
+        m_runEnd = bytes.data() + bytes.size();
+        return true;
     }
 
     bool Finish() { return FlushRun() && FlushCopy(); }
@@ -228,7 +272,13 @@ void CProfileFile::Save() {
     if (!writer) {
         return;
     }
-    SplitLines();
+    // Read bytes not yet split are written as they are when they already
+    // hold CR LF after every line (as every file this program writes does).
+    const bool inPlace =
+        !m_unsplit.empty() && m_unsplit.back() == '\n' && EveryLfAfterCr(m_unsplit);
+    if (!inPlace) {
+        SplitLines();
+    }
     // Any failure before the replace leaves the old file and no temporary.
     auto fail = [&](const char* step) {
         writer.reset();
@@ -241,6 +291,9 @@ void CProfileFile::Save() {
             if (!out.Put(line)) {
                 fail("write");
             }
+        }
+        if (inPlace && !out.PutBytes(m_unsplit)) {
+            fail("write");
         }
         if (!out.Finish()) {
             fail("write");

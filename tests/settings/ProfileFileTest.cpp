@@ -100,6 +100,36 @@ TEST_F(ProfileFileTest, LoadAppendsAndSaveWritesCrLfAfterEveryLine) {
     EXPECT_EQ(store.GetLines().size(), 3u);
 }
 
+TEST_F(ProfileFileTest, SaveRightAfterLoadWritesTheLinesWithCrLf) {
+    // Bytes a save can write as read, and bytes it must rewrite.
+    const std::string cases[] = {"a\r\nb\r\n",
+                                 "\r\n\r\n",
+                                 "a\rb\r\r\n",
+                                 "a\r\nb\n",
+                                 "\na\r\n",
+                                 "a\r\nb",
+                                 "a\r\nb\r",
+                                 "x\x1A\r\n",
+                                 std::string(40, 'k') + "\r\n" + std::string(40, 'v') + "\n\r\n",
+                                 std::string(20, 'k') + "\n" + std::string(60, 'v') + "\r\n"};
+    for (const std::string& bytes : cases) {
+        for (const bool twice : {false, true}) {
+            store.Clear();
+            if (twice) {
+                ops.files["e"] = "e\n";
+                store.Load("e");
+            }
+            Loaded(bytes);
+            Lines lines = ProfileModel::Parse(bytes);
+            if (twice) {
+                lines.insert(lines.begin(), "e");
+            }
+            EXPECT_EQ(Saved(), ProfileModel::Serialise(lines)) << bytes;
+            EXPECT_EQ(store.GetLines(), lines);
+        }
+    }
+}
+
 TEST_F(ProfileFileTest, ReadErrorIsRaisedAndKeepsTheLinesReadSoFar) {
     ops.readChunk = 4;
     ops.failReadAfter = 8;
