@@ -5,6 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
 #include <thread>
 
 namespace qb::e2e {
@@ -19,6 +22,25 @@ POINT Centre(const RECT& r) {
 }
 long Distance(POINT a, POINT b) {
     return std::max(std::labs(a.x - b.x), std::labs(a.y - b.y));
+}
+
+// Mean brightness (0 black .. 1 white) of this test's screenshot `name`,
+// as written next to it by the screenshot script; -1 when there is none.
+double ScreenshotBrightness(const std::wstring& name) {
+    const wchar_t* shots = ::_wgetenv(L"QB_E2E_SHOTS");
+    const testing::TestInfo* info = testing::UnitTest::GetInstance()->current_test_info();
+    if (shots == nullptr || info == nullptr) {
+        return -1;
+    }
+    const std::string test = std::string(info->test_suite_name()) + "." + info->name();
+    const std::wstring unixPath =
+        std::wstring(shots) + L"/" + std::wstring(test.begin(), test.end()) + L"-" + name + L".txt";
+    std::ifstream in(std::filesystem::path(Driver::FromUnixPath(unixPath)));
+    std::string line;
+    if (!std::getline(in, line) || line.rfind("mean=", 0) != 0) {
+        return -1;
+    }
+    return std::stod(line.substr(5));
 }
 
 struct Notice {
@@ -151,6 +173,19 @@ TEST(EndNotice, DisablesItsOwnerWhileOpenAndCentresOverIt) {
     EXPECT_EQ(notice.host.Result()["owner_enabled"], 1);
     EXPECT_TRUE(Driver::IsEnabled(main));
     Driver::PostClose(main);
+    ExpectResult(notice.host, IDCANCEL);
+}
+
+// The warning must be seen: drawn, not a black box, when it opens over a
+// visible window (the picture of the light grey dialog is mostly bright).
+TEST(EndNotice, IsDrawnOverAVisibleOwner) {
+    Notice notice(L"0 --owner=visible");
+    ASSERT_NE(notice.dialog, nullptr);
+    notice.host.driver().WaitForIdle();
+    ASSERT_TRUE(notice.host.driver().Screenshot(L"dialog-over-owner", notice.dialog));
+    EXPECT_GT(ScreenshotBrightness(L"dialog-over-owner"), 0.6);
+
+    Driver::PressKey(notice.dialog, VK_ESCAPE);
     ExpectResult(notice.host, IDCANCEL);
 }
 

@@ -31,6 +31,12 @@ replace 'ＭＳ ゴシック' IPAGothic
 replace 'MS PGothic' IPAPGothic
 replace 'MS Gothic' IPAGothic
 replace 'MS UI Gothic' IPAPGothic
+# Caption buttons are drawn with Marlett (Debian's fonts-wine); without it
+# the close box shows an "r".
+if [ -f /usr/share/wine/fonts/marlett.ttf ]; then
+  mkdir -p "$tmp/drive_c/windows/Fonts"
+  cp /usr/share/wine/fonts/marlett.ttf "$tmp/drive_c/windows/Fonts/"
+fi
 # Windows stay "managed" although no window manager runs: hiding a captioned
 # window then waits up to 2 s for one, but with Managed=N Wine leaves owned
 # dialogs black in the screenshots.

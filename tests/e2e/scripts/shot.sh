@@ -4,7 +4,13 @@
 # complete, since the driver can only wait for the file to appear.
 #   shot.sh OUT.png [WIDTHxHEIGHT+X+Y]
 # A window that Wine has not drawn yet shows as one flat colour (black): such
-# a picture is taken again, a few times, before it is kept.
+# a picture is taken again, a few times, before it is kept. Next to it,
+# OUT.txt gives its mean brightness (0 black .. 1 white) for tests to check.
+#
+# The picture is read with ImageMagick's import, not xwd -root: on Xvfb,
+# xwd -root returns black for a top-level window that lies wholly inside
+# another one (a dialog centred over its visible owner), although the screen
+# itself (Xvfb -fbdir) shows it drawn; import reads it as shown.
 set -u
 out=$1
 crop=${2:-}
@@ -12,9 +18,9 @@ tmp="$out.part$$"
 mkdir -p "$(dirname "$out")"
 take() {
   if [ -n "$crop" ]; then
-    xwd -root -silent -display "$DISPLAY" | convert xwd:- -crop "$crop" +repage "png:$tmp"
+    import -silent -display "$DISPLAY" -window root -crop "$crop" +repage "png:$tmp"
   else
-    xwd -root -silent -display "$DISPLAY" | convert xwd:- "png:$tmp"
+    import -silent -display "$DISPLAY" -window root "png:$tmp"
   fi
 }
 for attempt in 1 2 3 4 5 6 7 8; do
@@ -25,6 +31,7 @@ for attempt in 1 2 3 4 5 6 7 8; do
   sleep 0.5
 done
 if [ -s "$tmp" ]; then
+  convert "$tmp" -format 'mean=%[fx:mean]\n' info: >"${out%.png}.txt" 2>/dev/null
   mv "$tmp" "$out"
 else
   rm -f "$tmp"
