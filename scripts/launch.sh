@@ -62,7 +62,9 @@ export QB_EXE="$exe" QB_SHOT="$shot"
     wine explorer /desktop=shell,800x600 "$QB_EXE" >/dev/null 2>&1 &
   fi
   sleep "${QB_SHOT_DELAY:-8}"
-  xwd -root -silent | convert xwd:- -crop "$crop" +repage "png:$QB_SHOT"
+  # import, not xwd -root: xwd shows a window lying wholly inside another
+  # one (the warning over the main window) as black.
+  import -silent -window root -crop "$crop" +repage "png:$QB_SHOT"
   wineserver -k
   wait
 ' || true

@@ -34,7 +34,7 @@ shot() { # name delay crop desktop(0/1) settings-args...
 # An entry that is never due (31 December, 23:30:00, any year).
 shot main-window 6 800x600+0+0 1 0 0 12 31 23 30 0
 shot tray 6 400x60+400+540 1 1 0 12 31 23 30 0
-# An entry due some 6 s after the start, with the program in the tray; the
-# picture 6 s after that.
+# An entry due some 6 s after the start, with the main window open: the
+# warning over it, 6 s after that.
 read -r y mo d h mi s < <(date -d '+8 seconds' '+%Y %-m %-d %-H %-M %-S')
-shot warning 14 800x600+0+0 1 1 "$y" "$mo" "$d" "$h" "$mi" "$s"
+shot warning 14 800x600+0+0 1 0 "$y" "$mo" "$d" "$h" "$mi" "$s"
