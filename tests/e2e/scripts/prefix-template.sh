@@ -37,9 +37,11 @@ if [ -f /usr/share/wine/fonts/marlett.ttf ]; then
   mkdir -p "$tmp/drive_c/windows/Fonts"
   cp /usr/share/wine/fonts/marlett.ttf "$tmp/drive_c/windows/Fonts/"
 fi
-# Windows stay "managed" although no window manager runs: hiding a captioned
-# window then waits up to 2 s for one, but with Managed=N Wine leaves owned
-# dialogs black in the screenshots.
+# There is no window manager: unmanaged, Wine draws the frames itself and
+# does not wait up to 2 s for one to confirm every hide of a captioned window.
+# (Dialogs that showed black over their owners were an artefact of xwd -root;
+# shot.sh reads the screen with import.)
+wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
 wineserver -w
 printf '%s\n' "$version" >"$tmp/.qb-wine-version"
 mv "$tmp" "$template"
