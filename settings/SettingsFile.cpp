@@ -3,7 +3,10 @@
 #include "settings/ProfileFile.h"
 #include "settings/ProfileLine.h"
 
+#include <array>
 #include <charconv>
+#include <optional>
+#include <vector>
 
 namespace {
 
@@ -16,8 +19,84 @@ std::string ItemSection(int i) {
     return std::string(buf, res.ptr);
 }
 
-void Load(CProfileFile& file, ScheduleList& list, std::int32_t& taskTray, const std::string& path) {
+// The nine number keys of an entry, in the order Save writes them.
+constexpr std::array<std::pair<std::string_view, std::int32_t CScheduleItem::*>, 9> kNumberKeys = {{
+    {"time_mode", &CScheduleItem::time_mode},
+    {"year", &CScheduleItem::year},
+    {"month", &CScheduleItem::month},
+    {"day", &CScheduleItem::day},
+    {"week", &CScheduleItem::week},
+    {"hour", &CScheduleItem::hour},
+    {"minute", &CScheduleItem::minute},
+    {"second", &CScheduleItem::second},
+    {"sd_mode", &CScheduleItem::sd_mode},
+}};
+
+// Reads the entries in one pass over the lines when they are exactly the
+// layout Save writes, as they almost always are: a large file then loads
+// without indexing every line and looking up every key. In that layout each
+// lookup of the generic read finds the very line this pass takes, so the
+// results are the same. Gives false, leaving list and taskTray as they were,
+// for any other lines.
+bool ReadSavedLayout(const CProfileFile& file, ScheduleList& list, std::int32_t& taskTray) {
+    const int lines = file.GetLineCount();
+    if (lines < 3 || (lines - 3) % 11 != 0) {
+        return false;
+    }
+    const int count = (lines - 3) / 11;
+    int at = 0;
+    // The value of the next line when it is a key line with this key.
+    auto value = [&](std::string_view key) -> std::optional<std::string_view> {
+        const std::string_view line = file.GetLine(at++);
+        if (!line.starts_with(key) || line.size() == key.size() || line[key.size()] != '=' ||
+            ParseSectionHeader(line, nullptr)) {
+            return std::nullopt;
+        }
+        return line.substr(key.size() + 1);
+    };
+    auto header = [&](std::string_view section) {
+        const std::string_view line = file.GetLine(at++);
+        return line.size() == section.size() + 2 && line.front() == '[' && line.back() == ']' &&
+               line.substr(1, section.size()) == section;
+    };
+    if (!header("COM")) {
+        return false;
+    }
+    const auto size = value("size");
+    const auto tray = value("tasktray");
+    if (!size || !tray || ParseInt(*size) != count) {
+        return false;
+    }
+    std::vector<CScheduleItem> items(static_cast<std::size_t>(count));
+    for (int i = 0; i < count; ++i) {
+        CScheduleItem& item = items[static_cast<std::size_t>(i)];
+        const auto name = header(ItemSection(i)) ? value("name") : std::nullopt;
+        if (!name) {
+            return false;
+        }
+        item.name = *name;
+        for (const auto& [key, field] : kNumberKeys) {
+            const auto number = value(key);
+            if (!number) {
+                return false;
+            }
+            item.*field = ParseInt(*number);
+        }
+    }
+    taskTray = ParseInt(*tray);
+    for (const CScheduleItem& item : items) {
+        list.AddTail(item);
+    }
+    return true;
+}
+
+void Load(CProfileFile& file, ScheduleList& list, std::int32_t& taskTray, const std::string& path,
+          SettingsLoadMode mode) {
     file.Load(path);
+    if (mode == SettingsLoadMode::Auto && ReadSavedLayout(file, list, taskTray)) {
+        file.Save();
+        return;
+    }
     file.SetSection("COM");
     const std::int32_t count = file.GetInt("size", 0);
     taskTray = file.GetInt("tasktray", 0);
@@ -119,13 +198,13 @@ void Save(CProfileFile& file, const ScheduleList& list, std::int32_t taskTray,
 
 void LoadSettings(ScheduleList& list, std::int32_t& taskTray, const std::string& path) {
     CProfileFile file;
-    Load(file, list, taskTray, path);
+    Load(file, list, taskTray, path, SettingsLoadMode::Auto);
 }
 
 void LoadSettings(ScheduleList& list, std::int32_t& taskTray, const std::string& path,
-                  IFileOps& ops) {
+                  IFileOps& ops, SettingsLoadMode mode) {
     CProfileFile file(ops);
-    Load(file, list, taskTray, path);
+    Load(file, list, taskTray, path, mode);
 }
 
 void SaveSettings(const ScheduleList& list, std::int32_t taskTray, const std::string& path) {
