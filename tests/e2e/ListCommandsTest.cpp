@@ -2,6 +2,7 @@
 // user would: buttons, menu, up-down control, typing, Tab and Enter; checked
 // on the screen and, after the exit command, byte for byte in the settings
 // file.
+#include "tests/e2e/SettingsLayout.h"
 #include "tests/e2e/driver/Driver.h"
 
 #include <windows.h>
@@ -54,56 +55,10 @@ constexpr int kMessageTextId = 0xFFFF; // the text of a message box
 // Warning.
 constexpr int kEndModeTextId = 1034;
 
-const std::string kDefaultName = "\x8e\x9e\x8d\x8f\x90\xdd\x92\xe8"; // 時刻設定
-
-struct Entry {
-    std::string name = kDefaultName;
-    int time_mode = 0, year = 0, month = 0, day = 0, week = 0;
-    int hour = 0, minute = 0, second = 0, sd_mode = 0;
-};
-
 Entry Named(std::string name) {
     Entry e;
     e.name = std::move(name);
     return e;
-}
-
-// The settings file exactly as the program writes it.
-std::string Layout(const std::vector<Entry>& entries) {
-    std::string s = "[COM]\r\nsize=" + std::to_string(entries.size()) + "\r\ntasktray=0\r\n";
-    for (std::size_t i = 0; i < entries.size(); ++i) {
-        const Entry& e = entries[i];
-        char section[24];
-        std::snprintf(section, sizeof section, "[ITEM%02zu]\r\n", i);
-        s += section;
-        s += "name=" + e.name + "\r\n";
-        const std::pair<const char*, int> fields[] = {
-            {"time_mode", e.time_mode}, {"year", e.year},
-            {"month", e.month},         {"day", e.day},
-            {"week", e.week},           {"hour", e.hour},
-            {"minute", e.minute},       {"second", e.second},
-            {"sd_mode", e.sd_mode}};
-        for (const auto& [key, value] : fields) {
-            s += std::string(key) + "=" + std::to_string(value) + "\r\n";
-        }
-    }
-    return s;
-}
-
-SYSTEMTIME LocalNowPlus(int seconds) {
-    SYSTEMTIME now;
-    ::GetLocalTime(&now);
-    FILETIME ft;
-    ::SystemTimeToFileTime(&now, &ft);
-    ULARGE_INTEGER u;
-    u.LowPart = ft.dwLowDateTime;
-    u.HighPart = ft.dwHighDateTime;
-    u.QuadPart += static_cast<ULONGLONG>(seconds) * 10'000'000ULL;
-    ft.dwLowDateTime = u.LowPart;
-    ft.dwHighDateTime = u.HighPart;
-    SYSTEMTIME later;
-    ::FileTimeToSystemTime(&ft, &later);
-    return later;
 }
 
 // Messages that change nothing visible need a moment before "unchanged"

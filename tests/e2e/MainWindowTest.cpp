@@ -1,6 +1,7 @@
 // The real program, Quillaberton.exe, started in a fresh working folder and
 // worked from outside: settings file, list, clock, tray, single instance and
 // the due warning.
+#include "tests/e2e/SettingsLayout.h"
 #include "tests/e2e/driver/Driver.h"
 
 #include <windows.h>
@@ -30,37 +31,7 @@ constexpr int kExitCommand = 32772;
 constexpr int kTrayCommand = 32773;
 
 // CP932 bytes of the Japanese names used below.
-const std::string kLogoffName = "\x83\x8d\x83\x4f\x83\x49\x83\x74";  // ログオフ
-const std::string kDefaultName = "\x8e\x9e\x8d\x8f\x90\xdd\x92\xe8"; // 時刻設定
-
-struct Entry {
-    std::string name;
-    int time_mode = 0, year = 0, month = 0, day = 0, week = 0;
-    int hour = 0, minute = 0, second = 0, sd_mode = 0;
-};
-
-// The settings file exactly as the program writes it.
-std::string Layout(const std::vector<Entry>& entries, int tray, const char* eol = "\r\n") {
-    std::string s = std::string("[COM]") + eol + "size=" + std::to_string(entries.size()) + eol +
-                    "tasktray=" + std::to_string(tray) + eol;
-    for (std::size_t i = 0; i < entries.size(); ++i) {
-        const Entry& e = entries[i];
-        char section[24];
-        std::snprintf(section, sizeof section, "[ITEM%02zu]", i);
-        s += section + std::string(eol);
-        s += "name=" + e.name + eol;
-        const std::pair<const char*, int> fields[] = {
-            {"time_mode", e.time_mode}, {"year", e.year},
-            {"month", e.month},         {"day", e.day},
-            {"week", e.week},           {"hour", e.hour},
-            {"minute", e.minute},       {"second", e.second},
-            {"sd_mode", e.sd_mode}};
-        for (const auto& [key, value] : fields) {
-            s += std::string(key) + "=" + std::to_string(value) + eol;
-        }
-    }
-    return s;
-}
+const std::string kLogoffName = "\x83\x8d\x83\x4f\x83\x49\x83\x74"; // ログオフ
 
 std::wstring ProgramExe() {
     return Driver::ProgramPath(L"Quillaberton");
@@ -85,22 +56,6 @@ std::wstring ClockTextOf(const SYSTEMTIME& t) {
     std::swprintf(buf, 64, L"%d/%d/%d %2d:%02d:%02d", t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute,
                   t.wSecond);
     return buf;
-}
-
-SYSTEMTIME LocalNowPlus(int seconds) {
-    SYSTEMTIME now;
-    ::GetLocalTime(&now);
-    FILETIME ft;
-    ::SystemTimeToFileTime(&now, &ft);
-    ULARGE_INTEGER u;
-    u.LowPart = ft.dwLowDateTime;
-    u.HighPart = ft.dwHighDateTime;
-    u.QuadPart += static_cast<ULONGLONG>(seconds) * 10'000'000ULL;
-    ft.dwLowDateTime = u.LowPart;
-    ft.dwHighDateTime = u.HighPart;
-    SYSTEMTIME later;
-    ::FileTimeToSystemTime(&ft, &later);
-    return later;
 }
 
 // A date-mode entry due at one exact local second.
@@ -167,7 +122,7 @@ TEST(MainWindow, StartsWithoutSettingsAsAnEmptyShownWindowAndLeavesAnEmptyFile) 
 
 TEST(MainWindow, ShowsTheNamesInOrderWithTheFirstSelectedAndRewritesTheFileWithCrLf) {
     Entry a;
-    a.name = kDefaultName;
+    a.name = kDefaultEntryName;
     a.month = 12;
     a.day = 31;
     a.hour = 23;
