@@ -9,7 +9,7 @@ packages=(
   clang libclang-rt-14-dev
   g++-mingw-w64-x86-64-posix mingw-w64-tools binutils-mingw-w64-x86-64
   wine wine64
-  xvfb x11-apps x11-utils imagemagick
+  xvfb x11-apps x11-utils xdotool imagemagick
   fonts-ipafont-gothic fonts-wine
   python3 zip
 )
