@@ -22,12 +22,21 @@ bool ToWide(const std::string& text, std::wstring& out) {
 
 } // namespace
 
-bool Win32ReplaceFile(const std::string& source, const std::string& target) {
+bool Win32ReplaceFile(const std::string& source, const std::string& target, std::uint32_t* error) {
+    auto failed = [error](DWORD code) {
+        if (error != nullptr) {
+            *error = code;
+        }
+        return false;
+    };
     std::wstring from;
     std::wstring to;
     if (!ToWide(source, from) || !ToWide(target, to)) {
-        return false;
+        return failed(ERROR_INVALID_NAME);
     }
-    return MoveFileExW(from.c_str(), to.c_str(),
-                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
+    if (!MoveFileExW(from.c_str(), to.c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        return failed(::GetLastError());
+    }
+    return true;
 }

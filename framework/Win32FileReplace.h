@@ -1,8 +1,11 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 // Puts the file source in the place of target in one step (MoveFileExW with
 // MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH). Both paths are CP932
-// bytes. False when it fails; target is then unchanged.
-bool Win32ReplaceFile(const std::string& source, const std::string& target);
+// bytes. False when it fails; target is then unchanged, and error (when
+// given) holds the Win32 error code.
+bool Win32ReplaceFile(const std::string& source, const std::string& target,
+                      std::uint32_t* error = nullptr);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -8,7 +9,12 @@
 // tests can put faults into every step of loading and saving.
 //
 // Saving goes: OpenTemp, Write (any number of times), Flush, Close, Replace;
-// after any failure the temporary file is removed with RemoveTemp.
+// after any failure the temporary file is removed with RemoveTemp. When the
+// temporary file cannot be made or cannot replace the target, the save
+// writes the target itself: OpenInPlace, Write, Flush, Close.
+//
+// Every file is opened without sharing where the platform allows it, so no
+// other program reads or writes it half way through.
 class IFileOps {
 public:
     // An open file being read. Read returns false on a read error; at the end
@@ -22,7 +28,7 @@ public:
         virtual std::size_t SizeHint() const { return 0; }
     };
 
-    // An open temporary file being written. Each step returns false on error.
+    // An open file being written. Each step returns false on error.
     // Flush must bring the bytes to the device (fsync), not just to the OS.
     class Writer {
     public:
@@ -38,8 +44,7 @@ public:
     virtual std::unique_ptr<Reader> OpenRead(const std::string& path) = 0;
 
     // Creates a new temporary file in the folder of target and sets tempPath
-    // to its name; nullptr when the target cannot be written (nothing is
-    // created then).
+    // to its name; nullptr when it cannot be made (nothing is created then).
     virtual std::unique_ptr<Writer> OpenTemp(const std::string& target, std::string& tempPath) = 0;
 
     // Puts temp in the place of target in one step. On false, target is as
@@ -47,4 +52,12 @@ public:
     virtual bool Replace(const std::string& temp, const std::string& target) = 0;
 
     virtual bool RemoveTemp(const std::string& temp) = 0;
+
+    // Opens target for writing, created when missing and cut to zero length;
+    // nullptr when it cannot be opened, and target is then untouched.
+    virtual std::unique_ptr<Writer> OpenInPlace(const std::string& target) = 0;
+
+    // The system's error number of the last step that failed (a Win32 error
+    // code on Windows, errno elsewhere); 0 when the system gave none.
+    virtual std::uint32_t LastError() const = 0;
 };

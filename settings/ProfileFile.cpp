@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cstring>
+#include <functional>
 
 #ifdef __SSE2__
 #include <emmintrin.h>
@@ -266,49 +267,65 @@ void CProfileFile::SplitLines() const {
     }
 }
 
-void CProfileFile::Save() {
-    std::string temp;
-    auto writer = m_ops->OpenTemp(m_path, temp);
-    if (!writer) {
-        return;
-    }
+bool CProfileFile::Save() {
+    m_saveError = 0;
     // Read bytes not yet split are written as they are when they already
     // hold CR LF after every line (as every file this program writes does).
-    const bool inPlace =
+    const bool keepRead =
         !m_unsplit.empty() && m_unsplit.back() == '\n' && EveryLfAfterCr(m_unsplit);
-    if (!inPlace) {
+    if (!keepRead) {
         SplitLines();
     }
-    // Any failure before the replace leaves the old file and no temporary.
-    auto fail = [&](const char* step) {
+    std::string temp;
+    if (auto writer = m_ops->OpenTemp(m_path, temp)) {
+        // A failure before the replace leaves the old file and no temporary.
+        WriteTo(*writer, keepRead, [&] {
+            writer.reset();
+            m_ops->RemoveTemp(temp);
+        });
         writer.reset();
+        if (m_ops->Replace(temp, m_path)) {
+            return true;
+        }
         m_ops->RemoveTemp(temp);
-        throw CProfileFileError(std::string(step) + " failed for " + m_path);
+    }
+    // No temporary file could be made or put in place (a folder the user may
+    // not write in, a stale temporary that cannot be removed): write the
+    // target itself, as a plain save would. Only when that fails too is the
+    // file left as it was.
+    auto writer = m_ops->OpenInPlace(m_path);
+    if (!writer) {
+        m_saveError = m_ops->LastError();
+        return false;
+    }
+    WriteTo(*writer, keepRead, [&] { writer.reset(); });
+    return true;
+}
+
+void CProfileFile::WriteTo(IFileOps::Writer& writer, bool keepRead,
+                           const std::function<void()>& cleanUp) {
+    auto fail = [&](const char* step) {
+        const std::uint32_t error = m_ops->LastError();
+        cleanUp();
+        throw CProfileFileError(std::string(step) + " failed for " + m_path, error);
     };
-    {
-        LineWriter out(*writer);
-        for (const ProfileLineRef& line : m_lines) {
-            if (!out.Put(line)) {
-                fail("write");
-            }
-        }
-        if (inPlace && !out.PutBytes(m_unsplit)) {
-            fail("write");
-        }
-        if (!out.Finish()) {
+    LineWriter out(writer);
+    for (const ProfileLineRef& line : m_lines) {
+        if (!out.Put(line)) {
             fail("write");
         }
     }
-    if (!writer->Flush()) {
+    if (keepRead && !out.PutBytes(m_unsplit)) {
+        fail("write");
+    }
+    if (!out.Finish()) {
+        fail("write");
+    }
+    if (!writer.Flush()) {
         fail("flush");
     }
-    if (!writer->Close()) {
+    if (!writer.Close()) {
         fail("close");
-    }
-    writer.reset();
-    if (!m_ops->Replace(temp, m_path)) {
-        // The target cannot be replaced (read-only, in use): left alone.
-        m_ops->RemoveTemp(temp);
     }
 }
 

@@ -4,6 +4,7 @@
 #include "settings/ProfileIndex.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -22,7 +23,8 @@
 // writes runs of lines straight from where they are held.
 //
 // Load and Save raise CProfileFileError when reading or writing an opened
-// file fails part way; a file that cannot be opened is silently skipped.
+// file fails part way. A file that cannot be opened is skipped by Load; Save
+// reports it with false.
 class CProfileFile {
 public:
     CProfileFile();
@@ -33,7 +35,12 @@ public:
     virtual ~CProfileFile();
 
     void Load(const std::string& path);
-    void Save();
+    // Writes the lines to the path of the last Load: into a temporary file
+    // that then takes the file's place in one step, or, when that cannot be
+    // done, into the file itself. False when the file cannot be written at
+    // all; it is then as it was, and GetSaveError gives the system's reason.
+    bool Save();
+    std::uint32_t GetSaveError() const { return m_saveError; }
     void Clear();
 
     void SetSection(const std::string& section);
@@ -57,6 +64,9 @@ public:
 
 private:
     void AppendLine(ProfileLineRef line);
+    // Writes every line with CR LF, then flushes and closes; on a failure
+    // runs cleanUp and raises CProfileFileError.
+    void WriteTo(IFileOps::Writer& writer, bool keepRead, const std::function<void()>& cleanUp);
     // Copies the pieces, one after the other, into the store's own blocks,
     // followed by CR LF; the line is their concatenation.
     ProfileLineRef StoreLine(std::string_view a, std::string_view b = {}, std::string_view c = {});
@@ -81,6 +91,7 @@ private:
     std::size_t m_nextBlock = 0; // size of the next block of the store's own
 
     std::string m_path;
+    std::uint32_t m_saveError = 0;
     // The lines; read bytes are split into them on first use.
     mutable std::vector<ProfileLineRef> m_lines;
     mutable std::string_view m_unsplit;

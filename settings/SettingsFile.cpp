@@ -1,8 +1,10 @@
 #include "settings/SettingsFile.h"
 
 #include "settings/ProfileFile.h"
+#include "settings/ProfileFileError.h"
 #include "settings/ProfileLine.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <optional>
@@ -98,7 +100,8 @@ void Load(CProfileFile& file, ScheduleList& list, std::int32_t& taskTray, const 
         return;
     }
     file.SetSection("COM");
-    const std::int32_t count = file.GetInt("size", 0);
+    // Bounded by the file, not by the number in it.
+    const std::int32_t count = std::min(file.GetInt("size", 0), file.GetLineCount());
     taskTray = file.GetInt("tasktray", 0);
     for (std::int32_t i = 0; i < count; ++i) {
         file.SetSection(ItemSection(i));
@@ -159,7 +162,7 @@ void AppendLayout(CProfileFile& file, const ScheduleList& list, std::int32_t tas
     }
 }
 
-void Save(CProfileFile& file, const ScheduleList& list, std::int32_t taskTray,
+bool Save(CProfileFile& file, const ScheduleList& list, std::int32_t taskTray,
           const std::string& path) {
     file.Load(path);
     file.Clear();
@@ -171,8 +174,7 @@ void Save(CProfileFile& file, const ScheduleList& list, std::int32_t taskTray,
     }
     if (plain) {
         AppendLayout(file, list, taskTray);
-        file.Save();
-        return;
+        return file.Save();
     }
     file.SetSection("COM");
     file.SetInt("size", list.GetCount());
@@ -191,7 +193,19 @@ void Save(CProfileFile& file, const ScheduleList& list, std::int32_t taskTray,
         file.SetInt("second", item.second);
         file.SetInt("sd_mode", item.sd_mode);
     }
-    file.Save();
+    return file.Save();
+}
+
+SaveStatus SaveReporting(CProfileFile& file, const ScheduleList& list, std::int32_t taskTray,
+                         const std::string& path) {
+    try {
+        if (Save(file, list, taskTray, path)) {
+            return {true, 0};
+        }
+        return {false, file.GetSaveError()};
+    } catch (const CProfileFileError& e) {
+        return {false, e.SystemError()};
+    }
 }
 
 } // namespace
@@ -207,13 +221,13 @@ void LoadSettings(ScheduleList& list, std::int32_t& taskTray, const std::string&
     Load(file, list, taskTray, path, mode);
 }
 
-void SaveSettings(const ScheduleList& list, std::int32_t taskTray, const std::string& path) {
+SaveStatus SaveSettings(const ScheduleList& list, std::int32_t taskTray, const std::string& path) {
     CProfileFile file;
-    Save(file, list, taskTray, path);
+    return SaveReporting(file, list, taskTray, path);
 }
 
-void SaveSettings(const ScheduleList& list, std::int32_t taskTray, const std::string& path,
-                  IFileOps& ops) {
+SaveStatus SaveSettings(const ScheduleList& list, std::int32_t taskTray, const std::string& path,
+                        IFileOps& ops) {
     CProfileFile file(ops);
-    Save(file, list, taskTray, path);
+    return SaveReporting(file, list, taskTray, path);
 }

@@ -8,6 +8,8 @@
 #ifdef _WIN32
 #include "framework/Win32FileReplace.h"
 #include <io.h>
+#include <share.h>
+#include <stdlib.h>
 #else
 #include <unistd.h>
 #endif
@@ -17,11 +19,19 @@ namespace {
 #ifdef _WIN32
 constexpr int kReadFlags = _O_RDONLY | _O_BINARY;
 constexpr int kTempFlags = _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY;
+constexpr int kInPlaceFlags = _O_WRONLY | _O_CREAT | _O_TRUNC | _O_BINARY;
 constexpr int kTempMode = _S_IREAD | _S_IWRITE;
 using IoSize = unsigned int;
 constexpr std::size_t kMaxIo = INT_MAX;
+// Without sharing: no other program reads or writes the file meanwhile, and
+// one that holds it open makes the open fail.
 int OpenFd(const std::string& path, int flags, int mode = 0) {
-    return _open(path.c_str(), flags, mode);
+    return _sopen(path.c_str(), flags, _SH_DENYRW, mode);
+}
+constexpr std::uint32_t kAccessDenied = 5; // ERROR_ACCESS_DENIED
+// The Win32 error code behind the last failed runtime call.
+std::uint32_t SystemError() {
+    return static_cast<std::uint32_t>(_doserrno);
 }
 int ReadFd(int fd, char* buf, IoSize n) {
     return _read(fd, buf, n);
@@ -54,7 +64,9 @@ bool IsDir(const StatBuf& st) {
 #else
 constexpr int kReadFlags = O_RDONLY | O_CLOEXEC;
 constexpr int kTempFlags = O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC;
+constexpr int kInPlaceFlags = O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC;
 constexpr int kTempMode = 0666;
+constexpr std::uint32_t kAccessDenied = EACCES;
 using IoSize = std::size_t;
 constexpr std::size_t kMaxIo = SSIZE_MAX;
 int OpenFd(const std::string& path, int flags, int mode = 0) {
@@ -63,6 +75,9 @@ int OpenFd(const std::string& path, int flags, int mode = 0) {
         fd = ::open(path.c_str(), flags, mode);
     } while (fd < 0 && errno == EINTR);
     return fd;
+}
+std::uint32_t SystemError() {
+    return static_cast<std::uint32_t>(errno);
 }
 ssize_t ReadFd(int fd, char* buf, IoSize n) {
     return ::read(fd, buf, n);
@@ -108,7 +123,8 @@ void SyncParentDir(const std::string& path) {
 
 class FdReader : public IFileOps::Reader {
 public:
-    FdReader(int fd, std::size_t size) : m_fd(fd), m_size(size) {}
+    FdReader(int fd, std::size_t size, std::uint32_t& error)
+        : m_fd(fd), m_size(size), m_error(error) {}
     ~FdReader() override { CloseFd(m_fd); }
     FdReader(const FdReader&) = delete;
     FdReader& operator=(const FdReader&) = delete;
@@ -122,6 +138,7 @@ public:
                 return true;
             }
             if (errno != EINTR) {
+                m_error = SystemError();
                 return false;
             }
         }
@@ -132,11 +149,12 @@ public:
 private:
     int m_fd;
     std::size_t m_size;
+    std::uint32_t& m_error;
 };
 
 class FdWriter : public IFileOps::Writer {
 public:
-    explicit FdWriter(int fd) : m_fd(fd) {}
+    FdWriter(int fd, std::uint32_t& error) : m_fd(fd), m_error(error) {}
     ~FdWriter() override {
         if (m_fd >= 0) {
             CloseFd(m_fd);
@@ -152,7 +170,7 @@ public:
                 continue;
             }
             if (n <= 0) {
-                return false;
+                return Failed();
             }
             data += n;
             size -= static_cast<std::size_t>(n);
@@ -160,16 +178,22 @@ public:
         return true;
     }
 
-    bool Flush() override { return SyncFd(m_fd) == 0; }
+    bool Flush() override { return SyncFd(m_fd) == 0 || Failed(); }
 
     bool Close() override {
         const int fd = m_fd;
         m_fd = -1;
-        return CloseFd(fd) == 0;
+        return CloseFd(fd) == 0 || Failed();
     }
 
 private:
+    bool Failed() {
+        m_error = SystemError();
+        return false;
+    }
+
     int m_fd;
+    std::uint32_t& m_error;
 };
 
 } // namespace
@@ -177,6 +201,7 @@ private:
 std::unique_ptr<IFileOps::Reader> CStdFileOps::OpenRead(const std::string& path) {
     const int fd = OpenFd(path, kReadFlags);
     if (fd < 0) {
+        m_lastError = SystemError();
         return nullptr;
     }
     // A folder opens on POSIX but is no file to read.
@@ -186,7 +211,7 @@ std::unique_ptr<IFileOps::Reader> CStdFileOps::OpenRead(const std::string& path)
         return nullptr;
     }
     const std::size_t size = st.st_size > 0 ? static_cast<std::size_t>(st.st_size) : 0;
-    return std::make_unique<FdReader>(fd, size);
+    return std::make_unique<FdReader>(fd, size, m_lastError);
 }
 
 std::unique_ptr<IFileOps::Writer> CStdFileOps::OpenTemp(const std::string& target,
@@ -206,6 +231,7 @@ std::unique_ptr<IFileOps::Writer> CStdFileOps::OpenTemp(const std::string& targe
     Unlink(tempPath);
     const int fd = OpenFd(tempPath, kTempFlags, kTempMode);
     if (fd < 0) {
+        m_lastError = SystemError();
         return nullptr;
     }
 #ifndef _WIN32
@@ -213,14 +239,15 @@ std::unique_ptr<IFileOps::Writer> CStdFileOps::OpenTemp(const std::string& targe
         ::fchmod(fd, st.st_mode & 07777);
     }
 #endif
-    return std::make_unique<FdWriter>(fd);
+    return std::make_unique<FdWriter>(fd, m_lastError);
 }
 
 bool CStdFileOps::Replace(const std::string& temp, const std::string& target) {
 #ifdef _WIN32
-    return Win32ReplaceFile(temp, target);
+    return Win32ReplaceFile(temp, target, &m_lastError);
 #else
     if (::rename(temp.c_str(), target.c_str()) != 0) {
+        m_lastError = SystemError();
         return false;
     }
     SyncParentDir(target);
@@ -230,4 +257,27 @@ bool CStdFileOps::Replace(const std::string& temp, const std::string& target) {
 
 bool CStdFileOps::RemoveTemp(const std::string& temp) {
     return Unlink(temp) == 0;
+}
+
+std::unique_ptr<IFileOps::Writer> CStdFileOps::OpenInPlace(const std::string& target) {
+    if (target.empty()) {
+        return nullptr;
+    }
+    // A file the user made read-only is never written, also where the open
+    // itself would not refuse it (Wine run as root).
+    StatBuf st;
+    if (StatPath(target, st) == 0 && (IsDir(st) || !Writable(target))) {
+        m_lastError = kAccessDenied;
+        return nullptr;
+    }
+    const int fd = OpenFd(target, kInPlaceFlags, kTempMode);
+    if (fd < 0) {
+        m_lastError = SystemError();
+        return nullptr;
+    }
+    return std::make_unique<FdWriter>(fd, m_lastError);
+}
+
+std::uint32_t CStdFileOps::LastError() const {
+    return m_lastError;
 }

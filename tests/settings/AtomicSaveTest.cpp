@@ -18,13 +18,15 @@ const std::string kOld = "[COM]\r\nsize=0\r\ntasktray=1\r\n";
 struct StepCase {
     FileStep step;
     int on;
-    bool raises; // a failure part way is raised; a refused open or replace is not
+    // A failure part way is raised and leaves the old file. When the
+    // temporary cannot be made or put in place, the file is written in place.
+    bool inPlace;
 };
 
 // Each step of a save of more than one write chunk.
 const StepCase kSteps[] = {
-    {FileStep::OpenTemp, 1, false}, {FileStep::Write, 1, true}, {FileStep::Write, 2, true},
-    {FileStep::Flush, 1, true},     {FileStep::Close, 1, true}, {FileStep::Replace, 1, false},
+    {FileStep::OpenTemp, 1, true}, {FileStep::Write, 1, false}, {FileStep::Write, 2, false},
+    {FileStep::Flush, 1, false},   {FileStep::Close, 1, false}, {FileStep::Replace, 1, true},
 };
 
 class AtomicSaveTest : public ::testing::Test {
@@ -38,49 +40,78 @@ protected:
             store.SetInt("k" + std::to_string(i), i);
         }
     }
+    std::string Fresh() {
+        CProfileFile reference;
+        Prepare(reference);
+        std::string bytes;
+        for (const auto& l : reference.GetLines()) {
+            bytes += l + "\r\n";
+        }
+        return bytes;
+    }
 
     TempDir dir;
     const std::string path = dir.Path("Quillaberton.dat");
 };
 
-TEST_F(AtomicSaveTest, FailedStepLeavesTheOldFileAndNoTemporary) {
+TEST_F(AtomicSaveTest, FailedStepLeavesTheOldFileOrWritesInPlaceAndNoTemporary) {
+    const std::string fresh = Fresh();
     for (const bool existed : {true, false}) {
         for (const StepCase& c : kSteps) {
-            std::filesystem::remove(path);
-            if (existed) {
-                ASSERT_TRUE(WriteBytes(path, kOld));
+            // Then the write in place fails too: reported, and the old file stays.
+            for (const bool inPlaceFails : {false, true}) {
+                if (inPlaceFails && !c.inPlace) {
+                    continue;
+                }
+                std::filesystem::remove(path);
+                if (existed) {
+                    ASSERT_TRUE(WriteBytes(path, kOld));
+                }
+                FaultFileOps ops;
+                CProfileFile store(ops);
+                Prepare(store);
+                ops.faultStep = c.step;
+                ops.faultOn = c.on;
+                if (inPlaceFails) {
+                    ops.alsoFail = FileStep::OpenInPlace;
+                }
+                bool saved = false;
+                if (c.inPlace) {
+                    EXPECT_NO_THROW(saved = store.Save());
+                } else {
+                    try {
+                        store.Save();
+                        ADD_FAILURE() << "no error raised";
+                    } catch (const CProfileFileError& e) {
+                        EXPECT_EQ(e.SystemError(), FaultError(c.step));
+                    }
+                }
+                const bool written = c.inPlace && !inPlaceFails;
+                EXPECT_EQ(saved, written);
+                EXPECT_EQ(store.GetSaveError(),
+                          inPlaceFails ? FaultError(FileStep::OpenInPlace) : 0);
+                EXPECT_EQ(ops.Count(FileStep::OpenInPlace), c.inPlace ? 1 : 0);
+                if (written) {
+                    EXPECT_EQ(ReadBytes(path), fresh);
+                } else if (existed) {
+                    EXPECT_EQ(ReadBytes(path), kOld);
+                }
+                const auto names = dir.Names();
+                if (existed || written) {
+                    EXPECT_EQ(names, std::set<std::string>{"Quillaberton.dat"});
+                } else {
+                    EXPECT_TRUE(names.empty());
+                }
+                // The temporary is removed exactly when one was made.
+                EXPECT_EQ(ops.Count(FileStep::RemoveTemp), c.step == FileStep::OpenTemp ? 0 : 1);
+                EXPECT_EQ(store.GetLines().size(), 200001u); // the store is untouched
             }
-            FaultFileOps ops;
-            CProfileFile store(ops);
-            Prepare(store);
-            ops.faultStep = c.step;
-            ops.faultOn = c.on;
-            if (c.raises) {
-                EXPECT_THROW(store.Save(), CProfileFileError);
-            } else {
-                EXPECT_NO_THROW(store.Save());
-            }
-            const auto names = dir.Names();
-            if (existed) {
-                EXPECT_EQ(ReadBytes(path), kOld);
-                EXPECT_EQ(names, std::set<std::string>{"Quillaberton.dat"});
-            } else {
-                EXPECT_TRUE(names.empty());
-            }
-            // The temporary is removed exactly when one was made.
-            EXPECT_EQ(ops.Count(FileStep::RemoveTemp), c.step == FileStep::OpenTemp ? 0 : 1);
-            EXPECT_EQ(store.GetLines().size(), 200001u); // the store is untouched
         }
     }
 }
 
 TEST_F(AtomicSaveTest, CrashAtAnyStepLeavesTheOldFileOrTheNewOne) {
-    CProfileFile reference;
-    Prepare(reference);
-    std::string fresh;
-    for (const auto& l : reference.GetLines()) {
-        fresh += l + "\r\n";
-    }
+    const std::string fresh = Fresh();
     for (const StepCase& c : kSteps) {
         ASSERT_TRUE(WriteBytes(path, kOld));
         FaultFileOps ops;
@@ -111,19 +142,31 @@ TEST_F(AtomicSaveTest, StaleTemporaryIsReplacedNotFollowed) {
     EXPECT_EQ(dir.Names(), std::set<std::string>{"Quillaberton.dat"});
 }
 
-TEST_F(AtomicSaveTest, TargetThatIsAFolderOrHasNoPathIsLeftAlone) {
+TEST_F(AtomicSaveTest, TargetThatIsAFolderOrHasNoPathIsLeftAloneAndReported) {
     std::filesystem::create_directory(path);
     CProfileFile store;
     store.Load(path); // a folder is no file to read
     EXPECT_TRUE(store.GetLines().empty());
     store.SetString("k", "v");
-    EXPECT_NO_THROW(store.Save());
+    EXPECT_FALSE(store.Save());
+    EXPECT_NE(store.GetSaveError(), 0u);
     EXPECT_TRUE(std::filesystem::is_directory(path));
     EXPECT_EQ(dir.Names(), std::set<std::string>{"Quillaberton.dat"});
 
     CProfileFile unnamed; // never loaded: no path to save to
     unnamed.SetString("k", "v");
-    EXPECT_NO_THROW(unnamed.Save());
+    EXPECT_FALSE(unnamed.Save());
+}
+
+TEST_F(AtomicSaveTest, TemporaryThatCannotBeRemovedGivesAWriteInPlace) {
+    ASSERT_TRUE(WriteBytes(path, kOld));
+    // A folder in the temporary's place: it can be neither removed nor opened.
+    std::filesystem::create_directories(path + ".tmp/inside");
+    ScheduleList empty;
+    const SaveStatus status = SaveSettings(empty, 0, path);
+    EXPECT_TRUE(status.saved);
+    EXPECT_EQ(ReadBytes(path), "[COM]\r\nsize=0\r\ntasktray=0\r\n");
+    EXPECT_TRUE(std::filesystem::is_directory(path + ".tmp/inside"));
 }
 
 TEST_F(AtomicSaveTest, LoadSettingsReadErrorIsRaisedAndNothingIsWritten) {

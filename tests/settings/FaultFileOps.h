@@ -6,11 +6,28 @@
 
 #include "settings/StdFileOps.h"
 
+#include <cstdint>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
-enum class FileStep { OpenRead, Read, OpenTemp, Write, Flush, Close, Replace, RemoveTemp };
+enum class FileStep {
+    OpenRead,
+    Read,
+    OpenTemp,
+    Write,
+    Flush,
+    Close,
+    Replace,
+    RemoveTemp,
+    OpenInPlace
+};
+
+// The error number a fault at a step reports.
+constexpr std::uint32_t FaultError(FileStep s) {
+    return 1000 + static_cast<std::uint32_t>(s);
+}
 
 struct SimulatedCrash : std::runtime_error {
     SimulatedCrash() : std::runtime_error("simulated crash") {}
@@ -19,7 +36,8 @@ struct SimulatedCrash : std::runtime_error {
 class FaultFileOps : public IFileOps {
 public:
     FileStep faultStep = FileStep::OpenRead;
-    int faultOn = 0; // 1-based call of faultStep that goes wrong; 0 = none
+    int faultOn = 0;                  // 1-based call of faultStep that goes wrong; 0 = none
+    std::optional<FileStep> alsoFail; // every call of this step fails too
     bool crash = false;
     std::vector<FileStep> calls;
 
@@ -34,15 +52,21 @@ public:
         if (Hit(FileStep::OpenTemp)) {
             return nullptr;
         }
-        auto w = m_real.OpenTemp(target, tempPath);
-        return w ? std::make_unique<FaultWriter>(*this, std::move(w)) : nullptr;
+        return Wrap(m_real.OpenTemp(target, tempPath));
     }
     bool Replace(const std::string& temp, const std::string& target) override {
-        return !Hit(FileStep::Replace) && m_real.Replace(temp, target);
+        return !Hit(FileStep::Replace) && Real(m_real.Replace(temp, target));
     }
     bool RemoveTemp(const std::string& temp) override {
-        return !Hit(FileStep::RemoveTemp) && m_real.RemoveTemp(temp);
+        return !Hit(FileStep::RemoveTemp) && Real(m_real.RemoveTemp(temp));
     }
+    std::unique_ptr<Writer> OpenInPlace(const std::string& target) override {
+        if (Hit(FileStep::OpenInPlace)) {
+            return nullptr;
+        }
+        return Wrap(m_real.OpenInPlace(target));
+    }
+    std::uint32_t LastError() const override { return m_error; }
 
     int Count(FileStep s) const {
         int n = 0;
@@ -56,13 +80,28 @@ private:
     // Records the call; true when it is to fail. Throws for a crash.
     bool Hit(FileStep s) {
         calls.push_back(s);
-        if (s != faultStep || Count(s) != faultOn) {
+        if ((s != faultStep || Count(s) != faultOn) && s != alsoFail) {
             return false;
         }
         if (crash) {
             throw SimulatedCrash();
         }
+        m_error = FaultError(s);
         return true;
+    }
+    // A real step's result, keeping its error.
+    bool Real(bool ok) {
+        if (!ok) {
+            m_error = m_real.LastError();
+        }
+        return ok;
+    }
+    std::unique_ptr<Writer> Wrap(std::unique_ptr<Writer> w) {
+        if (!w) {
+            m_error = m_real.LastError();
+            return nullptr;
+        }
+        return std::make_unique<FaultWriter>(*this, std::move(w));
     }
 
     class FaultReader : public Reader {
@@ -81,10 +120,10 @@ private:
     public:
         FaultWriter(FaultFileOps& ops, std::unique_ptr<Writer> w) : m_ops(ops), m_w(std::move(w)) {}
         bool Write(const char* d, std::size_t n) override {
-            return !m_ops.Hit(FileStep::Write) && m_w->Write(d, n);
+            return !m_ops.Hit(FileStep::Write) && m_ops.Real(m_w->Write(d, n));
         }
-        bool Flush() override { return !m_ops.Hit(FileStep::Flush) && m_w->Flush(); }
-        bool Close() override { return !m_ops.Hit(FileStep::Close) && m_w->Close(); }
+        bool Flush() override { return !m_ops.Hit(FileStep::Flush) && m_ops.Real(m_w->Flush()); }
+        bool Close() override { return !m_ops.Hit(FileStep::Close) && m_ops.Real(m_w->Close()); }
 
     private:
         FaultFileOps& m_ops;
@@ -92,4 +131,5 @@ private:
     };
 
     CStdFileOps m_real;
+    std::uint32_t m_error = 0;
 };

@@ -50,6 +50,16 @@ public:
 
     bool RemoveTemp(const std::string& temp) override { return files.erase(temp) == 1; }
 
+    std::unique_ptr<Writer> OpenInPlace(const std::string& target) override {
+        if (target.empty()) {
+            return nullptr;
+        }
+        files[target].clear();
+        return std::make_unique<MemWriter>(files[target]);
+    }
+
+    std::uint32_t LastError() const override { return 0; }
+
 private:
     class MemReader : public Reader {
     public:

@@ -178,6 +178,22 @@ TEST_F(SettingsFileTest, OddCountsAndValues) {
     EXPECT_EQ(list.GetCount(), 2);
     EXPECT_EQ(tray, 7);
     EXPECT_EQ(list.GetAt(1).name, "b");
+
+    // A count is honoured up to the number of lines the file holds, so that
+    // a number in the file never drives the work: three lines, three entries.
+    for (const auto& [size, entries] : {std::pair{"2", 2},
+                                        {"3", 3},
+                                        {"4", 3},
+                                        {"100000", 3},
+                                        {"2147483647", 3},
+                                        {"99999999999", 3}}) {
+        MemoryFileOps ops;
+        ops.files["s"] = std::string("[COM]\r\nsize=") + size + "\r\ntasktray=0\r\n";
+        list.RemoveAll();
+        LoadSettings(list, tray, "s", ops);
+        ASSERT_EQ(list.GetCount(), entries) << "size=" << size;
+        ExpectItem(list.GetAt(entries - 1), "", {0, 0, 0, 0, 0, 0, 0, 0, 0});
+    }
 }
 
 TEST_F(SettingsFileTest, NamesKeepTheirBytes) {

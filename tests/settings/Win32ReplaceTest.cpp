@@ -1,5 +1,6 @@
-// The real one-step replace (MoveFileExW) under Wine: a target that cannot be
-// replaced keeps its bytes, and no temporary file stays behind.
+// The real one-step replace (MoveFileExW) under Wine: a target that can be
+// neither replaced nor written keeps its bytes, the save reports Windows' own
+// reason, and no temporary file stays behind.
 
 #include "framework/Win32FileReplace.h"
 #include "settings/SettingsFile.h"
@@ -29,7 +30,9 @@ TEST(Win32ReplaceTest, ReadOnlyTargetStaysAndNoTemporaryRemains) {
     const std::string path = dir.Path("Quillaberton.dat");
     ASSERT_TRUE(WriteBytes(path, kOld));
     ASSERT_EQ(_chmod(path.c_str(), _S_IREAD), 0);
-    EXPECT_NO_THROW(SaveSettings(OneEntry(), 0, path));
+    const SaveStatus status = SaveSettings(OneEntry(), 0, path);
+    EXPECT_FALSE(status.saved);
+    EXPECT_EQ(status.error, 5u); // ERROR_ACCESS_DENIED
     EXPECT_EQ(ReadBytes(path), kOld);
     EXPECT_EQ(dir.Names(), std::set<std::string>{"Quillaberton.dat"});
     _chmod(path.c_str(), _S_IREAD | _S_IWRITE);
@@ -41,7 +44,14 @@ TEST(Win32ReplaceTest, TargetOpenWithoutSharingStays) {
     ASSERT_TRUE(WriteBytes(path, kOld));
     const int fd = _sopen(path.c_str(), _O_RDONLY | _O_BINARY, _SH_DENYRW);
     ASSERT_GE(fd, 0);
-    EXPECT_NO_THROW(SaveSettings(OneEntry(), 0, path));
+    const SaveStatus status = SaveSettings(OneEntry(), 0, path);
+    EXPECT_FALSE(status.saved);
+    EXPECT_EQ(status.error, 32u); // ERROR_SHARING_VIOLATION
+    // Without sharing, the settings are not read from a file held open either.
+    ScheduleList list;
+    std::int32_t tray = 1;
+    LoadSettings(list, tray, path);
+    EXPECT_EQ(list.GetCount(), 0);
     _close(fd);
     EXPECT_EQ(ReadBytes(path), kOld);
     EXPECT_EQ(dir.Names(), std::set<std::string>{"Quillaberton.dat"});
