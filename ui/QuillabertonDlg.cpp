@@ -1,6 +1,7 @@
 #include "ui/QuillabertonDlg.h"
 
 #include "framework/PaintDC.h"
+#include "framework/Text.h"
 #include "framework/WinApp.h"
 #include "resource.h"
 #include "settings/SettingsFile.h"
@@ -17,6 +18,41 @@
 namespace {
 
 constexpr wchar_t kTrayTip[] = L"Quillaberton";
+constexpr wchar_t kCaption[] = L"Quillaberton";
+
+// The system's own words for an error code, without the line end.
+std::wstring SystemMessage(DWORD error) {
+    if (error == 0) {
+        return L"原因は分かりません。"; // the system gave no code
+    }
+    wchar_t* text = nullptr;
+    const DWORD len = ::FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, error, 0, reinterpret_cast<LPWSTR>(&text), 0, nullptr);
+    std::wstring message(text != nullptr ? text : L"", len);
+    ::LocalFree(text);
+    while (!message.empty() &&
+           (message.back() == L'\n' || message.back() == L'\r' || message.back() == L' ')) {
+        message.pop_back();
+    }
+    if (message.empty()) {
+        message = L"エラー番号 " + std::to_wstring(error);
+    }
+    return message;
+}
+
+// The settings file's full path, as the user would look for it.
+std::wstring FullPath(const std::string& path) {
+    const std::wstring name = Cp932ToWide(path);
+    const DWORD size = ::GetFullPathNameW(name.c_str(), 0, nullptr, nullptr);
+    if (size == 0) {
+        return name;
+    }
+    std::wstring full(size, L'\0');
+    const DWORD len = ::GetFullPathNameW(name.c_str(), size, full.data(), nullptr);
+    full.resize(len < size ? len : 0);
+    return full.empty() ? name : full;
+}
 
 } // namespace
 
@@ -100,12 +136,11 @@ void CQuillabertonDlg::LoadSettings() {
     }
 }
 
-void CQuillabertonDlg::SaveSettings() {
-    // The save is atomic: on failure the old file stays, and nothing is
-    // reported.
+SaveStatus CQuillabertonDlg::SaveSettings() {
     try {
-        ::SaveSettings(m_ScheduleList, m_bTaskTray);
+        return ::SaveSettings(m_ScheduleList, m_bTaskTray);
     } catch (const std::exception&) {
+        return {}; // out of memory, say: not saved, reason unknown
     }
 }
 
@@ -202,7 +237,18 @@ HCURSOR CQuillabertonDlg::OnQueryDragIcon() {
 }
 
 void CQuillabertonDlg::OnExitProgram() {
-    SaveSettings();
+    const SaveStatus status = SaveSettings();
+    if (!status.saved) {
+        // Ending now would lose every change of this run without a word:
+        // the user decides, and "no" is the default.
+        const std::wstring text = L"設定を保存できませんでした。\n\n" +
+                                  FullPath(kSettingsFileName) + L"\n" +
+                                  SystemMessage(status.error) + L"\n\n保存せずに終了しますか？";
+        if (::MessageBoxW(m_hWnd, text.c_str(), kCaption,
+                          MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) != IDYES) {
+            return;
+        }
+    }
     CDialog::OnOK();
 }
 

@@ -8,6 +8,7 @@
 #include "schedule/EndActionPlatformWin32.h"
 #include "schedule/ScheduleList.h"
 #include "schedule/SystemClock.h"
+#include "settings/SaveStatus.h"
 
 #include <windows.h>
 #include <shellapi.h>
@@ -36,10 +37,10 @@ public:
     // Adds the tray icon and hides the window.
     void StoreInTaskTray();
 
-    // The settings file: read once at start (and written straight back),
-    // written by the exit command. Read and write errors are not reported.
+    // The settings file: read once at start (and written straight back,
+    // silently), written by the exit command, which reports a failed save.
     void LoadSettings();
-    void SaveSettings();
+    SaveStatus SaveSettings();
 
     // Timer 2 around a modal run that must not be interrupted by a warning.
     void StopCheckTimer() override;

@@ -82,6 +82,34 @@ void UnmanagedWindows() {
               ERROR_SUCCESS);
 }
 
+// Another program holding the settings file open without sharing: the
+// program can then neither replace nor write it.
+OwnedHandle HoldWithoutSharing(const Driver& driver) {
+    HANDLE h = ::CreateFileW((driver.WorkDir() / kSettings).c_str(), GENERIC_READ, 0, nullptr,
+                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    return OwnedHandle(h == INVALID_HANDLE_VALUE ? nullptr : h);
+}
+
+// The visible message box the program shows over `owner`, or nullptr.
+HWND MessageBoxOver(HWND owner) {
+    struct Search {
+        HWND owner;
+        HWND found = nullptr;
+    } search{owner};
+    ::EnumWindows(
+        [](HWND w, LPARAM lp) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(lp);
+            if (Driver::Owner(w) == s->owner && Driver::IsVisible(w) &&
+                Driver::ClassName(w) == kDialogClass) {
+                s->found = w;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
 // One run of the program in a working folder of its own.
 struct Program {
     explicit Program(std::optional<std::string> settings = std::nullopt,
@@ -164,6 +192,32 @@ TEST(MainWindow, ExitCommandWritesExactlyTheLayoutAndEndsTheProgram) {
     Program p(seed);
     ASSERT_NE(p.main, nullptr);
     EXPECT_EQ(p.File(), std::optional<std::string>(seed)); // rewritten as read
+
+    // Another program holds the file: the save fails, and the user is asked
+    // whether to end without saving, "no" first. No keeps everything.
+    OwnedHandle held = HoldWithoutSharing(p.driver);
+    ASSERT_TRUE(held);
+    Driver::PostCommand(p.main, kExitCommand);
+    HWND box = nullptr;
+    ASSERT_TRUE(Driver::WaitUntil([&] { return (box = MessageBoxOver(p.main)) != nullptr; }));
+    EXPECT_EQ(Driver::WindowText(box), kCaption);
+    const std::wstring text = Driver::ReadText(Driver::Control(box, 0xFFFF));
+    EXPECT_EQ(text.rfind(L"設定を保存できませんでした。", 0), 0u) << text;
+    EXPECT_NE(text.find((p.driver.WorkDir() / kSettings).wstring()), std::wstring::npos) << text;
+    EXPECT_NE(text.find(L"保存せずに終了しますか？"), std::wstring::npos);
+    EXPECT_EQ(Driver::FocusOf(box), Driver::Control(box, IDNO));
+    EXPECT_FALSE(Driver::IsEnabled(p.main));
+    p.driver.Screenshot(L"save-failed");
+    Driver::Click(Driver::Control(box, IDNO));
+    ASSERT_TRUE(Driver::WaitForWindowGone(box));
+    EXPECT_FALSE(p.driver.WaitForExit(1s).has_value());
+    EXPECT_TRUE(p.Visible());
+    EXPECT_TRUE(Driver::IsEnabled(p.main));
+    EXPECT_EQ(Driver::ListBoxLines(p.List()), std::vector<std::wstring>{L"ログオフ"});
+    held.Reset();
+    EXPECT_EQ(p.File(), std::optional<std::string>(seed));
+
+    // Released, the file takes the save.
     Driver::PostCommand(p.main, kExitCommand);
     ASSERT_TRUE(p.driver.WaitForExit().has_value());
     EXPECT_EQ(p.File(), std::optional<std::string>(Layout({a}, 0)));
@@ -175,6 +229,23 @@ TEST(MainWindow, ExitCommandOnAnEmptyListWritesTheThreeHeaderLines) {
     Driver::PostCommand(p.main, kExitCommand);
     ASSERT_TRUE(p.driver.WaitForExit().has_value());
     EXPECT_EQ(p.File(), std::optional<std::string>("[COM]\r\nsize=0\r\ntasktray=0\r\n"));
+}
+
+TEST(MainWindow, ExitWithoutSavingWhenTheSaveFailsLeavesTheFileAlone) {
+    const std::string seed = Layout({}, 1);
+    Program p(seed);
+    ASSERT_NE(p.main, nullptr);
+    PostTrayDoubleClick(p.main);
+    ASSERT_TRUE(Driver::WaitUntil([&] { return p.Visible(); }));
+    OwnedHandle held = HoldWithoutSharing(p.driver);
+    ASSERT_TRUE(held);
+    Driver::PostCommand(p.main, kExitCommand);
+    HWND box = nullptr;
+    ASSERT_TRUE(Driver::WaitUntil([&] { return (box = MessageBoxOver(p.main)) != nullptr; }));
+    Driver::Click(Driver::Control(box, IDYES));
+    EXPECT_TRUE(p.driver.WaitForExit().has_value());
+    held.Reset();
+    EXPECT_EQ(p.File(), std::optional<std::string>(seed));
 }
 
 TEST(MainWindow, EscCloseAltF4AndTheTrayMenuHideTheWindowAndEnterDoesNothing) {
