@@ -20,6 +20,9 @@ constexpr const wchar_t* kCaption = L"時刻設定";
 constexpr const wchar_t* kBracketMessage =
     L"設定名に '[' と ']' を1つずつ含めることはできません。\n"
     L"保存すると設定ファイルの区切りと見なされ、名前が失われます。";
+constexpr const wchar_t* kControlMessage =
+    L"設定名に改行やタブなどの制御文字を含めることはできません。\n"
+    L"保存すると設定ファイルが壊れ、この設定から後が失われます。";
 constexpr const wchar_t* kEncodingMessage =
     L"設定名に Shift-JIS で保存できない文字が含まれています。\n"
     L"その文字を削除するか、別の文字に置き換えてください。";
@@ -190,7 +193,10 @@ bool CTimeSettingDlg::ReadName(std::string& name) {
 
     const wchar_t* message = nullptr;
     const std::optional<std::string> bytes = WideToCp932Exact(wide);
-    if (!bytes) {
+    if (std::any_of(wide.begin(), wide.end(), [](wchar_t c) { return c < L' '; })) {
+        // LF would split the name's line, and 0x1A ends the file's reading.
+        message = kControlMessage;
+    } else if (!bytes) {
         message = kEncodingMessage;
     } else if (ParseSectionHeader(*bytes, nullptr)) {
         // "name=" plus this name would read back as a section header.

@@ -355,6 +355,10 @@ TEST_F(TimeSettingDlgTest, NamesTheFileCannotCarryAreRefusedAtOk) {
         {L"a]b[c", L"'['"},
         {L"caf\u00E9", L"Shift-JIS"},
         {L"\U0001F600", L"Shift-JIS"},
+        // LF splits the line, 0x1A ends the reading of the file.
+        {L"a\nb", L"制御文字"},
+        {L"a\x1A", L"制御文字"},
+        {L"\t", L"制御文字"},
         // Accepted: two of a kind, or a bracket byte that is the second
         // byte of a double-byte character (ー is 0x81 0x5B).
         {L"[[x]]", nullptr},
