@@ -65,3 +65,13 @@ std::optional<std::string> WideToCp932Exact(std::wstring_view text) {
     }
     return out;
 }
+
+std::string_view Cp932Prefix(std::string_view text, std::size_t maxChars) {
+    std::size_t at = 0;
+    for (std::size_t chars = 0; at < text.size() && chars < maxChars; ++chars) {
+        const auto b = static_cast<unsigned char>(text[at]);
+        const bool lead = (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+        at += lead && at + 1 < text.size() ? 2 : 1;
+    }
+    return text.substr(0, at);
+}

@@ -19,3 +19,7 @@ std::string WideToCp932(std::wstring_view text);
 // UTF-16 to CP932 only when every character has an exact CP932 form (no
 // default character, no best-fit substitution); nullopt otherwise.
 std::optional<std::string> WideToCp932Exact(std::wstring_view text);
+
+// The first maxChars characters of CP932 text (a lead byte and the byte after
+// it count as one character), never cutting a character in two.
+std::string_view Cp932Prefix(std::string_view text, std::size_t maxChars);

@@ -16,6 +16,9 @@ public:
     CScheduleItem();
     CScheduleItem(const CScheduleItem&) = default;
     CScheduleItem& operator=(const CScheduleItem&) = default;
+    // Moves leave a long name where it is instead of copying it.
+    CScheduleItem(CScheduleItem&&) noexcept = default;
+    CScheduleItem& operator=(CScheduleItem&&) noexcept = default;
     virtual ~CScheduleItem();
 
     std::string name;

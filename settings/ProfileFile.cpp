@@ -52,6 +52,25 @@ bool EveryLfAfterCr(std::string_view bytes) {
     return true;
 }
 
+// Calls line(data, size, crlf) for each line of read bytes: a line ends at LF,
+// a CR directly before the LF belongs to the line end, and a last line needs
+// no LF.
+template <class F>
+void ForEachLine(std::string_view bytes, F&& line) {
+    const char* p = bytes.data();
+    const char* const end = p + bytes.size();
+    while (p < end) {
+        const auto* lf = static_cast<const char*>(std::memchr(p, '\n', end - p));
+        if (lf == nullptr) {
+            line(p, static_cast<std::size_t>(end - p), false);
+            return;
+        }
+        const bool crlf = lf > p && lf[-1] == '\r';
+        line(p, static_cast<std::size_t>(lf - p) - (crlf ? 1 : 0), crlf);
+        p = lf + 1;
+    }
+}
+
 // Writes the lines through a writer: runs of lines that lie one after the
 // other with CR LF in the store's memory go out in place, other lines are
 // copied with CR LF into a buffer first.
@@ -89,6 +108,35 @@ public:
         m_runBegin = bytes.data();
         m_runEnd = bytes.data() + bytes.size();
         return true;
+    }
+
+    // Read bytes as their lines, each followed by CR LF: in place when they
+    // already are just that, else line by line, with the line ends made
+    // whole. Needs no memory per line, whatever the number of lines.
+    bool PutRead(std::string_view bytes) {
+        if (bytes.empty()) {
+            return true;
+        }
+        if (bytes.back() == '\n' && EveryLfAfterCr(bytes)) {
+            return PutBytes(bytes);
+        }
+        if (!FlushRun()) {
+            return false;
+        }
+        bool ok = true;
+        ForEachLine(bytes, [&](const char* data, std::size_t size, bool) {
+            if (!ok) {
+                return;
+            }
+            if (size >= kWriteChunk) { // a long line goes out from where it is
+                ok = FlushCopy() && m_writer.Write(data, size);
+                size = 0;
+            }
+            m_copy.append(data, size);
+            m_copy += kCrLf;
+            ok = ok && (m_copy.size() < kWriteChunk || FlushCopy());
+        });
+        return ok;
     }
 
     bool Finish() { return FlushRun() && FlushCopy(); }
@@ -249,37 +297,27 @@ void CProfileFile::SplitLines() const {
     if (m_unsplit.empty()) {
         return;
     }
-    const char* p = m_unsplit.data();
-    const std::size_t size = m_unsplit.size();
-    const char* const end = p + size;
+    const std::string_view bytes = m_unsplit;
     m_unsplit = {};
-    m_lines.reserve(m_lines.size() + size / 16 + 1);
-    while (p < end) {
-        const auto* lf = static_cast<const char*>(std::memchr(p, '\n', end - p));
-        if (lf == nullptr) {
-            m_lines.push_back({p, static_cast<std::size_t>(end - p), false});
-            break;
-        }
-        // A CR directly before the LF belongs to the line end.
-        const bool crlf = lf > p && lf[-1] == '\r';
-        m_lines.push_back({p, static_cast<std::size_t>(lf - p) - (crlf ? 1 : 0), crlf});
-        p = lf + 1;
+    m_lines.reserve(m_lines.size() + bytes.size() / 16 + 1);
+    ForEachLine(bytes, [this](const char* data, std::size_t size, bool crlf) {
+        m_lines.push_back({data, size, crlf});
+    });
+}
+
+void CProfileFile::VisitLines(const std::function<void(std::string_view)>& visit) const {
+    for (const ProfileLineRef& line : m_lines) {
+        visit(line.Text());
     }
+    ForEachLine(m_unsplit, [&](const char* data, std::size_t size, bool) { visit({data, size}); });
 }
 
 bool CProfileFile::Save() {
     m_saveError = 0;
-    // Read bytes not yet split are written as they are when they already
-    // hold CR LF after every line (as every file this program writes does).
-    const bool keepRead =
-        !m_unsplit.empty() && m_unsplit.back() == '\n' && EveryLfAfterCr(m_unsplit);
-    if (!keepRead) {
-        SplitLines();
-    }
     std::string temp;
     if (auto writer = m_ops->OpenTemp(m_path, temp)) {
         // A failure before the replace leaves the old file and no temporary.
-        WriteTo(*writer, keepRead, [&] {
+        WriteTo(*writer, [&] {
             writer.reset();
             m_ops->RemoveTemp(temp);
         });
@@ -298,12 +336,11 @@ bool CProfileFile::Save() {
         m_saveError = m_ops->LastError();
         return false;
     }
-    WriteTo(*writer, keepRead, [&] { writer.reset(); });
+    WriteTo(*writer, [&] { writer.reset(); });
     return true;
 }
 
-void CProfileFile::WriteTo(IFileOps::Writer& writer, bool keepRead,
-                           const std::function<void()>& cleanUp) {
+void CProfileFile::WriteTo(IFileOps::Writer& writer, const std::function<void()>& cleanUp) {
     auto fail = [&](const char* step) {
         const std::uint32_t error = m_ops->LastError();
         cleanUp();
@@ -315,7 +352,8 @@ void CProfileFile::WriteTo(IFileOps::Writer& writer, bool keepRead,
             fail("write");
         }
     }
-    if (keepRead && !out.PutBytes(m_unsplit)) {
+    // Read bytes not yet split come after every held line.
+    if (!out.PutRead(m_unsplit)) {
         fail("write");
     }
     if (!out.Finish()) {

@@ -60,13 +60,17 @@ public:
     std::string_view GetLine(int index) const;
     // A copy of all lines.
     std::vector<std::string> GetLines() const;
+    // Calls visit with the text of every line, in order. Lines a Load read
+    // and nothing has used yet are visited where they lie, so one pass over
+    // a large file costs no memory per line.
+    void VisitLines(const std::function<void(std::string_view)>& visit) const;
     const std::string& GetPath() const { return m_path; }
 
 private:
     void AppendLine(ProfileLineRef line);
     // Writes every line with CR LF, then flushes and closes; on a failure
     // runs cleanUp and raises CProfileFileError.
-    void WriteTo(IFileOps::Writer& writer, bool keepRead, const std::function<void()>& cleanUp);
+    void WriteTo(IFileOps::Writer& writer, const std::function<void()>& cleanUp);
     // Copies the pieces, one after the other, into the store's own blocks,
     // followed by CR LF; the line is their concatenation.
     ProfileLineRef StoreLine(std::string_view a, std::string_view b = {}, std::string_view c = {});

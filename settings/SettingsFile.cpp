@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <array>
 #include <charconv>
+#include <climits>
 #include <optional>
 #include <vector>
 
@@ -34,68 +35,110 @@ constexpr std::array<std::pair<std::string_view, std::int32_t CScheduleItem::*>,
     {"sd_mode", &CScheduleItem::sd_mode},
 }};
 
-// Reads the entries in one pass over the lines when they are exactly the
-// layout Save writes, as they almost always are: a large file then loads
-// without indexing every line and looking up every key. In that layout each
-// lookup of the generic read finds the very line this pass takes, so the
-// results are the same. Gives false, leaving list and taskTray as they were,
-// for any other lines.
-bool ReadSavedLayout(const CProfileFile& file, ScheduleList& list, std::int32_t& taskTray) {
-    const int lines = file.GetLineCount();
-    if (lines < 3 || (lines - 3) % 11 != 0) {
-        return false;
+// The entry index i of a section named "ITEM%02d" of i, or -1.
+int ItemIndex(std::string_view section) {
+    if (!section.starts_with("ITEM")) {
+        return -1;
     }
-    const int count = (lines - 3) / 11;
-    int at = 0;
-    // The value of the next line when it is a key line with this key.
-    auto value = [&](std::string_view key) -> std::optional<std::string_view> {
-        const std::string_view line = file.GetLine(at++);
-        if (!line.starts_with(key) || line.size() == key.size() || line[key.size()] != '=' ||
-            ParseSectionHeader(line, nullptr)) {
-            return std::nullopt;
+    const std::string_view digits = section.substr(4);
+    // "%02d": two digits for 0 to 99, no leading zero beyond.
+    if (digits.size() < 2 || (digits.size() > 2 && digits[0] == '0')) {
+        return -1;
+    }
+    std::int64_t value = 0;
+    const auto res = std::from_chars(digits.data(), digits.data() + digits.size(), value);
+    if (res.ec != std::errc() || res.ptr != digits.data() + digits.size() || value > INT32_MAX) {
+        return -1;
+    }
+    return static_cast<int>(value);
+}
+
+// Which field a key of an entry section fills: 0 for "name", 1 to 9 for the
+// number keys in their order; -1 for any other key.
+int FieldNumber(std::string_view key) {
+    if (key == "name") {
+        return 0;
+    }
+    for (std::size_t k = 0; k < kNumberKeys.size(); ++k) {
+        if (key == kNumberKeys[k].first) {
+            return static_cast<int>(k) + 1;
         }
-        return line.substr(key.size() + 1);
-    };
-    auto header = [&](std::string_view section) {
-        const std::string_view line = file.GetLine(at++);
-        return line.size() == section.size() + 2 && line.front() == '[' && line.back() == ']' &&
-               line.substr(1, section.size()) == section;
-    };
-    if (!header("COM")) {
-        return false;
     }
-    const auto size = value("size");
-    const auto tray = value("tasktray");
-    if (!size || !tray || ParseInt(*size) != count) {
-        return false;
+    return -1;
+}
+
+// Reads the settings in two passes over the lines, giving exactly what the
+// lookups of the generic read give (the first line in file order with the
+// section and key wins) without splitting or indexing the lines: the first
+// pass takes the count, the flag and the number of lines, the second the
+// entries. So a file costs one read buffer and its entries, whatever its
+// layout, and a count costs no more than the lines the file holds.
+void ReadInTwoPasses(const CProfileFile& file, ScheduleList& list, std::int32_t& taskTray) {
+    std::string section;
+    bool inCom = false;
+    std::optional<std::int32_t> size;
+    std::optional<std::int32_t> tray;
+    std::int32_t lines = 0;
+    file.VisitLines([&](std::string_view line) {
+        lines += lines < INT32_MAX ? 1 : 0;
+        if (ParseSectionHeader(line, &section)) {
+            inCom = section == "COM";
+            return;
+        }
+        if (!inCom) {
+            return;
+        }
+        const std::string_view key = LineKey(line);
+        if (key == "size" && !size) {
+            size = ParseInt(LineValue(line));
+        } else if (key == "tasktray" && !tray) {
+            tray = ParseInt(LineValue(line));
+        }
+    });
+    taskTray = tray.value_or(0);
+    const std::int32_t count = std::min(size.value_or(0), lines);
+    if (count <= 0) {
+        return;
     }
+
     std::vector<CScheduleItem> items(static_cast<std::size_t>(count));
-    for (int i = 0; i < count; ++i) {
-        CScheduleItem& item = items[static_cast<std::size_t>(i)];
-        const auto name = header(ItemSection(i)) ? value("name") : std::nullopt;
-        if (!name) {
-            return false;
-        }
-        item.name = *name;
-        for (const auto& [key, field] : kNumberKeys) {
-            const auto number = value(key);
-            if (!number) {
-                return false;
-            }
-            item.*field = ParseInt(*number);
-        }
+    std::vector<std::uint16_t> found(items.size()); // bit k: field k has its line
+    for (CScheduleItem& item : items) {
+        item.name.clear(); // a missing name reads as empty
     }
-    taskTray = ParseInt(*tray);
-    for (const CScheduleItem& item : items) {
-        list.AddTail(item);
+    int current = -1;
+    file.VisitLines([&](std::string_view line) {
+        if (ParseSectionHeader(line, &section)) {
+            current = ItemIndex(section);
+            current = current < count ? current : -1;
+            return;
+        }
+        if (current < 0) {
+            return;
+        }
+        const int field = FieldNumber(LineKey(line));
+        const auto i = static_cast<std::size_t>(current);
+        if (field < 0 || (found[i] & (1u << field)) != 0) {
+            return;
+        }
+        found[i] = static_cast<std::uint16_t>(found[i] | (1u << field));
+        if (field == 0) {
+            items[i].name.assign(LineValue(line));
+        } else {
+            items[i].*kNumberKeys[static_cast<std::size_t>(field) - 1].second =
+                ParseInt(LineValue(line));
+        }
+    });
+    for (CScheduleItem& item : items) {
+        list.AddTail(std::move(item));
     }
-    return true;
 }
 
 void Load(CProfileFile& file, ScheduleList& list, std::int32_t& taskTray, const std::string& path,
           SettingsLoadMode mode) {
     file.Load(path);
-    if (mode == SettingsLoadMode::Auto && ReadSavedLayout(file, list, taskTray)) {
+    if (mode == SettingsLoadMode::Auto) {
+        ReadInTwoPasses(file, list, taskTray);
         file.Save();
         return;
     }

@@ -23,8 +23,8 @@ void LoadSettings(ScheduleList& list, std::int32_t& taskTray,
                   const std::string& path = kSettingsFileName);
 // How LoadSettings finds the entries; both give the same results.
 enum class SettingsLoadMode {
-    Auto,   // in one pass over the lines when they have exactly the saved layout
-    Lookup, // always by looking up each section and key
+    Auto,   // in two passes over the lines, without indexing them
+    Lookup, // by looking up each section and key in the store
 };
 void LoadSettings(ScheduleList& list, std::int32_t& taskTray, const std::string& path,
                   IFileOps& ops, SettingsLoadMode mode = SettingsLoadMode::Auto);

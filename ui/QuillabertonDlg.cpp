@@ -19,6 +19,9 @@ namespace {
 
 constexpr wchar_t kTrayTip[] = L"Quillaberton";
 constexpr wchar_t kCaption[] = L"Quillaberton";
+// Most characters of a name the list shows: as many as the editor takes. Only
+// a hand-made file holds longer names; they keep their bytes but show cut.
+constexpr std::size_t kShownNameChars = 32767;
 
 // The system's own words for an error code, without the line end.
 std::wstring SystemMessage(DWORD error) {
@@ -169,7 +172,7 @@ void CQuillabertonDlg::RefreshList() {
     int sel = m_lstSchedule.GetCurSel();
     m_lstSchedule.ResetContent();
     for (int i = 0; i < m_ScheduleList.GetCount(); ++i) {
-        m_lstSchedule.AddString(m_ScheduleList.GetAt(i).name);
+        m_lstSchedule.AddString(Cp932Prefix(m_ScheduleList.GetAt(i).name, kShownNameChars));
     }
     const int count = m_lstSchedule.GetCount();
     if (sel < 0) {

@@ -47,6 +47,15 @@ TEST(Cp932Text, EmbeddedNulKeepsLength) {
     EXPECT_EQ(WideToCp932(Cp932ToWide(withNul)), withNul);
 }
 
+TEST(Cp932Text, PrefixCountsCharactersAndNeverCutsOneInTwo) {
+    const std::string zone = "\x83\x5D\x81\x5B\x83\x93"; // ゾーン
+    EXPECT_EQ(Cp932Prefix(zone, 2), zone.substr(0, 4));
+    EXPECT_EQ(Cp932Prefix("ab" + zone, 3), "ab" + zone.substr(0, 2));
+    EXPECT_EQ(Cp932Prefix(zone, 99), zone);
+    EXPECT_EQ(Cp932Prefix("a\x83", 2), "a\x83");   // a lead byte at the end stands alone
+    EXPECT_EQ(Cp932Prefix("\xA0\xDF", 1), "\xA0"); // half-width katakana are one byte
+}
+
 TEST(ExeName, DerivedFromModulePath) {
     EXPECT_EQ(CWinApp::ExeNameFromModulePath(L"D:\\Apps\\Clock.exe"), L"Clock");
     EXPECT_EQ(CWinApp::ExeNameFromModulePath(L"C:/tools/Quillaberton.exe"), L"Quillaberton");
