@@ -1,4 +1,5 @@
 #include "settings/ProfileFile.h"
+#include "settings/ProfileLine.h"
 #include "settings/ProfileFileError.h"
 
 #include "MemoryFileOps.h"
@@ -207,6 +208,32 @@ TEST_F(ProfileFileTest, SectionHeaderRuleCountsCharacters) {
     // 0x81 0x5D is one character: only the last ']' counts.
     store.SetSection("k\x81]");
     EXPECT_EQ(store.GetString("k", "-"), "6");
+
+    // Every edge of the lead-byte ranges 0x81-0x9F and 0xE0-0xFC, before '['
+    // and before ']': a lead byte takes the bracket as its second byte, and
+    // the line is then a key line of the empty section.
+    const std::pair<char, bool> kEdges[] = {{'\x80', false}, {'\x81', true},  {'\x9F', true},
+                                            {'\xA0', false}, {'\xDF', false}, {'\xE0', true},
+                                            {'\xFC', true},  {'\xFD', false}};
+    for (const auto& [byte, lead] : kEdges) {
+        for (const bool beforeOpen : {true, false}) {
+            const std::string b(1, byte);
+            const std::string line = beforeOpen ? b + "[x]" : "[x" + b + "]";
+            SCOPED_TRACE(testing::Message() << "byte " << std::hex << (byte & 0xFF) << " before "
+                                            << (beforeOpen ? '[' : ']'));
+            std::string name;
+            EXPECT_EQ(ParseSectionHeader(line, &name), !lead);
+            CProfileFile fresh(ops);
+            ops.files["g"] = line + "\r\nk=1\r\n";
+            fresh.Load("g");
+            EXPECT_EQ(fresh.GetString("k", "-"), lead ? "1" : "-");
+            if (!lead) {
+                EXPECT_EQ(name, beforeOpen ? b + "x" : "x" + b);
+                fresh.SetSection(name);
+                EXPECT_EQ(fresh.GetString("k", "-"), "1");
+            }
+        }
+    }
 }
 
 TEST_F(ProfileFileTest, KeyLinesAndFirstMatchAcrossBlocks) {

@@ -4,6 +4,7 @@
 
 #include "FileBytes.h"
 #include "MemoryFileOps.h"
+#include "ProfileModel.h"
 #include "TempDir.h"
 
 #include <gtest/gtest.h>
@@ -238,9 +239,17 @@ TEST_F(SettingsFileTest, SectionNumbersFollowListPositions) {
     }
     SaveSettings(l, 1, path);
     const std::string saved = FileBytes();
-    EXPECT_NE(saved.find("\r\n[ITEM09]\r\nname=e9\r\n"), std::string::npos);
-    EXPECT_NE(saved.find("\r\n[ITEM100]\r\nname=e100\r\n"), std::string::npos);
     EXPECT_EQ(std::count(saved.begin(), saved.end(), '\n'), 3 + 11 * 101);
+    // The sections, named by hand and read with the line-scanning model.
+    const std::pair<const char*, const char*> kNumbers[] = {
+        {"ITEM09", "e9"}, {"ITEM10", "e10"}, {"ITEM99", "e99"}, {"ITEM100", "e100"}};
+    ProfileModel model;
+    model.lines = ProfileModel::Parse(saved);
+    for (const auto& [section, name] : kNumbers) {
+        model.section = section;
+        EXPECT_EQ(model.GetString("name", "-"), name) << section;
+        EXPECT_EQ(model.FindSectionEnd(section) - model.FindKey("name"), 10) << section;
+    }
     Load();
     ASSERT_EQ(list.GetCount(), 101);
     ExpectItem(list.GetAt(100), "e100", {1, 0, 0, 0, 100, 0, 0, 0, 0});
@@ -252,6 +261,22 @@ TEST_F(SettingsFileTest, SectionNumbersFollowListPositions) {
     list.SetAt(100, a);
     SaveSettings(list, 1, path);
     EXPECT_NE(FileBytes().find("[ITEM99]\r\nname=e100\r\n"), std::string::npos);
+
+    // Loading, from a file the model writes with the sections last to first.
+    ProfileModel written;
+    written.section = "COM";
+    written.SetInt("size", 101);
+    for (int i = 100; i >= 0; --i) {
+        written.section = (i < 10 ? "ITEM0" : "ITEM") + std::to_string(i);
+        written.SetString("name", "w" + std::to_string(i));
+    }
+    ASSERT_TRUE(WriteBytes(path, ProfileModel::Serialise(written.lines)));
+    list.RemoveAll();
+    Load();
+    ASSERT_EQ(list.GetCount(), 101);
+    for (const int i : {9, 10, 99, 100}) {
+        EXPECT_EQ(list.GetAt(i).name, "w" + std::to_string(i));
+    }
 }
 
 // SaveSettings writes its layout with plain appends when no name makes its
