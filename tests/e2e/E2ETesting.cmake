@@ -5,9 +5,11 @@
 #   qb_add_e2e_driver(target SOURCES ...)
 #       A GoogleTest driver program (Driver.h) built for Windows.
 #   qb_add_e2e_test(NAME name DRIVER target [FILTER gtest-filter]
-#                   [PROGRAMS target...] [RELAY function...] [TIMEOUT seconds])
+#                   [PROGRAMS target...] [RELAY function...] [TIMEOUT seconds]
+#                   [DESKTOP WxH])
 #       One CTest test: the driver's cases that match FILTER, with the
-#       PROGRAMS reachable through Driver::ProgramPath(L"target").
+#       PROGRAMS reachable through Driver::ProgramPath(L"target"); with
+#       DESKTOP, inside Wine's shell desktop with its taskbar.
 #   qb_add_e2e_solo_test(NAME name PROGRAM target [ARGS ...] [SEED dir]
 #                        [RELAY function...] [CHECK script] [EXPECT_EXIT n]
 #                        [TIMEOUT seconds])
@@ -54,11 +56,14 @@ function(_qb_e2e_properties name timeout)
 endfunction()
 
 function(qb_add_e2e_test)
-    cmake_parse_arguments(ARG "" "NAME;DRIVER;FILTER;TIMEOUT" "PROGRAMS;RELAY" ${ARGN})
+    cmake_parse_arguments(ARG "" "NAME;DRIVER;FILTER;TIMEOUT;DESKTOP" "PROGRAMS;RELAY" ${ARGN})
     if(NOT ARG_TIMEOUT)
         set(ARG_TIMEOUT 60)
     endif()
     _qb_e2e_common_args(args ${ARG_NAME} ${ARG_TIMEOUT} "${ARG_RELAY}")
+    if(ARG_DESKTOP)
+        list(APPEND args --desktop ${ARG_DESKTOP})
+    endif()
     foreach(p IN LISTS ARG_PROGRAMS)
         list(APPEND args --program ${p}=$<TARGET_FILE:${p}>)
     endforeach()

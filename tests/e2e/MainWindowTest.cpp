@@ -29,6 +29,9 @@ constexpr int kEndModeId = 1034;
 constexpr UINT kTrayMessage = WM_USER + 1;
 constexpr int kExitCommand = 32772;
 constexpr int kTrayCommand = 32773;
+constexpr int kDetailButton = 1009;
+constexpr int kDetailCommand = 32778;
+constexpr int kStartInTrayBox = 1036;
 
 // CP932 bytes of the Japanese names used below.
 const std::string kLogoffName = "\x83\x8d\x83\x4f\x83\x49\x83\x74"; // ログオフ
@@ -108,6 +111,47 @@ HWND MessageBoxOver(HWND owner) {
         },
         reinterpret_cast<LPARAM>(&search));
     return search.found;
+}
+
+// Ticks or clears 起動時、タスクトレイに格納する in the detail settings,
+// opened by `open` (button 1009 or menu 32778), and confirms with OK.
+void SetStartInTray(const Driver& driver, HWND main, void (*open)(HWND), bool on) {
+    open(main);
+    HWND dlg = driver.WaitForWindow(L"詳細設定", kDialogClass);
+    ASSERT_NE(dlg, nullptr);
+    HWND box = Driver::Control(dlg, kStartInTrayBox);
+    if (Driver::IsChecked(box) != on) {
+        Driver::Click(box);
+        ASSERT_TRUE(Driver::WaitUntil([&] { return Driver::IsChecked(box) == on; }));
+    }
+    Driver::Click(Driver::Control(dlg, IDOK));
+    ASSERT_TRUE(Driver::WaitForWindowGone(dlg));
+}
+
+// The running program's main window, once its clock shows.
+HWND StartedMain(const Driver& driver) {
+    HWND main = driver.WaitForWindow(kCaption, kDialogClass, Driver::kTimeout, true);
+    if (main != nullptr && !Driver::WaitUntil([&] {
+            return !Driver::ReadText(Driver::Control(main, kClockId)).empty();
+        })) {
+        return nullptr;
+    }
+    return main;
+}
+
+// The visible tooltip of the shell, if any, and its text.
+std::wstring ShownShellTip() {
+    std::wstring tip;
+    ::EnumWindows(
+        [](HWND w, LPARAM lp) -> BOOL {
+            if (Driver::IsVisible(w) && Driver::ClassName(w) == L"tooltips_class32") {
+                *reinterpret_cast<std::wstring*>(lp) = Driver::ReadText(w);
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&tip));
+    return tip;
 }
 
 // One run of the program in a working folder of its own.
@@ -332,6 +376,61 @@ TEST(MainWindow, StartInTrayNeverShowsTheWindowUntilTheIconIsDoubleClicked) {
     EXPECT_TRUE(Driver::WaitUntil([&] { return Driver::IsVisible(main); }));
     EXPECT_FALSE(TrayIconPresent(main));
     EXPECT_EQ(Driver::ListBoxSelection(Driver::Control(main, kListId)), 0);
+}
+
+// In Wine's shell desktop, whose taskbar holds the notification area as
+// Windows' does: the start-in-tray choice made in the program itself, kept by
+// the exit command and honoured at the next start, and the icon as the shell
+// holds it: its tip under a resting pointer, and a real double-click on it.
+TEST(TrayInTheShell, StartInTrayChosenInTheProgramAndTheIconBringsTheWindowBack) {
+    Driver driver;
+    driver.WriteWorkFile(kSettings, Layout({}, 0));
+    ASSERT_TRUE(driver.LaunchProcess(ProgramExe()));
+    HWND main = StartedMain(driver);
+    ASSERT_NE(main, nullptr);
+    ASSERT_TRUE(Driver::IsVisible(main));
+    SetStartInTray(
+        driver, main, [](HWND w) { Driver::Click(Driver::Control(w, kDetailButton)); }, true);
+    Driver::PostCommand(main, kExitCommand);
+    ASSERT_TRUE(driver.WaitForExit().has_value());
+    EXPECT_EQ(driver.ReadWorkFile(kSettings), std::optional<std::string>(Layout({}, 1)));
+
+    // The next start goes to the tray, where the shell shows the icon.
+    ASSERT_TRUE(driver.LaunchProcess(ProgramExe()));
+    main = StartedMain(driver);
+    ASSERT_NE(main, nullptr);
+    EXPECT_FALSE(Driver::IsVisible(main));
+    HWND taskbar = nullptr;
+    ASSERT_TRUE(Driver::WaitUntil(
+        [&] { return (taskbar = ::FindWindowW(L"Shell_TrayWnd", nullptr)) != nullptr; }));
+    // The shell draws its icons from the right end of the taskbar, one cell
+    // of a small icon and a border of 2 each; ours is the only one.
+    RECT bar;
+    ::GetClientRect(taskbar, &bar);
+    POINT icon{bar.right - (::GetSystemMetrics(SM_CXSMICON) + 4) / 2, bar.bottom / 2};
+    ::ClientToScreen(taskbar, &icon);
+    const std::wstring at = std::to_wstring(icon.x) + L" " + std::to_wstring(icon.y);
+    ASSERT_TRUE(driver.XdoTool(L"mousemove " + at));
+    ASSERT_TRUE(driver.XdoTool(L"mousemove_relative 1 0"));
+    std::wstring tip;
+    EXPECT_TRUE(Driver::WaitUntil([&] { return !(tip = ShownShellTip()).empty(); }));
+    EXPECT_EQ(tip, L"Quillaberton");
+    driver.Screenshot(L"tray-tip");
+    EXPECT_FALSE(Driver::IsVisible(main));
+    ASSERT_TRUE(driver.XdoTool(L"mousemove " + at + L" click --repeat 2 --delay 100 1"));
+    EXPECT_TRUE(Driver::WaitUntil([&] { return Driver::IsVisible(main); }));
+    EXPECT_FALSE(TrayIconPresent(main));
+
+    // Cleared through the menu, the next start shows the window again.
+    SetStartInTray(
+        driver, main, [](HWND w) { Driver::PostCommand(w, kDetailCommand); }, false);
+    Driver::PostCommand(main, kExitCommand);
+    ASSERT_TRUE(driver.WaitForExit().has_value());
+    EXPECT_EQ(driver.ReadWorkFile(kSettings), std::optional<std::string>(Layout({}, 0)));
+    ASSERT_TRUE(driver.LaunchProcess(ProgramExe()));
+    main = StartedMain(driver);
+    ASSERT_NE(main, nullptr);
+    EXPECT_TRUE(Driver::IsVisible(main));
 }
 
 TEST(MainWindow, TaskbarCreatedAddsTheIconAgainOnlyWhileInTheTray) {

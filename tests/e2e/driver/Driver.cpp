@@ -386,6 +386,51 @@ DWORD Driver::ExStyle(HWND window) {
     return static_cast<DWORD>(::GetWindowLongPtrW(window, GWL_EXSTYLE));
 }
 
+namespace {
+
+// Starts a Unix program by its command line; Wine cannot wait for it.
+bool StartUnix(std::wstring commandLine) {
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    if (!::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                          &si, &pi)) {
+        return false;
+    }
+    if (pi.hThread != nullptr) {
+        ::CloseHandle(pi.hThread);
+    }
+    if (pi.hProcess != nullptr) {
+        ::CloseHandle(pi.hProcess);
+    }
+    return true;
+}
+
+} // namespace
+
+bool Driver::XdoTool(std::wstring_view xdotoolArgs) const {
+    const std::wstring script = Environment(L"QB_E2E_POINTER_SCRIPT");
+    const std::wstring root = Environment(L"QB_E2E_WORK_ROOT");
+    if (script.empty() || root.empty()) {
+        return false;
+    }
+    static int s_calls = 0;
+    const std::wstring unixDone = root + L"/xdotool-" + std::to_wstring(++s_calls) + L".done";
+    const std::wstring done = FromUnixPath(unixDone);
+    ::DeleteFileW(done.c_str());
+    if (!StartUnix(L"/bin/sh \"" + script + L"\" \"" + unixDone + L"\" " +
+                   std::wstring(xdotoolArgs))) {
+        return false;
+    }
+    if (!WaitUntil([&] { return ::GetFileAttributesW(done.c_str()) != INVALID_FILE_ATTRIBUTES; })) {
+        return false;
+    }
+    std::ifstream in{std::filesystem::path(done)};
+    int code = -1;
+    in >> code;
+    return code == 0;
+}
+
 bool Driver::Screenshot(std::wstring_view name, HWND window) const {
     const std::wstring shots = Environment(L"QB_E2E_SHOTS");
     const std::wstring script = Environment(L"QB_E2E_SHOT_SCRIPT");
@@ -407,18 +452,8 @@ bool Driver::Screenshot(std::wstring_view name, HWND window) const {
              << r.top;
         commandLine += crop.str();
     }
-    STARTUPINFOW si{};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi{};
-    if (!::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                          &si, &pi)) {
+    if (!StartUnix(commandLine)) {
         return false;
-    }
-    if (pi.hThread != nullptr) {
-        ::CloseHandle(pi.hThread);
-    }
-    if (pi.hProcess != nullptr) {
-        ::CloseHandle(pi.hProcess);
     }
     return WaitUntil([&] { return ::GetFileAttributesW(file.c_str()) != INVALID_FILE_ATTRIBUTES; },
                      15s);

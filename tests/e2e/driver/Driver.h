@@ -102,6 +102,11 @@ public:
     // Replaces the text (WM_SETTEXT).
     static void SetText(HWND window, std::wstring_view text);
     static void PostCommand(HWND window, int id);
+    // Real X pointer input through xdotool, as a user's mouse gives it, for
+    // windows that take no posted clicks (the shell's notification area).
+    // `xdotoolArgs` are xdotool's own, in screen coordinates ("mousemove 10
+    // 20 click --repeat 2 1"). True once xdotool has finished without error.
+    bool XdoTool(std::wstring_view xdotoolArgs) const;
     static void PostClose(HWND window);
 
     // --- reading back ---------------------------------------------------

@@ -21,6 +21,8 @@
 #   --relay F1,F2        trace these Win32 functions (Wine relay): Wine's
 #                        stderr then goes to relay.log (QB_E2E_RELAY), which
 #                        a driver can read too
+#   --desktop WxH        run inside Wine's shell desktop of that size, with a
+#                        taskbar whose notification area holds the tray icons
 # Options for solo:
 #   --seed DIR           files copied into the working folder before the start
 #   --check SCRIPT       run from Linux afterwards with the QB_E2E_* variables
@@ -35,7 +37,7 @@
 set -uo pipefail
 
 here="$(cd "$(dirname "$0")" && pwd)"
-template="" runs="" name="e2e" timeout=120 shots="" seed="" relay="" check="" expect=""
+template="" runs="" name="e2e" timeout=120 shots="" seed="" relay="" check="" expect="" desktop=""
 programs=()
 while [ $# -gt 0 ]; do
   case "$1" in
@@ -49,6 +51,7 @@ while [ $# -gt 0 ]; do
     --relay) relay=$(printf '%s' "$2" | tr ',' ';'); shift 2 ;;
     --check) check=$2; shift 2 ;;
     --expect-exit) expect=$2; shift 2 ;;
+    --desktop) desktop=$2; shift 2 ;;
     driver | solo) break ;;
     *) echo "run.sh: unknown option $1" >&2; exit 2 ;;
   esac
@@ -109,6 +112,7 @@ for p in "${programs[@]}"; do
 done
 export QB_E2E_WORK_ROOT="$work"
 export QB_E2E_SHOT_SCRIPT="$here/shot.sh"
+export QB_E2E_POINTER_SCRIPT="$here/pointer.sh"
 if [ -n "$shots" ]; then
   mkdir -p "$shots"
   export QB_E2E_SHOTS="$(cd "$shots" && pwd)"
@@ -126,6 +130,13 @@ if [ -n "$relay" ]; then
   printf '\n[Software\\\\Wine\\\\Debug] %s\n"RelayInclude"="%s"\n' "$(date +%s)" "$relay" >>"$prefix/user.reg"
   export WINEDEBUG="-all,+relay"
   errlog="$relaylog"
+fi
+
+if [ -n "$desktop" ]; then
+  # Every program of the prefix opens in the desktop named "shell", which
+  # Wine gives a taskbar.
+  printf '\n[Software\\\\Wine\\\\Explorer] %s\n"Desktop"="shell"\n' "$(date +%s)" >>"$prefix/user.reg"
+  printf '\n[Software\\\\Wine\\\\Explorer\\\\Desktops] %s\n"shell"="%s"\n' "$(date +%s)" "$desktop" >>"$prefix/user.reg"
 fi
 
 if [ "$mode" = driver ]; then
