@@ -1,5 +1,7 @@
 #include "schedule/SystemClock.h"
 
+#include "schedule/SystemLocalTime.h"
+
 CSystemClock::CSystemClock() {
     Convert(std::time(nullptr));
 }
@@ -14,14 +16,7 @@ const ClockReading& CSystemClock::Read() {
 
 // Kept out of line so that the common path stays a time() call and a copy.
 [[gnu::noinline]] void CSystemClock::Convert(std::time_t now) {
-    std::tm tm{};
-#ifdef _WIN32
-    const bool ok = localtime_s(&tm, &now) == 0;
-#else
-    const bool ok = localtime_r(&now, &tm) != nullptr;
-#endif
-    m_cached = ok ? ClockReading{tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_wday,
-                                 tm.tm_hour,        tm.tm_min,     tm.tm_sec}
-                  : ClockReading{};
+    ClockReading reading;
+    m_cached = CSystemLocalTime().ToLocal(now, reading) ? reading : ClockReading{};
     m_cachedTime = now;
 }

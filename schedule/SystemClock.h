@@ -4,7 +4,8 @@
 
 #include <ctime>
 
-// The computer's local time from time() and localtime_r/localtime_s.
+// The computer's local time from time() and the runtime's conversion
+// (CSystemLocalTime).
 // The due check reads the clock twice per entry, so the broken-down reading
 // is kept for the calendar second it belongs to: while time() returns the
 // same value, the conversion would give the same fields again.

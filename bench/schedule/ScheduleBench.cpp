@@ -1,13 +1,18 @@
 // One due-check tick over lists of 10 to 100,000 entries, with the system
 // clock that keeps its reading for the current second, and with a fresh
-// time() + localtime() for every reading side by side.
+// time() + localtime() for every reading side by side. Then the next due time
+// over 100,000 mixed entries, in Tokyo and in New York.
+#include "schedule/CivilTime.h"
 #include "schedule/DueChecker.h"
+#include "schedule/NextDueFinder.h"
 #include "schedule/SystemClock.h"
+#include "schedule/SystemLocalTime.h"
 
 #include <benchmark/benchmark.h>
 
 #include <cstdlib>
 #include <ctime>
+#include <random>
 
 namespace {
 
@@ -63,12 +68,84 @@ BENCHMARK_TEMPLATE(BM_CheckSchedule, PlainClock)
     ->ArgNames({"entries", "reaches_time_test"})
     ->ArgsProduct({{10, 1000, 100000}, {0, 1}});
 
+void SetZone(const char* zone) {
+    setenv("TZ", zone, 1);
+    tzset();
+}
+
+// Daily entries, dates with and without a year (29 February among them),
+// weekday masks, and one in eight that is never due.
+ScheduleList MakeMixedList(int count) {
+    std::mt19937 rng(11);
+    const auto in = [&rng](int lo, int hi) { return std::uniform_int_distribution(lo, hi)(rng); };
+    ScheduleList list;
+    for (int i = 0; i < count; ++i) {
+        CScheduleItem item;
+        item.hour = in(0, 23);
+        item.minute = in(0, 59);
+        item.second = in(0, 59);
+        item.sd_mode = in(0, 3);
+        switch (in(0, 7)) {
+        case 0: // every day
+            break;
+        case 1: // a day of every month
+            item.day = in(1, 31);
+            break;
+        case 2: // a date of every year
+            item.month = in(1, 12);
+            item.day = in(1, DaysInMonth(2026, item.month));
+            break;
+        case 3: // a date of a coming year
+            item.year = in(2026, 2030);
+            item.month = in(1, 12);
+            item.day = in(1, 28);
+            break;
+        case 4: // 29 February
+            item.month = 2;
+            item.day = 29;
+            break;
+        case 5:
+        case 6: // weekdays
+            item.time_mode = Week;
+            item.week = in(1, 127);
+            break;
+        case 7: // never: a past year
+            item.year = 2020;
+            break;
+        }
+        list.AddTail(item);
+    }
+    return list;
+}
+
+// From 15 June 2026, 03:00:00 UTC. With 100 entries the few conversions show.
+void BM_NextDue(benchmark::State& state) {
+    const int count = static_cast<int>(state.range(0));
+    const char* zone = state.range(1) != 0 ? "America/New_York" : "Asia/Tokyo";
+    SetZone(zone);
+    const ScheduleList list = MakeMixedList(count);
+    const CSystemLocalTime local;
+    const CNextDueFinder finder(list, local);
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(finder.NextDue(1781492400));
+    }
+    state.SetLabel(zone);
+    state.counters["per_entry"] = benchmark::Counter(
+        count, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+    SetZone("Asia/Tokyo");
+}
+
+BENCHMARK(BM_NextDue)
+    ->ArgNames({"entries", "new_york"})
+    ->ArgsProduct({{100, 100000}, {0, 1}})
+    ->Unit(benchmark::kMicrosecond)
+    ->Repetitions(5);
+
 } // namespace
 
 int main(int argc, char** argv) {
     // The local time of the program's users, set before any conversion.
-    setenv("TZ", "Asia/Tokyo", 1);
-    tzset();
+    SetZone("Asia/Tokyo");
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
         return 1;

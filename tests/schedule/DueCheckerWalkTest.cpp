@@ -1,9 +1,12 @@
 // Walks a fake clock through every second of 2027 and 2028 (a leap year) and
 // compares what the due check reports with an expectation built from the
 // standard library's calendar, second by second, together with the number of
-// clock readings each check takes.
+// clock readings each check takes. Each report must also be the next due
+// time computed before it, for a fixed mix of entries and for random ones.
+#include "FakeLocalTime.h"
 #include "schedule/DueChecker.h"
 #include "schedule/EndMode.h"
+#include "schedule/NextDueFinder.h"
 
 #include <gtest/gtest.h>
 
@@ -11,6 +14,7 @@
 #include <chrono>
 #include <functional>
 #include <map>
+#include <random>
 #include <vector>
 
 namespace {
@@ -123,11 +127,77 @@ const std::vector<WalkEntry>& Entries() {
     return entries;
 }
 
+// Local time of the walk: Tokyo's fixed offset, so that calendar times and
+// readings differ.
+constexpr std::int64_t kOffset = 9 * 3600;
+
+bool SameReading(const ClockReading& a, const ClockReading& b) {
+    return a.year == b.year && a.month == b.month && a.day == b.day && a.weekday == b.weekday &&
+           a.hour == b.hour && a.minute == b.minute && a.second == b.second;
+}
+
+// Follows the reports of a walk: each one must be the next due time computed
+// from the report before it and from the second before it.
+class DueChain {
+public:
+    DueChain(const ScheduleList& list, std::int64_t firstSecond)
+        : m_finder(list, m_local), m_last(firstSecond - 1) {}
+
+    // `second` is the walk's reading as a civil second.
+    void Report(std::int64_t second, int index, const ClockReading& reading) {
+        for (const std::int64_t after : {m_last, second - 1}) {
+            Expect(m_finder.NextDue(after - kOffset), second, index, reading);
+        }
+        m_last = second;
+    }
+    // One entry on its own, from its own previous due time `last`.
+    void ReportEntry(const CScheduleItem& item, std::int64_t& last, std::int64_t second,
+                     const ClockReading& reading) {
+        Expect(m_finder.NextDueOf(item, last - kOffset), second, 0, reading);
+        last = second;
+    }
+    // After the walk's last report the next due time lies beyond its end.
+    void Finish(std::optional<DueTime> due, std::int64_t end) {
+        if (due && due->time + kOffset < end && ++mismatches <= 10) {
+            ADD_FAILURE() << "due at " << FormatClockText(due->reading) << " within the walk";
+        }
+    }
+    void Finish(std::int64_t end) { Finish(m_finder.NextDue(m_last - kOffset), end); }
+    void FinishEntry(const CScheduleItem& item, std::int64_t last, std::int64_t end) {
+        Finish(m_finder.NextDueOf(item, last - kOffset), end);
+    }
+
+    long long mismatches = 0;
+
+private:
+    void Expect(const std::optional<DueTime>& due, std::int64_t second, int index,
+                const ClockReading& reading) {
+        const bool same = due && due->time == second - kOffset && due->index == index &&
+                          SameReading(due->reading, reading);
+        if (!same && ++mismatches <= 10) {
+            ADD_FAILURE() << "at " << FormatClockText(reading) << " entry " << index
+                          << ": next due "
+                          << (due ? FormatClockText(due->reading) + " entry " +
+                                        std::to_string(due->index)
+                                  : std::string("none"));
+        }
+    }
+
+    const FakeLocalTime m_local{kOffset};
+    CNextDueFinder m_finder;
+    std::int64_t m_last;
+};
+
 struct Expected {
     int second; // of the day
     int mode;
     long long reads;
+    int index;
 };
+
+std::int64_t CivilSecond(std::chrono::sys_days day, int secondOfDay) {
+    return std::int64_t{day.time_since_epoch().count()} * 86400 + secondOfDay;
+}
 
 TEST(DueCheckerWalk, EverySecondOfTwoYearsMatchesTheCalendar) {
     using namespace std::chrono;
@@ -142,6 +212,8 @@ TEST(DueCheckerWalk, EverySecondOfTwoYearsMatchesTheCalendar) {
     WalkingClock clock;
     clock.now = {2027, 1, 1, static_cast<int>(weekday{first}.c_encoding()), 0, 0, 0};
     CDueChecker checker(list, clock);
+    DueChain chain(list, CivilSecond(first, 0));
+    std::vector<std::int64_t> lastOfEntry(n, CivilSecond(first, 0) - 1);
 
     long long mismatches = 0;
     std::map<int, int> reportsPerMode;
@@ -168,8 +240,12 @@ TEST(DueCheckerWalk, EverySecondOfTwoYearsMatchesTheCalendar) {
             }
             readsThrough[i] = reads;
             const int at = e.hour * 3600 + e.minute * 60 + e.second;
-            if (dayPasses && e.sdMode != -1 && !due.count(at)) {
-                due[at] = {at, e.sdMode, reads};
+            if (dayPasses && e.sdMode != -1) {
+                if (!due.count(at)) {
+                    due[at] = {at, e.sdMode, reads, static_cast<int>(i)};
+                }
+                chain.ReportEntry(ToItem(e), lastOfEntry[i], CivilSecond(d, at),
+                                  {c.year, c.month, c.day, c.weekday, e.hour, e.minute, e.second});
             }
         }
         const long long fullWalk = readsThrough.back();
@@ -180,14 +256,19 @@ TEST(DueCheckerWalk, EverySecondOfTwoYearsMatchesTheCalendar) {
             const int mode = checker.CheckSchedule();
             const long long taken = clock.reads - before;
             int wantMode = -1;
+            int wantIndex = -1;
             long long wantReads = fullWalk;
             if (next != due.end() && next->first == s) {
                 wantMode = next->second.mode;
+                wantIndex = next->second.index;
                 wantReads = next->second.reads;
                 ++next;
             }
             if (mode != -1) {
                 ++reportsPerMode[mode];
+                if (mode == wantMode) {
+                    chain.Report(CivilSecond(d, s), wantIndex, clock.now);
+                }
             }
             if (mode != wantMode || taken != wantReads) {
                 if (++mismatches <= 10) {
@@ -200,6 +281,11 @@ TEST(DueCheckerWalk, EverySecondOfTwoYearsMatchesTheCalendar) {
         }
     }
     EXPECT_EQ(mismatches, 0);
+    chain.Finish(CivilSecond(end, 0));
+    for (std::size_t i = 0; i < n; ++i) {
+        chain.FinishEntry(ToItem(Entries()[i]), lastOfEntry[i], CivilSecond(end, 0));
+    }
+    EXPECT_EQ(chain.mismatches, 0);
 
     // Totals counted by hand for 2027 (starts on a Friday) and 2028 (leap,
     // starts on a Saturday).
@@ -208,6 +294,85 @@ TEST(DueCheckerWalk, EverySecondOfTwoYearsMatchesTheCalendar) {
     EXPECT_EQ(reportsPerMode[4], 365 + 366);          // 06:00 every day
     EXPECT_EQ(reportsPerMode[Shutdown], 365 + 366);   // midnight every day
     EXPECT_EQ(reportsPerMode.count(-1), 0u);
+}
+
+// A random entry whose end mode is its index, so that a report names it.
+// Hours, minutes and seconds favour 0 and 12 so that entries share seconds;
+// about one entry in two has one value that is never due.
+CScheduleItem RandomEntry(std::mt19937& rng, int index) {
+    const auto in = [&rng](int lo, int hi) { return std::uniform_int_distribution(lo, hi)(rng); };
+    const auto pick = [&](std::initializer_list<int> values) {
+        return values.begin()[in(0, int(values.size()) - 1)];
+    };
+    CScheduleItem item;
+    item.time_mode = pick({Date, Date, Week});
+    item.year = pick({0, 0, 0, 2027, 2028});
+    item.month = pick({0, 0, in(1, 12)});
+    item.day = pick({0, 0, in(1, 31), 29, 31});
+    item.week = in(0, 255);
+    item.hour = pick({in(0, 23), 0, 12});
+    item.minute = pick({in(0, 59), 0});
+    item.second = pick({in(0, 59), 0});
+    item.sd_mode = index;
+    switch (in(0, 15)) {
+    case 0:
+        item.time_mode = pick({2, -1});
+        break;
+    case 1:
+        item.year = pick({2026, 2029});
+        break;
+    case 2:
+        item.month = pick({13, -1});
+        break;
+    case 3:
+        item.day = pick({32, -1});
+        break;
+    case 4:
+        item.month = pick({2, 4}), item.day = 30 + (item.month == 4);
+        break;
+    case 5:
+        item.hour = pick({24, -1});
+        break;
+    case 6:
+        item.minute = pick({60, -1});
+        break;
+    case 7:
+        item.second = pick({60, -1});
+        break;
+    case 8:
+        item.sd_mode = -1;
+        break;
+    }
+    return item;
+}
+
+TEST(DueCheckerWalk, RandomListsReportAtTheNextDueTime) {
+    using namespace std::chrono;
+    constexpr unsigned kSeed = 20260611;
+    SCOPED_TRACE(testing::Message() << "seed " << kSeed);
+    std::mt19937 rng(kSeed);
+    ScheduleList list;
+    for (int i = 0; i < 16; ++i) {
+        list.AddTail(RandomEntry(rng, i));
+    }
+
+    const sys_days first = 2027y / January / 1;
+    const sys_days end = 2029y / January / 1;
+    WalkingClock clock;
+    clock.now = {2027, 1, 1, static_cast<int>(weekday{first}.c_encoding()), 0, 0, 0};
+    CDueChecker checker(list, clock);
+    DueChain chain(list, CivilSecond(first, 0));
+    long long reports = 0;
+    for (std::int64_t t = CivilSecond(first, 0); t < CivilSecond(end, 0); ++t, clock.Tick()) {
+        const int index = checker.CheckSchedule();
+        if (index != -1) {
+            ++reports;
+            chain.Report(t, index, clock.now);
+        }
+    }
+    chain.Finish(CivilSecond(end, 0));
+    EXPECT_EQ(chain.mismatches, 0);
+    EXPECT_GT(reports, 100); // the mix does fall due
 }
 
 } // namespace

@@ -1,0 +1,53 @@
+#pragma once
+
+#include "schedule/Clock.h"
+#include "schedule/LocalTimeConverter.h"
+#include "schedule/ScheduleList.h"
+
+#include <cstdint>
+#include <optional>
+
+// When an entry next falls due.
+struct DueTime {
+    std::int64_t time = 0; // seconds since 1970-01-01 00:00:00 UTC
+    int index = 0;         // the entry in list order
+    ClockReading reading;  // the local reading at `time`, as the clock shows it
+};
+
+// The first second strictly after a given time at which the due check would
+// report an entry, over the list (the first entry in list order on a tie) or
+// for one entry. Candidates are found in civil time and only the earliest is
+// converted, so a search costs one pass over the list and a few conversions.
+//
+// Local time is the converter's: a reading that daylight saving time skips
+// never comes, and a reading that comes twice counts when it first comes.
+// Past the end of the conversion's range (the Windows CRT stops after the
+// year 3000) the clock can show nothing, so nothing falls due there.
+class CNextDueFinder {
+public:
+    CNextDueFinder(const ScheduleList& list, const ILocalTimeConverter& converter)
+        : m_list(list), m_converter(converter) {}
+
+    std::optional<DueTime> NextDue(std::int64_t after) const;
+    // One entry on its own; the result's index is 0.
+    std::optional<DueTime> NextDueOf(const CScheduleItem& item, std::int64_t after) const;
+
+    // The next due time after `now`, kept between calls: it is computed again
+    // only when `now` has reached it, when `now` lies before the time it was
+    // computed from (the clock was set back), or after Invalidate. For any
+    // `now` in between, the kept answer is still the right one.
+    const std::optional<DueTime>& Upcoming(std::int64_t now);
+    // Call when the list or the local time conversion (time zone) changed.
+    void Invalidate() { m_kept = false; }
+
+private:
+    template <class GetItem>
+    std::optional<DueTime> Search(std::int64_t after, int count, GetItem getItem) const;
+
+    const ScheduleList& m_list;
+    const ILocalTimeConverter& m_converter;
+
+    bool m_kept = false;
+    std::int64_t m_keptFrom = 0;
+    std::optional<DueTime> m_upcoming;
+};
