@@ -645,7 +645,30 @@ TEST(ListCommands, AddedEntryFallsDueButNotWhileTheEditorIsOpen) {
     ASSERT_TRUE(e.Gone());
     EXPECT_GE(CancelWarnings(p, 10s, nullptr), 1) << "no warning after the editor's Cancel";
 
-    EXPECT_EQ(p.ExitAndRead(), std::optional<std::string>(Layout({missed, due, late})));
+    // And after an Edit with OK.
+    ASSERT_TRUE(p.Select(0));
+    e = p.OpenEditor(kEditButton, true);
+    ASSERT_NE(e.dlg, nullptr);
+    const Entry edited = DueIn(e, 5, "edited");
+    ASSERT_TRUE(Driver::WaitUntil([&] { return e.Checked(kStandbyId); }));
+    e.ClickButton(IDOK);
+    ASSERT_TRUE(e.Gone());
+    EXPECT_TRUE(p.Shows({L"edited", L"due", L"late"}, 0));
+    EXPECT_GE(CancelWarnings(p, 10s, nullptr), 1) << "no warning after an Edit";
+
+    // And after a Delete: an entry added just before falls due after it.
+    e = p.OpenEditor(kAddButton, true);
+    ASSERT_NE(e.dlg, nullptr);
+    const Entry last = DueIn(e, 6, "last");
+    ASSERT_TRUE(Driver::WaitUntil([&] { return e.Checked(kStandbyId); }));
+    e.ClickButton(IDOK);
+    ASSERT_TRUE(e.Gone());
+    ASSERT_TRUE(p.Select(1));
+    Driver::Click(p.Item(kDeleteButton));
+    EXPECT_TRUE(p.Shows({L"edited", L"late", L"last"}, 1));
+    EXPECT_GE(CancelWarnings(p, 10s, nullptr), 1) << "no warning after a Delete";
+
+    EXPECT_EQ(p.ExitAndRead(), std::optional<std::string>(Layout({edited, late, last})));
 }
 
 } // namespace
