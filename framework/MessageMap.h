@@ -105,6 +105,13 @@ struct Cracker<WM_CLOSE> {
     }
 };
 template <>
+struct Cracker<WM_TIMECHANGE> { // void OnTimeChange()
+    template <typename C, auto F>
+    static LRESULT Call(C& c, WPARAM w, LPARAM l) {
+        return CallVoid<C, F>(c, w, l);
+    }
+};
+template <>
 struct Cracker<WM_DESTROY> {
     template <typename C, auto F>
     static LRESULT Call(C& c, WPARAM w, LPARAM l) {

@@ -3,10 +3,10 @@
 #include "framework/Dialog.h"
 #include "framework/Static.h"
 
-// The warning shown before an end action: names the end mode and closes
-// itself with IDOK after 15 seconds unless the user cancels (IDCANCEL). It is
-// created topmost so that it is seen even when the program is not in the
-// foreground.
+// The warning shown before an end action: names the end mode, counts down
+// the seconds left and closes itself with IDOK after 15 seconds unless the
+// user cancels (IDCANCEL). It is created topmost so that it is seen even when
+// the program is not in the foreground.
 class CEndNoticeDlg : public CDialog {
 public:
     explicit CEndNoticeDlg(CWnd* pParent = nullptr) noexcept;
@@ -18,12 +18,16 @@ public:
 
     int m_nMode = -1;
     CStatic m_stMode;
+    CStatic m_stCountdown;
 
     static const MessageMap* GetThisMessageMap();
     const MessageMap* GetMessageMap() const override { return GetThisMessageMap(); }
 
     static constexpr UINT_PTR kTimeoutTimer = 3;
     static constexpr UINT kTimeoutMs = 15000;
+    // Only refreshes the countdown; never ends the dialog.
+    static constexpr UINT_PTR kCountdownTimer = 4;
+    static constexpr UINT kCountdownMs = 200;
 
 protected:
     void DoDataExchange(CDataExchange* pDX) override;
@@ -31,4 +35,13 @@ protected:
     void OnOK() override;
     void OnCancel() override;
     void OnTimer(UINT_PTR nIDEvent);
+
+private:
+    // "あと N 秒": the whole seconds left, rounded up, from the time elapsed
+    // since the dialog opened (not from counting ticks, which a busy machine
+    // delays).
+    void ShowCountdown();
+
+    ULONGLONG m_openedAt = 0; // GetTickCount64 when the dialog opened
+    int m_shownSeconds = -1;
 };

@@ -4,6 +4,7 @@
 #include "framework/Text.h"
 #include "framework/WinApp.h"
 #include "resource.h"
+#include "schedule/EndMode.h"
 #include "settings/SettingsFile.h"
 #include "ui/AboutDlg.h"
 #include "ui/DetailSettingDlg.h"
@@ -13,6 +14,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <ctime>
 #include <exception>
 
 namespace {
@@ -22,6 +24,9 @@ constexpr wchar_t kCaption[] = L"Quillaberton";
 // Most characters of a name the list shows: as many as the editor takes. Only
 // a hand-made file holds longer names; they keep their bytes but show cut.
 constexpr std::size_t kShownNameChars = 32767;
+
+// The shell shows at most this many characters of a tip (64 with the NUL).
+constexpr std::size_t kTipChars = 63;
 
 // The system's own words for an error code, without the line end.
 std::wstring SystemMessage(DWORD error) {
@@ -62,7 +67,7 @@ std::wstring FullPath(const std::string& path) {
 CQuillabertonDlg::CQuillabertonDlg(CWnd* pParent)
     : CDialog(IDD_QUILLABERTON_DIALOG, pParent),
       m_hIcon(::LoadIconW(AfxGetResourceHandle(), MAKEINTRESOURCEW(IDR_MAINFRAME))),
-      m_uTaskbarCreated(::RegisterWindowMessageW(L"TaskbarCreated")) {}
+      m_uTaskbarCreated(::RegisterWindowMessageW(L"TaskbarCreated")), m_trayTip(kTrayTip) {}
 
 CQuillabertonDlg::~CQuillabertonDlg() = default;
 
@@ -86,6 +91,7 @@ const MessageMap* CQuillabertonDlg::GetThisMessageMap() {
         OnCommand<IDC_DETAIL_SETTING, &CQuillabertonDlg::OnDetailSetting>(),
         OnCommand<ID_DETAIL_SETTING, &CQuillabertonDlg::OnDetailSetting>(),
         OnNotify<UDN_DELTAPOS, IDC_SPIN, &CQuillabertonDlg::OnDeltaposSpin>(),
+        OnMessage<WM_TIMECHANGE, &CQuillabertonDlg::OnTimeChange>(),
     };
     static constexpr MessageMap map{&CDialog::GetThisMessageMap, entries};
     return &map;
@@ -95,6 +101,7 @@ void CQuillabertonDlg::DoDataExchange(CDataExchange* pDX) {
     CDialog::DoDataExchange(pDX);
     DDX_Control(pDX, IDC_SCHEDULE_LIST, m_lstSchedule);
     DDX_Control(pDX, IDC_CLOCK, m_stClock);
+    DDX_Control(pDX, IDC_NEXT_DUE, m_stNextDue);
 }
 
 BOOL CQuillabertonDlg::OnInitDialog() {
@@ -155,7 +162,7 @@ void CQuillabertonDlg::StoreInTaskTray() {
     m_nid.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
     m_nid.hIcon = ::LoadIconW(AfxGetResourceHandle(), MAKEINTRESOURCEW(IDR_MAINFRAME));
     m_nid.uCallbackMessage = kTrayMessage;
-    ::lstrcpynW(m_nid.szTip, kTrayTip, 64);
+    ::lstrcpynW(m_nid.szTip, m_trayTip.c_str(), 64);
     ::Shell_NotifyIconW(NIM_ADD, &m_nid);
     m_bInTray = true;
     ShowWindow(SW_HIDE);
@@ -182,6 +189,62 @@ void CQuillabertonDlg::RefreshList() {
         sel = count - 1;
     }
     m_lstSchedule.SetCurSel(sel);
+
+    // Every change of the list ends here: what falls due next may differ.
+    m_nextDue.Invalidate();
+    m_nextDueStale = true;
+    UpdateNextDue();
+}
+
+void CQuillabertonDlg::UpdateNextDue() {
+    const std::optional<DueTime>& due =
+        m_nextDue.Upcoming(static_cast<std::int64_t>(std::time(nullptr)));
+    const bool same = due.has_value() == m_shownDue.has_value() &&
+                      (!due || (due->time == m_shownDue->time && due->index == m_shownDue->index));
+    if (same && !m_nextDueStale) {
+        return;
+    }
+    m_nextDueStale = false;
+    m_shownDue = due;
+    std::wstring line = L"なし";
+    std::wstring tip = kTrayTip;
+    if (due && due->index >= 0 && due->index < m_ScheduleList.GetCount()) {
+        // In the clock's own format, then the end mode's name (none for an
+        // unknown mode) and the entry's name.
+        const CScheduleItem& item = m_ScheduleList.GetAt(due->index);
+        const std::wstring when = Cp932ToWide(FormatClockText(due->reading));
+        const std::wstring mode = Cp932ToWide(EndModeName(item.sd_mode));
+        line = when + L" " + mode;
+        if (!item.name.empty()) {
+            line += L"「" + Cp932ToWide(Cp932Prefix(item.name, kShownNameChars)) + L"」";
+        }
+        tip += L"\n" + when + (mode.empty() ? L"" : L" " + mode);
+    }
+    ::SetWindowTextW(m_stNextDue, line.c_str());
+    SetTrayTip(tip.substr(0, kTipChars));
+}
+
+void CQuillabertonDlg::SetTrayTip(const std::wstring& tip) {
+    if (tip == m_trayTip) {
+        return;
+    }
+    m_trayTip = tip;
+    ::lstrcpynW(m_nid.szTip, m_trayTip.c_str(), 64);
+    if (m_bInTray) {
+        NOTIFYICONDATAW tipOnly = m_nid;
+        tipOnly.uFlags = NIF_TIP;
+        ::Shell_NotifyIconW(NIM_MODIFY, &tipOnly);
+    }
+}
+
+void CQuillabertonDlg::OnTimeChange() {
+    // The clock was set, or the time zone changed: the runtime reads the zone
+    // again, and the next due time is worked out afresh.
+    _tzset();
+    m_nextDue.Invalidate();
+    m_nextDueStale = true;
+    UpdateNextDue();
+    Default();
 }
 
 LRESULT CQuillabertonDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -267,6 +330,9 @@ void CQuillabertonDlg::OnCancel() {
 
 void CQuillabertonDlg::OnTimer(UINT_PTR nIDEvent) {
     m_cycle.OnTimer(nIDEvent);
+    if (nIDEvent == kClockTimer) {
+        UpdateNextDue();
+    }
     Default();
 }
 

@@ -6,14 +6,17 @@
 #include "schedule/CheckCycle.h"
 #include "schedule/EndActionExecutor.h"
 #include "schedule/EndActionPlatformWin32.h"
+#include "schedule/NextDueFinder.h"
 #include "schedule/ScheduleList.h"
 #include "schedule/SystemClock.h"
+#include "schedule/SystemLocalTime.h"
 #include "settings/SaveStatus.h"
 
 #include <windows.h>
 #include <shellapi.h>
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 // The program's main window (template 102): a live clock, the list of
@@ -32,8 +35,14 @@ public:
     ~CQuillabertonDlg() override;
 
     // Mirrors the schedule list into the list box, keeping the selected
-    // position clamped to the list (no selection only when it is empty).
+    // position clamped to the list (no selection only when it is empty), and
+    // shows what falls due next.
     void RefreshList();
+    // Shows the next due entry under the clock and in the tray tip. Cheap
+    // while nothing has changed: the due time is kept, and worked out again
+    // only once it has passed, the clock was set back, or the list or the
+    // time zone changed.
+    void UpdateNextDue();
     // Adds the tray icon and hides the window.
     void StoreInTaskTray();
 
@@ -50,6 +59,7 @@ public:
     std::int32_t m_bKeepHidden = 1; // while set, the window cannot be shown
     CListBox m_lstSchedule;         // 1005
     CStatic m_stClock;              // 1004
+    CStatic m_stNextDue;            // 1040
     ScheduleList m_ScheduleList;
     HICON m_hIcon = nullptr;
     NOTIFYICONDATAW m_nid{}; // as last filled by StoreInTaskTray
@@ -76,6 +86,7 @@ protected:
     void OnVersionInfo();
     void OnWindowPosChanging(WINDOWPOS* lpwndpos);
     void OnDetailSetting();
+    void OnTimeChange();
 
     // The list commands: each ends with RefreshList.
     void OnAddEntry();
@@ -92,10 +103,17 @@ private:
 
     // Removes the tray icon if this window put it there.
     void RemoveTrayIcon();
+    // The tray tip; the icon, when there, is told only of a changed text.
+    void SetTrayTip(const std::wstring& tip);
 
     bool m_bInTray = false;     // hidden in the tray, the icon added
     UINT m_uTaskbarCreated = 0; // "TaskbarCreated": the notification area was recreated
     CSystemClock m_clock;
+    CSystemLocalTime m_localTime;
+    CNextDueFinder m_nextDue{m_ScheduleList, m_localTime};
+    bool m_nextDueStale = true;        // the list changed since the line was made
+    std::optional<DueTime> m_shownDue; // what the line and the tip show
+    std::wstring m_trayTip;
     CEndActionPlatformWin32 m_endPlatform;
     CEndActionExecutor m_executor{m_endPlatform};
     CCheckCycle m_cycle{m_ScheduleList, m_clock, *this};

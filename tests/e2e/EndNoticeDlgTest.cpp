@@ -14,6 +14,7 @@ namespace qb::e2e {
 namespace {
 
 constexpr int kEndModeId = 1034;
+constexpr int kCountdownId = 1041;
 constexpr const wchar_t* kNoticeCaption = L"";
 
 // Centre of a rectangle, and how far apart two centres are at most.
@@ -92,7 +93,7 @@ TEST(EndNotice, ShowsItsTextsInJapaneseAsAThinBorderedTopmostPopup) {
     ASSERT_NE(notice.dialog, nullptr);
 
     const std::vector<ControlInfo> controls = Driver::Controls(notice.dialog);
-    ASSERT_EQ(controls.size(), 4u);
+    ASSERT_EQ(controls.size(), 5u);
     EXPECT_EQ(controls[0].id, IDCANCEL);
     EXPECT_EQ(Driver::WindowText(controls[0].hwnd), L"ｷｬﾝｾﾙ");
     EXPECT_EQ(controls[1].id, -1);
@@ -101,6 +102,8 @@ TEST(EndNotice, ShowsItsTextsInJapaneseAsAThinBorderedTopmostPopup) {
     EXPECT_EQ(Driver::WindowText(controls[2].hwnd), L"まもなく以下を実行します");
     EXPECT_EQ(controls[3].id, kEndModeId);
     EXPECT_EQ(Driver::WindowText(controls[3].hwnd), L"シャットダウン");
+    EXPECT_EQ(controls[4].id, kCountdownId);
+    EXPECT_EQ(Driver::WindowText(controls[4].hwnd).rfind(L"あと ", 0), 0u);
     for (const ControlInfo& c : controls) {
         EXPECT_TRUE(c.visible) << c.id;
     }

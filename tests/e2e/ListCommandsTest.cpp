@@ -3,6 +3,7 @@
 // on the screen and, after the exit command, byte for byte in the settings
 // file.
 #include "tests/e2e/SettingsLayout.h"
+#include "tests/e2e/ShellTray.h"
 #include "tests/e2e/driver/Driver.h"
 
 #include <windows.h>
@@ -32,7 +33,9 @@ constexpr int kAddButton = 1006;
 constexpr int kEditButton = 1007;
 constexpr int kDeleteButton = 1008;
 constexpr int kSpinId = 1038;
+constexpr int kNextDueId = 1040;
 constexpr int kExitCommand = 32772;
+constexpr int kTrayCommand = 32773;
 constexpr int kAddCommand = 32774;
 constexpr int kEditCommand = 32775;
 constexpr int kDeleteCommand = 32776;
@@ -54,6 +57,7 @@ constexpr int kMessageTextId = 0xFFFF; // the text of a message box
 
 // Warning.
 constexpr int kEndModeTextId = 1034;
+constexpr int kCountdownId = 1041;
 
 Entry Named(std::string name) {
     Entry e;
@@ -588,8 +592,11 @@ int CancelWarnings(const Program& p, Millis firstWait, std::wstring* modeText) {
 // Sets the editor's time to a moment `seconds` ahead and standby as the end
 // mode (a no-op under Wine, should a warning ever time out); the entry it
 // makes.
-Entry DueIn(const Editor& e, int seconds, const char* name) {
+Entry DueIn(const Editor& e, int seconds, const char* name, SYSTEMTIME* due = nullptr) {
     const SYSTEMTIME t = LocalNowPlus(seconds);
+    if (due != nullptr) {
+        *due = t;
+    }
     Entry entry = Named(name);
     entry.hour = t.wHour;
     entry.minute = t.wMinute;
@@ -669,6 +676,92 @@ TEST(ListCommands, AddedEntryFallsDueButNotWhileTheEditorIsOpen) {
     EXPECT_GE(CancelWarnings(p, 10s, nullptr), 1) << "no warning after a Delete";
 
     EXPECT_EQ(p.ExitAndRead(), std::optional<std::string>(Layout({edited, late, last})));
+}
+
+// Milliseconds from the start of local second `t` to now.
+long long MillisSince(SYSTEMTIME t) {
+    t.wMilliseconds = 0;
+    SYSTEMTIME now;
+    ::GetLocalTime(&now);
+    FILETIME a;
+    FILETIME b;
+    ::SystemTimeToFileTime(&t, &a);
+    ::SystemTimeToFileTime(&now, &b);
+    const auto ticks = [](const FILETIME& f) {
+        return static_cast<long long>(ULARGE_INTEGER{{f.dwLowDateTime, f.dwHighDateTime}}.QuadPart);
+    };
+    return (ticks(b) - ticks(a)) / 10'000;
+}
+
+// N of the warning's "あと N 秒", or -1.
+int CountdownOf(HWND warning) {
+    int n = -1;
+    std::swscanf(Driver::ReadText(Driver::Control(warning, kCountdownId)).c_str(), L"あと %d 秒",
+                 &n);
+    return n;
+}
+
+// What falls due next, in Wine's shell desktop: the line under the clock
+// (なし for an empty list, then the time, mode and name of an added entry),
+// the tray tip read from the shell, the warning's countdown from 15, and the
+// line moving on to the next day once the entry's second has passed.
+TEST(NextDue, LineTrayTipAndCountdown) {
+    Program p;
+    ASSERT_NE(p.main, nullptr);
+    EXPECT_EQ(Driver::ReadText(p.Item(kNextDueId)), L"なし");
+
+    Editor e = p.OpenEditor(kAddButton, true);
+    ASSERT_NE(e.dlg, nullptr);
+    SYSTEMTIME due{};
+    const Entry soon = DueIn(e, 10, "soon", &due);
+    ASSERT_TRUE(Driver::WaitUntil([&] { return e.Checked(kStandbyId); }));
+    e.ClickButton(IDOK);
+    ASSERT_TRUE(e.Gone());
+    const std::wstring when = ClockTextOf(due);
+    std::wstring line;
+    EXPECT_TRUE(Driver::WaitUntil([&] {
+        return (line = Driver::ReadText(p.Item(kNextDueId))) == when + L" スタンバイ「soon」";
+    })) << line;
+    p.driver.Screenshot(L"next-due", p.main);
+
+    Driver::PostCommand(p.main, kTrayCommand);
+    ASSERT_TRUE(Driver::WaitUntil([&] { return !Driver::IsVisible(p.main); }));
+    EXPECT_EQ(HoverTrayIcon(p.driver), L"Quillaberton\n" + when + L" スタンバイ");
+    p.driver.Screenshot(L"tray-tip");
+
+    // The countdown starts at 15 (it may show less only if this test saw the
+    // warning late) and falls.
+    HWND warning = p.driver.WaitForWindow(L"", kDialogClass, 15s);
+    ASSERT_NE(warning, nullptr);
+    const int first = CountdownOf(warning);
+    const long long late = MillisSince(due);
+    EXPECT_LE(first, 15);
+    EXPECT_GE(first, 15 - static_cast<int>(late / 1000)) << late << " ms late";
+    std::this_thread::sleep_for(3s);
+    const int later = CountdownOf(warning);
+    EXPECT_GE(later, 0);
+    EXPECT_LT(later, first);
+    p.driver.Screenshot(L"countdown", warning);
+    Driver::Click(Driver::Control(warning, IDCANCEL));
+    ASSERT_TRUE(Driver::WaitForWindowGone(warning));
+    CancelWarnings(p, 1s, nullptr); // again within the entry's second
+
+    // Its second passed: the same time tomorrow.
+    LONGLONG day = 24LL * 3600 * 10'000'000;
+    FILETIME ft;
+    ::SystemTimeToFileTime(&due, &ft);
+    ULARGE_INTEGER u{{ft.dwLowDateTime, ft.dwHighDateTime}};
+    u.QuadPart += static_cast<ULONGLONG>(day);
+    ft = FILETIME{u.LowPart, u.HighPart};
+    SYSTEMTIME tomorrow;
+    ::FileTimeToSystemTime(&ft, &tomorrow);
+    EXPECT_TRUE(Driver::WaitUntil([&] {
+        return (line = Driver::ReadText(p.Item(kNextDueId))) ==
+               ClockTextOf(tomorrow) + L" スタンバイ「soon」";
+    })) << line;
+    // The tip follows while the icon is in the tray.
+    EXPECT_EQ(HoverTrayIcon(p.driver), L"Quillaberton\n" + ClockTextOf(tomorrow) + L" スタンバイ");
+    EXPECT_EQ(p.ExitAndRead(), std::optional<std::string>(Layout({soon})));
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 // worked from outside: settings file, list, clock, tray, single instance and
 // the due warning.
 #include "tests/e2e/SettingsLayout.h"
+#include "tests/e2e/ShellTray.h"
 #include "tests/e2e/driver/Driver.h"
 
 #include <windows.h>
@@ -52,13 +53,6 @@ bool TrayIconPresent(HWND main) {
 
 void PostTrayDoubleClick(HWND main) {
     ::PostMessageW(main, kTrayMessage, 0, WM_LBUTTONDBLCLK);
-}
-
-std::wstring ClockTextOf(const SYSTEMTIME& t) {
-    wchar_t buf[64];
-    std::swprintf(buf, 64, L"%d/%d/%d %2d:%02d:%02d", t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute,
-                  t.wSecond);
-    return buf;
 }
 
 // A date-mode entry due at one exact local second.
@@ -137,21 +131,6 @@ HWND StartedMain(const Driver& driver) {
         return nullptr;
     }
     return main;
-}
-
-// The visible tooltip of the shell, if any, and its text.
-std::wstring ShownShellTip() {
-    std::wstring tip;
-    ::EnumWindows(
-        [](HWND w, LPARAM lp) -> BOOL {
-            if (Driver::IsVisible(w) && Driver::ClassName(w) == L"tooltips_class32") {
-                *reinterpret_cast<std::wstring*>(lp) = Driver::ReadText(w);
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&tip));
-    return tip;
 }
 
 // One run of the program in a working folder of its own.
@@ -400,24 +379,11 @@ TEST(TrayInTheShell, StartInTrayChosenInTheProgramAndTheIconBringsTheWindowBack)
     main = StartedMain(driver);
     ASSERT_NE(main, nullptr);
     EXPECT_FALSE(Driver::IsVisible(main));
-    HWND taskbar = nullptr;
-    ASSERT_TRUE(Driver::WaitUntil(
-        [&] { return (taskbar = ::FindWindowW(L"Shell_TrayWnd", nullptr)) != nullptr; }));
-    // The shell draws its icons from the right end of the taskbar, one cell
-    // of a small icon and a border of 2 each; ours is the only one.
-    RECT bar;
-    ::GetClientRect(taskbar, &bar);
-    POINT icon{bar.right - (::GetSystemMetrics(SM_CXSMICON) + 4) / 2, bar.bottom / 2};
-    ::ClientToScreen(taskbar, &icon);
-    const std::wstring at = std::to_wstring(icon.x) + L" " + std::to_wstring(icon.y);
-    ASSERT_TRUE(driver.XdoTool(L"mousemove " + at));
-    ASSERT_TRUE(driver.XdoTool(L"mousemove_relative 1 0"));
-    std::wstring tip;
-    EXPECT_TRUE(Driver::WaitUntil([&] { return !(tip = ShownShellTip()).empty(); }));
-    EXPECT_EQ(tip, L"Quillaberton");
+    EXPECT_EQ(HoverTrayIcon(driver), L"Quillaberton");
     driver.Screenshot(L"tray-tip");
     EXPECT_FALSE(Driver::IsVisible(main));
-    ASSERT_TRUE(driver.XdoTool(L"mousemove " + at + L" click --repeat 2 --delay 100 1"));
+    ASSERT_TRUE(
+        driver.XdoTool(L"mousemove " + TrayIconPoint() + L" click --repeat 2 --delay 100 1"));
     EXPECT_TRUE(Driver::WaitUntil([&] { return Driver::IsVisible(main); }));
     EXPECT_FALSE(TrayIconPresent(main));
 

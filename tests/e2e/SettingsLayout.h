@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <cwchar>
 #include <string>
 #include <utility>
 #include <vector>
@@ -60,6 +61,14 @@ inline SYSTEMTIME LocalNowPlus(int seconds) {
     SYSTEMTIME later;
     ::FileTimeToSystemTime(&ft, &later);
     return later;
+}
+
+// The main window's clock text for a local time: "2011/3/5  9:05:07".
+inline std::wstring ClockTextOf(const SYSTEMTIME& t) {
+    wchar_t buf[64];
+    std::swprintf(buf, 64, L"%d/%d/%d %2d:%02d:%02d", t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute,
+                  t.wSecond);
+    return buf;
 }
 
 } // namespace qb::e2e

@@ -79,23 +79,32 @@ protected:
 TEST_F(UiDialogTest, WarningNamesTheModeAndEndsOnlyByTimeoutOrCancel) {
     Hooked<CEndNoticeDlg> dlg;
     dlg.onRun = [](Hooked<CEndNoticeDlg>& d) {
-        // Template 134: controls in order, the mode text replaced.
-        const std::vector<int> ids = {IDCANCEL, -1, -1, IDC_END_MODE};
+        // Template 134: controls in order, the mode text replaced, the
+        // countdown at its full 15 seconds.
+        const std::vector<int> ids = {IDCANCEL, -1, -1, IDC_END_MODE, IDC_COUNTDOWN};
         EXPECT_EQ(ChildIds(d.m_hWnd), ids);
+        wchar_t countdown[32] = {};
+        ::GetWindowTextW(d.GetDlgItem(IDC_COUNTDOWN), countdown, 32);
+        EXPECT_STREQ(countdown, L"あと 15 秒");
         EXPECT_EQ(d.m_stMode.m_hWnd, d.GetDlgItem(IDC_END_MODE));
         EXPECT_EQ(d.m_stMode.GetWindowText(), kReboot);
         EXPECT_EQ(d.GetDlgItemText(IDCANCEL), "\xB7\xAC\xDD\xBE\xD9"); // ｷｬﾝｾﾙ
         EXPECT_TRUE(d.GetExStyle() & WS_EX_TOPMOST);
         EXPECT_TRUE(d.GetExStyle() & WS_EX_STATICEDGE);
         EXPECT_EQ(d.GetStyle() & WS_CAPTION, static_cast<DWORD>(WS_BORDER)); // no title bar
-        // An IDOK command (Enter) and a foreign timer change nothing.
+        // An IDOK command (Enter), a foreign timer and the countdown's own
+        // timer change nothing: the modal loop goes on to the next message.
         d.SendMessage(WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
         d.SendMessage(WM_TIMER, 2, 0);
-        EXPECT_TRUE(::IsWindow(d.m_hWnd));
-        // The time-out (timer 3) confirms.
-        d.SendMessage(WM_TIMER, CEndNoticeDlg::kTimeoutTimer, 0);
+        d.SendMessage(WM_TIMER, CEndNoticeDlg::kCountdownTimer, 0);
+        d.onRun = [](Hooked<CEndNoticeDlg>& again) {
+            // The time-out (timer 3) confirms.
+            again.SendMessage(WM_TIMER, CEndNoticeDlg::kTimeoutTimer, 0);
+        };
+        d.PostMessage(kRunMessage);
     };
     EXPECT_EQ(dlg.DoNotice(1), IDOK);
+    EXPECT_EQ(dlg.onRun, nullptr) << "ended before the time-out";
     EXPECT_EQ(dlg.m_nMode, 1);
 }
 
@@ -207,6 +216,8 @@ TEST_F(UiDialogTest, MainWindowTemplateCreatesAllControls) {
     dlg.onRun = [](ProbeDlg& d) {
         const std::vector<int> ids = {-1,
                                       IDC_CLOCK,
+                                      -1,
+                                      IDC_NEXT_DUE,
                                       IDC_SCHEDULE_LIST,
                                       IDC_ADD_ENTRY,
                                       IDC_EDIT_ENTRY,

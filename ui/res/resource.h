@@ -22,6 +22,7 @@
 #define IDC_DELETE_ENTRY 1008
 #define IDC_DETAIL_SETTING 1009
 #define IDC_SPIN 1038
+#define IDC_NEXT_DUE 1040
 
 // Entry editor.
 #define IDC_CHECK_SUNDAY 1011
@@ -47,6 +48,7 @@
 
 // Warning dialog.
 #define IDC_END_MODE 1034
+#define IDC_COUNTDOWN 1041
 
 // Detail settings dialog.
 #define IDC_CHECK_TASKTRAY 1036
