@@ -44,6 +44,12 @@ if [ ! -f "$WINEPREFIX/.qb-fonts" ]; then
   touch "$WINEPREFIX/.qb-fonts"
 fi
 
+# QB_DPI=192 (say) makes the prefix's screen that many dots per inch.
+if [ -n "${QB_DPI:-}" ]; then
+  wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$QB_DPI" /f >/dev/null 2>&1
+  wineserver -w
+fi
+
 cd "$workdir"
 if [ -n "${DISPLAY:-}" ]; then
   exec wine "$exe"
@@ -53,15 +59,23 @@ shot="$workdir/screenshot.png"
 export QB_EXE="$exe" QB_SHOT="$shot"
 "$root/tests/tools/with-xvfb.sh" bash -c '
   # Wine'"'"'s "shell" desktop has a taskbar, where the tray icon shows.
-  # QB_NO_DESKTOP=1 runs on the bare display instead.
-  crop=800x600+0+0
+  # QB_NO_DESKTOP=1 runs on the bare display instead; QB_DESKTOP_SIZE sets
+  # the desktop'"'"'s size (800x600).
+  size=${QB_DESKTOP_SIZE:-800x600}
+  crop=$size+0+0
   if [ -n "${QB_NO_DESKTOP:-}" ]; then
     wine "$QB_EXE" >/dev/null 2>&1 &
     crop=1024x768+0+0
   else
-    wine explorer /desktop=shell,800x600 "$QB_EXE" >/dev/null 2>&1 &
+    wine explorer /desktop=shell,$size "$QB_EXE" >/dev/null 2>&1 &
   fi
   sleep "${QB_SHOT_DELAY:-8}"
+  # QB_SHOT_POINTER="X Y" rests the pointer there (on the tray icon, say)
+  # before the picture, so that its tip shows.
+  if [ -n "${QB_SHOT_POINTER:-}" ]; then
+    xdotool mousemove $QB_SHOT_POINTER && sleep 0.2 && xdotool mousemove_relative 1 0
+    sleep 1.5
+  fi
   # import, not xwd -root: xwd shows a window lying wholly inside another
   # one (the warning over the main window) as black.
   import -silent -window root -crop "$crop" +repage "png:$QB_SHOT"

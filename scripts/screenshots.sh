@@ -20,6 +20,7 @@ settings() {
 }
 
 shot() { # name delay crop desktop(0/1) settings-args...
+  # QB_DPI, QB_DESKTOP_SIZE and QB_SHOT_POINTER pass through to launch.sh.
   local name=$1 delay=$2 crop=$3 desktop=$4
   shift 4
   mkdir -p "$tmp/$name"
@@ -33,8 +34,12 @@ shot() { # name delay crop desktop(0/1) settings-args...
 
 # An entry that is never due (31 December, 23:30:00, any year).
 shot main-window 6 800x600+0+0 1 0 0 12 31 23 30 0
-shot tray 6 400x60+400+540 1 1 0 12 31 23 30 0
+QB_SHOT_POINTER="790 589" shot tray 6 400x80+400+520 1 1 0 12 31 23 30 0
 # An entry due some 6 s after the start, with the main window open: the
 # warning over it, 6 s after that.
 read -r y mo d h mi s < <(date -d '+8 seconds' '+%Y %-m %-d %-H %-M %-S')
 shot warning 14 800x600+0+0 1 0 "$y" "$mo" "$d" "$h" "$mi" "$s"
+# The main window on a screen of 192 dots per inch, in a prefix of its own.
+QB_WINEPREFIX="$root/build/run-wineprefix-192dpi" QB_DPI=192 QB_DESKTOP_SIZE=1600x1200 \
+  QB_XVFB_SCREEN=1600x1200x24 \
+  shot main-window-192dpi 8 1010x680+295+243 1 0 0 12 31 23 30 0

@@ -2,10 +2,10 @@
 # Runs a command with DISPLAY set to a private Xvfb server that this script
 # starts and stops itself. No window manager is needed: Wine draws its own
 # frameless windows. The display number is chosen by Xvfb (-displayfd), so
-# several of these can run at once.
+# several of these can run at once. QB_XVFB_SCREEN sets the screen (1024x768x24).
 set -u
 fdfile=$(mktemp)
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$fdfile" >/dev/null 2>&1 &
+Xvfb -displayfd 3 -screen 0 "${QB_XVFB_SCREEN:-1024x768x24}" -nolisten tcp 3>"$fdfile" >/dev/null 2>&1 &
 xpid=$!
 cleanup() {
   kill "$xpid" 2>/dev/null
