@@ -10,6 +10,15 @@ constexpr std::uint32_t kEwxLogoff = 0;
 constexpr std::uint32_t kEwxShutdown = 1;
 constexpr std::uint32_t kEwxReboot = 2;
 constexpr std::uint32_t kEwxForce = 4;
+// Displays off: HWND_BROADCAST, WM_SYSCOMMAND, SC_MONITORPOWER, 2 (off).
+const PlatformHandle kBroadcast = reinterpret_cast<PlatformHandle>(0xFFFF);
+constexpr std::uint32_t kWmSysCommand = 0x0112;
+constexpr std::uintptr_t kScMonitorPower = 0xF170;
+constexpr std::intptr_t kMonitorOff = 2;
+constexpr std::uint32_t kSmtoAbortIfHung = 0x0002;
+// Per window, for a broadcast: short, so that slow windows cannot hold the
+// program long; hung ones are skipped at once.
+constexpr std::uint32_t kMonitorOffTimeoutMs = 500;
 
 // Closes the token when the privilege adjustment is done.
 class TokenHandle {
@@ -59,11 +68,7 @@ void CEndActionExecutor::ExecuteEndMode(std::int32_t mode) {
         m_platform.ExitWindowsEx(kEwxReboot | kEwxForce, 0);
         break;
     case Standby:
-        // SetSystemPowerState is only kept for compatibility; where it fails,
-        // ask for the suspend through its successor instead of doing nothing.
-        if (!m_platform.SetSystemPowerState(true, false)) {
-            m_platform.SetSuspendState(false, false, false);
-        }
+        RequestStandby();
         break;
     case Logoff:
         m_platform.ExitWindowsEx(kEwxLogoff | kEwxForce, 0);
@@ -71,4 +76,28 @@ void CEndActionExecutor::ExecuteEndMode(std::int32_t mode) {
     default:
         break;
     }
+}
+
+void CEndActionExecutor::RequestStandby() {
+    if (m_platform.SetSystemPowerState(true, false)) {
+        return;
+    }
+    // SetSystemPowerState is only kept for compatibility and fails on many
+    // current machines: ask by what the machine can do. A failed query
+    // leaves every capability false.
+    PowerCapabilities caps;
+    if (!m_platform.GetPwrCapabilities(&caps)) {
+        caps = PowerCapabilities{};
+    }
+    if (caps.systemS1 || caps.systemS2 || caps.systemS3) {
+        m_platform.SetSuspendState(false, false, false);
+    } else if (caps.aoAc) {
+        // Modern Standby has no S1-S3; SetSuspendState fails there or
+        // hibernates. Turning the displays off enters it, as the shell's own
+        // sleep does. A hung window must not hold the program.
+        m_platform.SendMessageTimeoutW(kBroadcast, kWmSysCommand, kScMonitorPower, kMonitorOff,
+                                       kSmtoAbortIfHung, kMonitorOffTimeoutMs, nullptr);
+    }
+    // Neither: the machine has no sleep state that can be asked for, and
+    // nothing more can be done.
 }

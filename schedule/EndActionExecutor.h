@@ -17,10 +17,15 @@ public:
 
     // Enables "SeShutdownPrivilege" (whatever the result), then makes the
     // mode's call: forced shutdown, restart or logoff through ExitWindowsEx,
-    // standby through SetSystemPowerState, falling back to SetSuspendState
-    // when that fails. Any other mode makes no call.
+    // standby through SetSystemPowerState (see RequestStandby for when that
+    // fails). Any other mode makes no call.
     void ExecuteEndMode(std::int32_t mode);
 
 private:
+    // SetSystemPowerState(TRUE, FALSE); when it fails, by GetPwrCapabilities:
+    // SetSuspendState(FALSE, FALSE, FALSE) on a machine with S1, S2 or S3,
+    // the displays turned off on a Modern Standby machine, else nothing.
+    void RequestStandby();
+
     IEndActionPlatform& m_platform;
 };

@@ -18,6 +18,15 @@ struct TokenPrivilege {
     std::uint32_t attributes = 0; // 2 = SE_PRIVILEGE_ENABLED
 };
 
+// What GetPwrCapabilities reports (SYSTEM_POWER_CAPABILITIES), as far as
+// standby needs it.
+struct PowerCapabilities {
+    bool systemS1 = false; // the system supports sleep state S1
+    bool systemS2 = false; // ... S2
+    bool systemS3 = false; // ... S3
+    bool aoAc = false;     // the system supports the S0 low-power idle model (Modern Standby)
+};
+
 // The Win32 calls the end actions make, one member per call with the same
 // arguments, so that a recording stand-in can take the real one's place.
 // Results are true for a non-zero BOOL.
@@ -37,6 +46,11 @@ public:
     virtual bool ExitWindowsEx(std::uint32_t flags, std::uint32_t reason) = 0;
     virtual bool SetSystemPowerState(bool suspend, bool force) = 0;
     virtual bool SetSuspendState(bool hibernate, bool force, bool wakeupEventsDisabled) = 0;
+    virtual bool GetPwrCapabilities(PowerCapabilities* capabilities) = 0;
+    virtual bool SendMessageTimeoutW(PlatformHandle window, std::uint32_t message,
+                                     std::uintptr_t wParam, std::intptr_t lParam,
+                                     std::uint32_t flags, std::uint32_t timeout,
+                                     std::uintptr_t* result) = 0;
 
 protected:
     ~IEndActionPlatform() = default;

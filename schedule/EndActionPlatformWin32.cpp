@@ -3,7 +3,48 @@
 #include <windows.h>
 #include <powrprof.h>
 
+#include <cstddef>
+#include <string>
+
 namespace {
+// A DLL loaded from the system folder only, never from the exe's folder or
+// the working folder, and freed when done.
+class SystemLibrary {
+public:
+    explicit SystemLibrary(const wchar_t* name) {
+        m_module = ::LoadLibraryExW(name, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+        if (m_module == nullptr && ::GetLastError() == ERROR_INVALID_PARAMETER) {
+            // Vista and 7 without KB2533623 do not know the flag: name the
+            // file by its full path instead.
+            wchar_t folder[MAX_PATH];
+            const UINT n = ::GetSystemDirectoryW(folder, MAX_PATH);
+            if (n > 0 && n < MAX_PATH) {
+                const std::wstring path = std::wstring(folder, n) + L'\\' + name;
+                m_module = ::LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+            }
+        }
+    }
+    SystemLibrary(const SystemLibrary&) = delete;
+    SystemLibrary& operator=(const SystemLibrary&) = delete;
+    ~SystemLibrary() {
+        if (m_module != nullptr) {
+            ::FreeLibrary(m_module);
+        }
+    }
+
+    // The named export as a pointer of F's type, or null.
+    template <typename F>
+    F Proc(const char* name) const {
+        if (m_module == nullptr) {
+            return nullptr;
+        }
+        return reinterpret_cast<F>(reinterpret_cast<void (*)()>(::GetProcAddress(m_module, name)));
+    }
+
+private:
+    HMODULE m_module = nullptr;
+};
+
 TOKEN_PRIVILEGES ToWin32(const TokenPrivilege& p) {
     TOKEN_PRIVILEGES tp{};
     tp.PrivilegeCount = p.count;
@@ -82,8 +123,43 @@ bool CEndActionPlatformWin32::SetSystemPowerState(bool suspend, bool force) {
     return ::SetSystemPowerState(suspend ? TRUE : FALSE, force ? TRUE : FALSE) != FALSE;
 }
 
+// powrprof is no KnownDLL: it is loaded only here, from the system folder.
 bool CEndActionPlatformWin32::SetSuspendState(bool hibernate, bool force,
                                               bool wakeupEventsDisabled) {
-    return ::SetSuspendState(hibernate ? TRUE : FALSE, force ? TRUE : FALSE,
-                             wakeupEventsDisabled ? TRUE : FALSE) != FALSE;
+    const SystemLibrary powrprof(L"powrprof.dll");
+    const auto setSuspendState = powrprof.Proc<decltype(&::SetSuspendState)>("SetSuspendState");
+    return setSuspendState != nullptr &&
+           setSuspendState(hibernate ? TRUE : FALSE, force ? TRUE : FALSE,
+                           wakeupEventsDisabled ? TRUE : FALSE) != FALSE;
+}
+
+bool CEndActionPlatformWin32::GetPwrCapabilities(PowerCapabilities* capabilities) {
+    const SystemLibrary powrprof(L"powrprof.dll");
+    const auto getPwrCapabilities =
+        powrprof.Proc<decltype(&::GetPwrCapabilities)>("GetPwrCapabilities");
+    SYSTEM_POWER_CAPABILITIES caps{};
+    if (getPwrCapabilities == nullptr || getPwrCapabilities(&caps) == FALSE) {
+        return false;
+    }
+    capabilities->systemS1 = caps.SystemS1 != FALSE;
+    capabilities->systemS2 = caps.SystemS2 != FALSE;
+    capabilities->systemS3 = caps.SystemS3 != FALSE;
+    // AoAc is the byte at offset 0x14, which MinGW's header still calls
+    // spare2[2].
+    static_assert(offsetof(SYSTEM_POWER_CAPABILITIES, spare2) + 2 == 0x14);
+    capabilities->aoAc = caps.spare2[2] != 0;
+    return true;
+}
+
+bool CEndActionPlatformWin32::SendMessageTimeoutW(PlatformHandle window, std::uint32_t message,
+                                                  std::uintptr_t wParam, std::intptr_t lParam,
+                                                  std::uint32_t flags, std::uint32_t timeout,
+                                                  std::uintptr_t* result) {
+    DWORD_PTR value = 0;
+    const LRESULT ok = ::SendMessageTimeoutW(static_cast<HWND>(window), message, wParam, lParam,
+                                             flags, timeout, result ? &value : nullptr);
+    if (result) {
+        *result = value;
+    }
+    return ok != 0;
 }

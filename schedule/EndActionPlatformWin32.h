@@ -18,4 +18,8 @@ public:
     bool ExitWindowsEx(std::uint32_t flags, std::uint32_t reason) override;
     bool SetSystemPowerState(bool suspend, bool force) override;
     bool SetSuspendState(bool hibernate, bool force, bool wakeupEventsDisabled) override;
+    bool GetPwrCapabilities(PowerCapabilities* capabilities) override;
+    bool SendMessageTimeoutW(PlatformHandle window, std::uint32_t message, std::uintptr_t wParam,
+                             std::intptr_t lParam, std::uint32_t flags, std::uint32_t timeout,
+                             std::uintptr_t* result) override;
 };

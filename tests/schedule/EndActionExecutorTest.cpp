@@ -86,12 +86,31 @@ public:
                       Bool(wakeupEventsDisabled) + ")");
         return true;
     }
+    bool GetPwrCapabilities(PowerCapabilities* out) override {
+        log.push_back("GetPwrCapabilities()");
+        *out = capabilities; // also when failing: the answer must not be trusted then
+        return capabilitiesOk;
+    }
+    bool SendMessageTimeoutW(PlatformHandle window, std::uint32_t message, std::uintptr_t wParam,
+                             std::intptr_t lParam, std::uint32_t flags, std::uint32_t timeout,
+                             std::uintptr_t* result) override {
+        char text[128];
+        std::snprintf(text, sizeof text, "SendMessageTimeoutW(%s,0x%X,0x%X,%d,0x%X,%u,%s)",
+                      Ptr(window).c_str(), static_cast<unsigned>(message),
+                      static_cast<unsigned>(wParam), static_cast<int>(lParam),
+                      static_cast<unsigned>(flags), static_cast<unsigned>(timeout),
+                      Ptr(result).c_str());
+        log.push_back(text);
+        return true;
+    }
 
     std::vector<std::string> log;
     bool openOk = true;
     bool lookupOk = true;
     std::uint32_t lastError = 0;
     bool powerStateOk = true;
+    bool capabilitiesOk = true;
+    PowerCapabilities capabilities;
 };
 
 using Log = std::vector<std::string>;
@@ -116,7 +135,16 @@ TEST(EndActionExecutor, EveryModeEnablesThePrivilegeThenMakesItsCall) {
     struct Case {
         std::int32_t mode;
         Log action;
+        // For standby: the answers of SetSystemPowerState and GetPwrCapabilities.
+        bool powerStateOk = true;
+        bool capabilitiesOk = true;
+        PowerCapabilities machine = {}; // S1, S2, S3, AoAc
     };
+    const Log oldCallFailed = {"SetSystemPowerState(TRUE,FALSE)", "GetPwrCapabilities()"};
+    const Log suspend = Then(oldCallFailed, {"SetSuspendState(FALSE,FALSE,FALSE)"});
+    const Log displaysOff =
+        Then(oldCallFailed, {"SendMessageTimeoutW(" + Ptr(reinterpret_cast<void*>(0xFFFF)) +
+                             ",0x112,0xF170,2,0x2,500,NULL)"});
     const Case cases[] = {
         {Shutdown, {"ExitWindowsEx(5,0)"}},
         {Reboot, {"ExitWindowsEx(6,0)"}},
@@ -125,21 +153,22 @@ TEST(EndActionExecutor, EveryModeEnablesThePrivilegeThenMakesItsCall) {
         {-1, {}},
         {4, {}},
         {INT32_MIN, {}},
+        // Standby where SetSystemPowerState fails: the machine's sleep states decide.
+        {Standby, suspend, false, true, {false, false, true, false}},       // S3
+        {Standby, suspend, false, true, {true, false, false, true}},        // S1 before AoAc
+        {Standby, displaysOff, false, true, {false, false, false, true}},   // Modern Standby
+        {Standby, oldCallFailed, false, true, {}},                          // neither
+        {Standby, oldCallFailed, false, false, {false, false, true, true}}, // query failed
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.mode);
+        SCOPED_TRACE(&c - cases);
         RecordingPlatform platform;
+        platform.powerStateOk = c.powerStateOk;
+        platform.capabilitiesOk = c.capabilitiesOk;
+        platform.capabilities = c.machine;
         CEndActionExecutor(platform).ExecuteEndMode(c.mode);
         EXPECT_EQ(platform.log, Then(PrivilegeCalls(), c.action));
     }
-}
-
-TEST(EndActionExecutor, StandbyFallsBackToSetSuspendStateWhenTheOldCallFails) {
-    RecordingPlatform platform;
-    platform.powerStateOk = false;
-    CEndActionExecutor(platform).ExecuteEndMode(Standby);
-    EXPECT_EQ(platform.log, Then(PrivilegeCalls(), {"SetSystemPowerState(TRUE,FALSE)",
-                                                    "SetSuspendState(FALSE,FALSE,FALSE)"}));
 }
 
 TEST(EndActionExecutor, PrivilegeResultFollowsTheLastError) {

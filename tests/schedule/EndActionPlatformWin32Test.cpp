@@ -1,13 +1,41 @@
-// The real privilege calls; they succeed under Wine. The end actions
-// themselves are never called here.
+// The real privilege calls and power-capability query; they succeed under
+// Wine. The end actions themselves are never called here.
 #include "schedule/EndActionExecutor.h"
 #include "schedule/EndActionPlatformWin32.h"
 
 #include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <string>
 
 TEST(EndActionPlatformWin32, EnablesTheShutdownPrivilege) {
     CEndActionPlatformWin32 platform;
     CEndActionExecutor executor(platform);
     EXPECT_TRUE(executor.EnablePrivilege("SeShutdownPrivilege", true));
     EXPECT_FALSE(executor.EnablePrivilege("SeNoSuchPrivilegeName", true));
+}
+
+// A stand-in powrprof.dll lies beside this test, and Wine is set to take
+// powrprof from there first, as Windows does for any DLL that is not a
+// KnownDLL. The power calls must load the system's all the same.
+TEST(EndActionPlatformWin32, PowrprofComesFromTheSystemFolderOnly) {
+    wchar_t exe[MAX_PATH];
+    const DWORD n = ::GetModuleFileNameW(nullptr, exe, MAX_PATH);
+    ASSERT_TRUE(n > 0 && n < MAX_PATH);
+    std::wstring marker(exe, n);
+    marker = marker.substr(0, marker.find_last_of(L'\\') + 1) + L"powrprof.dll.loaded";
+    ::DeleteFileW(marker.c_str());
+
+    CEndActionPlatformWin32 platform;
+    PowerCapabilities caps;
+    EXPECT_TRUE(platform.GetPwrCapabilities(&caps));
+    EXPECT_EQ(::GetFileAttributesW(marker.c_str()), INVALID_FILE_ATTRIBUTES);
+
+    // The check can fail: a load by plain name takes the stand-in.
+    HMODULE planted = ::LoadLibraryW(L"powrprof.dll");
+    ASSERT_NE(planted, nullptr);
+    ::FreeLibrary(planted);
+    EXPECT_NE(::GetFileAttributesW(marker.c_str()), INVALID_FILE_ATTRIBUTES);
+    ::DeleteFileW(marker.c_str());
 }

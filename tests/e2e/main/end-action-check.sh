@@ -1,21 +1,59 @@
 #!/bin/sh
-# After end-action.sh: the warning ran out, the tray icon was deleted before
-# the forced log-off was requested, the program ended with its prefix, and
-# the settings file is as it was.
+# After end-action.sh: the warning ran out after 15 s, the tray icon was
+# deleted, the end call of the mode was made with its exact arguments, the
+# program ended, no planted DLL was loaded and the settings file is as it was.
 set -u
 fail() {
-  echo "main end-action check: $*" >&2
+  echo "main end-action check (mode $QB_MAIN_MODE): $*" >&2
   exit 1
 }
 [ "$QB_E2E_TIMED_OUT" -eq 0 ] || fail "the program did not end"
-# About 10 s to the due second, 15 s of warning.
 [ "$QB_E2E_ELAPSED_MS" -ge 15000 ] || fail "ended after only $QB_E2E_ELAPSED_MS ms"
-[ "$QB_E2E_ELAPSED_MS" -le 45000 ] || fail "ended only after $QB_E2E_ELAPSED_MS ms"
 cmp -s "$QB_MAIN_EXPECTED_SETTINGS" "$QB_E2E_WORK/Quillaberton.dat" ||
   fail "the settings file changed"
-# Order of the traced calls: add (NIM_ADD 0), delete (NIM_DELETE 2), log-off.
-calls=$(grep -o -E 'Call (shell32\.Shell_NotifyIconW\(0000000[0-9]|user32\.ExitWindowsEx\([0-9a-f]+)' "$QB_E2E_RELAY" |
-  sed -e 's/.*Shell_NotifyIconW(00000000/add/' -e 's/.*Shell_NotifyIconW(00000002/delete/' \
-      -e 's/.*ExitWindowsEx(/exit:/' | tr '\n' ' ')
-[ "$calls" = "add delete exit:00000004 " ] || fail "traced calls: $calls"
-echo "main end-action check: warned, icon removed, log-off requested, settings unchanged ($QB_E2E_ELAPSED_MS ms)"
+# Last written when the settings were loaded, not by the end action (which
+# would write the same bytes): that was 15 s of warning before the end.
+age=$(($(date +%s) - $(stat -c %Y "$QB_E2E_WORK/Quillaberton.dat")))
+[ "$age" -ge 12 ] || fail "the settings file was written $age s before the check"
+for marker in "$QB_E2E_WORK"/*.loaded; do
+  [ -e "$marker" ] && fail "a planted DLL was loaded: $(basename "$marker" .loaded)"
+done
+
+# The program's own calls: its process took the mutex; the calls come from
+# its image (return addresses 0x1400xxxxx), not from Wine's DLLs. Lines
+# become "<ms> <call>", with window handles and pointers left out.
+pid=$(grep -a -m1 'CreateMutexW(.*L"Quillaberton")' "$QB_E2E_RELAY" | cut -d: -f2)
+[ -n "$pid" ] || fail "no CreateMutexW of the program in the relay log"
+trace=$(grep -a -E "^[0-9.]+:$pid:[0-9a-f]+:Call [A-Za-z0-9_]+\.[A-Za-z].* ret=1400[0-9a-f]{5}$" "$QB_E2E_RELAY" |
+  sed -E -e 's/^([0-9]+)\.([0-9]{3}):[0-9a-f]+:[0-9a-f]+:Call [A-Za-z0-9_]+\./\1\2 /' -e 's/ ret=.*//' \
+    -e 's/(SetTimer|KillTimer)\([0-9a-f]+,/\1(hwnd,/' -e 's/[0-9a-f]+ (L?")/\1/g' \
+    -e 's/(Shell_NotifyIconW\([0-9a-f]+),[0-9a-f]+\)/\1,nid)/' -e 's/(LookupPrivilegeValueA\(.*),[0-9a-f]+\)$/\1,luid)/')
+calls=$(printf '%s\n' "$trace" | cut -d' ' -f2- | tr '\n' ' ')
+case $QB_MAIN_MODE in
+  0) end='ExitWindowsEx(00000005,00000000) ' ;;
+  1) end='ExitWindowsEx(00000006,00000000) ' ;;
+  2) end='SetSystemPowerState(00000001,00000000) ' ;; # Wine's returns TRUE: no fall-back
+  3) end='ExitWindowsEx(00000004,00000000) ' ;;
+  *) end='' ;;
+esac
+expected='SetDefaultDllDirectories(00000800) SetDllDirectoryW(L"") CreateMutexW(00000000,00000001,L"Quillaberton") '\
+'SetTimer(hwnd,00000001,0000012c,00000000) SetTimer(hwnd,00000002,0000012c,00000000) Shell_NotifyIconW(00000000,nid) '\
+'KillTimer(hwnd,00000002) SetTimer(hwnd,00000003,00003a98,00000000) KillTimer(hwnd,00000003) '\
+'Shell_NotifyIconW(00000002,nid) LookupPrivilegeValueA(00000000,"SeShutdownPrivilege",luid) '"$end"
+[ "$calls" = "$expected" ] || fail "traced calls:
+  $calls
+expected:
+  $expected"
+
+# The warning's time-out from the trace: from SetTimer 3 to KillTimer 3 at
+# least 15 s (less 20 ms for the clock's step), and well short of 25 s.
+ms_of() { printf '%s\n' "$trace" | grep -F "$1" | cut -d' ' -f1; }
+warned=$(($(ms_of 'KillTimer(hwnd,00000003)') - $(ms_of 'SetTimer(hwnd,00000003,')))
+[ "$warned" -ge 14980 ] && [ "$warned" -le 20000 ] || fail "the warning closed after $warned ms"
+
+# Standby and a mode without a call end the program themselves.
+case $QB_MAIN_MODE in
+  0 | 1 | 3) ;;
+  *) [ "$QB_E2E_EXIT" -eq 0 ] || fail "exit code $QB_E2E_EXIT" ;;
+esac
+echo "main end-action check (mode $QB_MAIN_MODE): warning $warned ms, then ${end:-no call}; settings unchanged${QB_MAIN_PLANTED:+, none of $QB_MAIN_PLANTED loaded}"

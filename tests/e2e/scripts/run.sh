@@ -20,7 +20,9 @@
 #   --program NAME=PATH  a program the driver may start (QB_E2E_PROGRAM_NAME)
 #   --relay F1,F2        trace these Win32 functions (Wine relay): Wine's
 #                        stderr then goes to relay.log (QB_E2E_RELAY), which
-#                        a driver can read too
+#                        a driver can read too; lines start with the time in
+#                        seconds and the process and thread ids
+#   --dll-overrides S    added to WINEDLLOVERRIDES (e.g. "powrprof=n,b")
 #   --desktop WxH        run inside Wine's shell desktop of that size, with a
 #                        taskbar whose notification area holds the tray icons
 # Options for solo:
@@ -37,7 +39,8 @@
 set -uo pipefail
 
 here="$(cd "$(dirname "$0")" && pwd)"
-template="" runs="" name="e2e" timeout=120 shots="" seed="" relay="" check="" expect="" desktop=""
+template="" runs="" name="e2e" timeout=120 shots="" seed="" relay="" check="" expect=""
+desktop="" overrides=""
 programs=()
 while [ $# -gt 0 ]; do
   case "$1" in
@@ -52,6 +55,7 @@ while [ $# -gt 0 ]; do
     --check) check=$2; shift 2 ;;
     --expect-exit) expect=$2; shift 2 ;;
     --desktop) desktop=$2; shift 2 ;;
+    --dll-overrides) overrides=$2; shift 2 ;;
     driver | solo) break ;;
     *) echo "run.sh: unknown option $1" >&2; exit 2 ;;
   esac
@@ -77,7 +81,7 @@ prefix="$run/prefix"
 work="$run/work"
 mkdir -p "$work"
 
-export WINEPREFIX="$prefix" WINEARCH=win64 WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEPREFIX="$prefix" WINEARCH=win64 WINEDLLOVERRIDES="mscoree,mshtml=${overrides:+;$overrides}"
 export WINEDEBUG="${QB_E2E_WINEDEBUG:--all}"
 export LANG=C.UTF-8 LC_ALL=C.UTF-8
 
@@ -128,7 +132,7 @@ if [ -n "$relay" ]; then
   # The filter goes straight into the fresh prefix's user registry, which no
   # server has loaded yet.
   printf '\n[Software\\\\Wine\\\\Debug] %s\n"RelayInclude"="%s"\n' "$(date +%s)" "$relay" >>"$prefix/user.reg"
-  export WINEDEBUG="-all,+relay"
+  export WINEDEBUG="-all,+timestamp,+pid,+relay"
   errlog="$relaylog"
 fi
 
