@@ -28,7 +28,8 @@ trace=$(grep -a -E "^[0-9.]+:$pid:[0-9a-f]+:Call [A-Za-z0-9_]+\.[A-Za-z].* ret=1
   sed -E -e 's/^([0-9]+)\.([0-9]{3}):[0-9a-f]+:[0-9a-f]+:Call [A-Za-z0-9_]+\./\1\2 /' -e 's/ ret=.*//' \
     -e 's/(SetTimer|KillTimer)\([0-9a-f]+,/\1(hwnd,/' -e 's/[0-9a-f]+ (L?")/\1/g' \
     -e 's/(Shell_NotifyIconW\([0-9a-f]+),[0-9a-f]+\)/\1,nid)/' -e 's/(LookupPrivilegeValueA\(.*),[0-9a-f]+\)$/\1,luid)/')
-calls=$(printf '%s\n' "$trace" | cut -d' ' -f2- | tr '\n' ' ')
+# The tip's updates (NIM_MODIFY) follow the clock, not this order: left out.
+calls=$(printf '%s\n' "$trace" | cut -d' ' -f2- | grep -v '^Shell_NotifyIconW(00000001,' | tr '\n' ' ')
 case $QB_MAIN_MODE in
   0) end='ExitWindowsEx(00000005,00000000) ' ;;
   1) end='ExitWindowsEx(00000006,00000000) ' ;;
@@ -38,7 +39,8 @@ case $QB_MAIN_MODE in
 esac
 expected='SetDefaultDllDirectories(00000800) SetDllDirectoryW(L"") CreateMutexW(00000000,00000001,L"Quillaberton") '\
 'SetTimer(hwnd,00000001,0000012c,00000000) SetTimer(hwnd,00000002,0000012c,00000000) Shell_NotifyIconW(00000000,nid) '\
-'KillTimer(hwnd,00000002) SetTimer(hwnd,00000003,00003a98,00000000) KillTimer(hwnd,00000003) '\
+'KillTimer(hwnd,00000002) SetTimer(hwnd,00000004,000000c8,00000000) SetTimer(hwnd,00000003,00003a98,00000000) '\
+'KillTimer(hwnd,00000003) KillTimer(hwnd,00000004) '\
 'Shell_NotifyIconW(00000002,nid) LookupPrivilegeValueA(00000000,"SeShutdownPrivilege",luid) '"$end"
 [ "$calls" = "$expected" ] || fail "traced calls:
   $calls
