@@ -5,6 +5,9 @@
 namespace {
 
 constexpr UINT kCp932 = 932;
+// What the user may have set on the settings file and a save keeps.
+constexpr DWORD kKeptAttributes =
+    FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
 
 // CP932 bytes to UTF-16; false for bytes that are not valid CP932.
 bool ToWide(const std::string& text, std::wstring& out) {
@@ -34,8 +37,43 @@ bool Win32ReplaceFile(const std::string& source, const std::string& target, std:
     if (!ToWide(source, from) || !ToWide(target, to)) {
         return failed(ERROR_INVALID_NAME);
     }
-    if (!MoveFileExW(from.c_str(), to.c_str(),
-                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    // The target's attributes go onto the new file first, so that it stays
+    // hidden (say) whichever way it is put in place below.
+    const DWORD attributes = ::GetFileAttributesW(to.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES) {
+        ::SetFileAttributesW(from.c_str(), attributes & kKeptAttributes);
+        // Fail early where the replace would fail, before it starts: a file
+        // another program holds without sharing its deletion, or one we may
+        // not delete. (Some implementations leave a stray file behind then.)
+        HANDLE probe = ::CreateFileW(to.c_str(), DELETE | SYNCHRONIZE,
+                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                     nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (probe == INVALID_HANDLE_VALUE) {
+            return failed(::GetLastError());
+        }
+        ::CloseHandle(probe);
+        // ReplaceFileW also keeps the target's security descriptor, creation
+        // time and short name. MoveFileExW serves where it cannot:
+        // - ERROR_FILE_NOT_FOUND: the target went away meanwhile;
+        // - ERROR_UNABLE_TO_MOVE_REPLACEMENT: the old file is already gone and
+        //   the new one still has the temporary name, which the move completes;
+        // - ERROR_INVALID_FUNCTION, ERROR_NOT_SUPPORTED: the file system (some
+        //   network shares) has no replace.
+        // Any other failure leaves the target as it was, and a move would fail
+        // alike.
+        if (::ReplaceFileW(to.c_str(), from.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS,
+                           nullptr, nullptr)) {
+            return true;
+        }
+        const DWORD code = ::GetLastError();
+        if (code != ERROR_FILE_NOT_FOUND && code != ERROR_UNABLE_TO_MOVE_REPLACEMENT &&
+            code != ERROR_INVALID_FUNCTION && code != ERROR_NOT_SUPPORTED) {
+            return failed(code);
+        }
+    }
+    // No target yet, or one the replace cannot serve.
+    if (!::MoveFileExW(from.c_str(), to.c_str(),
+                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         return failed(::GetLastError());
     }
     return true;

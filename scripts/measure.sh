@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Figures for Quillaberton.exe under Wine on a private Xvfb: the time from
 # start to a visible main window, and the CPU time used sitting idle in the
-# tray for 60 s (the program's process and the wineserver).
+# tray with 100 entries for 60 s (the program's process and the wineserver).
 #   measure.sh [Quillaberton.exe] [idle seconds]
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
@@ -37,7 +37,18 @@ export QB_EXE="$exe" QB_TMP="$tmp" QB_IDLE="$idle"
 
   # Idle in the tray.
   mkdir -p "$QB_TMP/idle" && cd "$QB_TMP/idle"
-  printf "[COM]\r\nsize=1\r\ntasktray=1\r\n[ITEM00]\r\nname=x\r\ntime_mode=1\r\nweek=0\r\n" >Quillaberton.dat
+  # 100 entries of both kinds, none due within the hour: weekdays and dates
+  # twelve hours from now.
+  h=$(( ($(date +%-H) + 12) % 24 ))
+  {
+    printf "[COM]\r\nsize=100\r\ntasktray=1\r\n"
+    for i in $(seq 0 99); do
+      printf "[ITEM%02d]\r\nname=e%d\r\ntime_mode=%d\r\nyear=0\r\nmonth=%d\r\nday=0\r\n" \
+        "$i" "$i" $((i % 2)) $((i % 13))
+      printf "week=%d\r\nhour=%d\r\nminute=%d\r\nsecond=0\r\nsd_mode=%d\r\n" \
+        $((i % 128)) "$h" $((i % 60)) $((i % 4))
+    done
+  } >Quillaberton.dat
   wine "$QB_EXE" >/dev/null 2>&1 &
   pid=$!
   sleep 5

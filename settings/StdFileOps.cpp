@@ -19,7 +19,9 @@ namespace {
 #ifdef _WIN32
 constexpr int kReadFlags = _O_RDONLY | _O_BINARY;
 constexpr int kTempFlags = _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY;
-constexpr int kInPlaceFlags = _O_WRONLY | _O_CREAT | _O_TRUNC | _O_BINARY;
+// Cut to zero length after the open: opening with truncation (CREATE_ALWAYS)
+// is refused for a hidden or system file.
+constexpr int kInPlaceFlags = _O_WRONLY | _O_CREAT | _O_BINARY;
 constexpr int kTempMode = _S_IREAD | _S_IWRITE;
 using IoSize = unsigned int;
 constexpr std::size_t kMaxIo = INT_MAX;
@@ -44,6 +46,9 @@ int SyncFd(int fd) {
 }
 int CloseFd(int fd) {
     return _close(fd);
+}
+int TruncateFd(int fd) {
+    return _chsize(fd, 0);
 }
 int Unlink(const std::string& path) {
     return _unlink(path.c_str());
@@ -90,6 +95,9 @@ int SyncFd(int fd) {
 }
 int CloseFd(int fd) {
     return ::close(fd);
+}
+int TruncateFd(int) {
+    return 0; // opened with O_TRUNC
 }
 int Unlink(const std::string& path) {
     return ::unlink(path.c_str());
@@ -273,6 +281,11 @@ std::unique_ptr<IFileOps::Writer> CStdFileOps::OpenInPlace(const std::string& ta
     const int fd = OpenFd(target, kInPlaceFlags, kTempMode);
     if (fd < 0) {
         m_lastError = SystemError();
+        return nullptr;
+    }
+    if (TruncateFd(fd) != 0) {
+        m_lastError = SystemError();
+        CloseFd(fd);
         return nullptr;
     }
     return std::make_unique<FdWriter>(fd, m_lastError);

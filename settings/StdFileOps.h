@@ -4,7 +4,7 @@
 
 // The real file operations: binary file descriptors (opened without sharing
 // on Windows), a temporary file beside the target, fsync before the replace,
-// rename (POSIX) or MoveFileExW (Windows, in the framework's qb_win32_file
+// rename (POSIX) or ReplaceFileW (Windows, in the framework's qb_win32_file
 // library) for the replace.
 class CStdFileOps : public IFileOps {
 public:

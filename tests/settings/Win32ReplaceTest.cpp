@@ -1,6 +1,7 @@
-// The real one-step replace (MoveFileExW) under Wine: a target that can be
-// neither replaced nor written keeps its bytes, the save reports Windows' own
-// reason, and no temporary file stays behind.
+// The real one-step replace (ReplaceFileW) under Wine: the replaced file keeps
+// what the user set on it; a target that can be neither replaced nor written
+// keeps its bytes, the save reports Windows' own reason, and no temporary
+// file stays behind.
 
 #include "framework/Win32FileReplace.h"
 #include "settings/SettingsFile.h"
@@ -9,6 +10,8 @@
 #include "TempDir.h"
 
 #include <gtest/gtest.h>
+
+#include <windows.h>
 
 #include <fcntl.h>
 #include <io.h>
@@ -36,6 +39,25 @@ TEST(Win32ReplaceTest, ReadOnlyTargetStaysAndNoTemporaryRemains) {
     EXPECT_EQ(ReadBytes(path), kOld);
     EXPECT_EQ(dir.Names(), std::set<std::string>{"Quillaberton.dat"});
     _chmod(path.c_str(), _S_IREAD | _S_IWRITE);
+}
+
+TEST(Win32ReplaceTest, HiddenTargetStaysHiddenReplacedOrWrittenInPlace) {
+    for (const bool inPlace : {false, true}) {
+        TempDir dir;
+        const std::string path = dir.Path("Quillaberton.dat");
+        ASSERT_TRUE(WriteBytes(path, kOld));
+        if (inPlace) { // a folder where the temporary file would go
+            std::filesystem::create_directories(path + ".tmp/x");
+        }
+        const std::wstring wide = std::filesystem::path(path).wstring();
+        ASSERT_TRUE(::SetFileAttributesW(wide.c_str(), FILE_ATTRIBUTE_HIDDEN));
+        EXPECT_TRUE(SaveSettings(OneEntry(), 0, path).saved) << inPlace;
+        const DWORD attributes = ::GetFileAttributesW(wide.c_str());
+        ASSERT_NE(attributes, INVALID_FILE_ATTRIBUTES);
+        EXPECT_TRUE(attributes & FILE_ATTRIBUTE_HIDDEN) << inPlace;
+        EXPECT_NE(ReadBytes(path), kOld);
+        EXPECT_EQ(dir.Names().size(), inPlace ? 2u : 1u);
+    }
 }
 
 TEST(Win32ReplaceTest, TargetOpenWithoutSharingStays) {
