@@ -66,6 +66,33 @@ std::optional<std::string> WideToCp932Exact(std::wstring_view text) {
     return out;
 }
 
+bool Utf8ToCp932Text(std::string_view utf8, std::string& out) {
+    out.clear();
+    if (utf8.empty()) {
+        return true;
+    }
+    const int inLen = ClampedSize(utf8.size());
+    bool valid = true;
+    int wideLen =
+        ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), inLen, nullptr, 0);
+    if (wideLen <= 0) { // not UTF-8: convert what can be, U+FFFD for the rest
+        valid = false;
+        wideLen = ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), inLen, nullptr, 0);
+        if (wideLen <= 0) {
+            return false;
+        }
+    }
+    std::wstring wide(static_cast<std::size_t>(wideLen), L'\0');
+    ::MultiByteToWideChar(CP_UTF8, valid ? MB_ERR_INVALID_CHARS : 0, utf8.data(), inLen,
+                          wide.data(), wideLen);
+    if (auto exact = WideToCp932Exact(wide); exact && valid) {
+        out = std::move(*exact);
+        return true;
+    }
+    out = WideToCp932(wide);
+    return false;
+}
+
 std::string_view Cp932Prefix(std::string_view text, std::size_t maxChars) {
     std::size_t at = 0;
     for (std::size_t chars = 0; at < text.size() && chars < maxChars; ++chars) {

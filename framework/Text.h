@@ -20,6 +20,11 @@ std::string WideToCp932(std::wstring_view text);
 // default character, no best-fit substitution); nullopt otherwise.
 std::optional<std::string> WideToCp932Exact(std::wstring_view text);
 
+// UTF-8 to CP932: sets out and returns true when every character has an
+// exact CP932 form; otherwise those characters (and bytes that are not
+// UTF-8) become '?' and the result is false.
+bool Utf8ToCp932Text(std::string_view utf8, std::string& out);
+
 // The first maxChars characters of CP932 text (a lead byte and the byte after
 // it count as one character), never cutting a character in two.
 std::string_view Cp932Prefix(std::string_view text, std::size_t maxChars);

@@ -23,9 +23,35 @@ bool ToWide(const std::string& text, std::wstring& out) {
     return MultiByteToWideChar(kCp932, MB_ERR_INVALID_CHARS, text.data(), size, out.data(), n) == n;
 }
 
+// The full path of a name, with the \\?\ prefix where it is too long for
+// the plain form. ReplaceFileW refuses relative names on some systems.
+bool FullPath(const std::wstring& name, std::wstring& out) {
+    const DWORD size = ::GetFullPathNameW(name.c_str(), 0, nullptr, nullptr);
+    if (size == 0) {
+        return false;
+    }
+    std::wstring full(size, L'\0');
+    const DWORD len = ::GetFullPathNameW(name.c_str(), size, full.data(), nullptr);
+    if (len == 0 || len >= size) {
+        return false;
+    }
+    full.resize(len);
+    if (full.size() >= MAX_PATH && full.rfind(L"\\\\", 0) != 0) {
+        full.insert(0, L"\\\\?\\");
+    } else if (full.size() >= MAX_PATH && full.rfind(L"\\\\?\\", 0) != 0) {
+        full.replace(0, 2, L"\\\\?\\UNC\\"); // \\server\share
+    }
+    out = std::move(full);
+    return true;
+}
+
 } // namespace
 
-bool Win32ReplaceFile(const std::string& source, const std::string& target, std::uint32_t* error) {
+bool Win32ReplaceFile(const std::string& source, const std::string& target, std::uint32_t* error,
+                      bool* moved) {
+    if (moved != nullptr) {
+        *moved = false;
+    }
     auto failed = [error](DWORD code) {
         if (error != nullptr) {
             *error = code;
@@ -36,6 +62,9 @@ bool Win32ReplaceFile(const std::string& source, const std::string& target, std:
     std::wstring to;
     if (!ToWide(source, from) || !ToWide(target, to)) {
         return failed(ERROR_INVALID_NAME);
+    }
+    if (!FullPath(from, from) || !FullPath(to, to)) {
+        return failed(::GetLastError() != 0 ? ::GetLastError() : ERROR_INVALID_NAME);
     }
     // The target's attributes go onto the new file first, so that it stays
     // hidden (say) whichever way it is put in place below.
@@ -55,8 +84,10 @@ bool Win32ReplaceFile(const std::string& source, const std::string& target, std:
         // ReplaceFileW also keeps the target's security descriptor, creation
         // time and short name. MoveFileExW serves where it cannot:
         // - ERROR_FILE_NOT_FOUND: the target went away meanwhile;
-        // - ERROR_UNABLE_TO_MOVE_REPLACEMENT: the old file is already gone and
-        //   the new one still has the temporary name, which the move completes;
+        // - ERROR_UNABLE_TO_MOVE_REPLACEMENT(_2): the old file is already gone
+        //   from its name and the new one still has the temporary name, which
+        //   the move completes; should the move fail, the temporary file is
+        //   the only copy and must stay;
         // - ERROR_INVALID_FUNCTION, ERROR_NOT_SUPPORTED: the file system (some
         //   network shares) has no replace.
         // Any other failure leaves the target as it was, and a move would fail
@@ -66,8 +97,21 @@ bool Win32ReplaceFile(const std::string& source, const std::string& target, std:
             return true;
         }
         const DWORD code = ::GetLastError();
-        if (code != ERROR_FILE_NOT_FOUND && code != ERROR_UNABLE_TO_MOVE_REPLACEMENT &&
-            code != ERROR_INVALID_FUNCTION && code != ERROR_NOT_SUPPORTED) {
+        const bool oldGone =
+            code == ERROR_UNABLE_TO_MOVE_REPLACEMENT || code == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2;
+        if (oldGone) {
+            if (::MoveFileExW(from.c_str(), to.c_str(),
+                              MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+                return true;
+            }
+            const DWORD moveError = ::GetLastError();
+            if (moved != nullptr) {
+                *moved = true;
+            }
+            return failed(moveError);
+        }
+        if (code != ERROR_FILE_NOT_FOUND && code != ERROR_INVALID_FUNCTION &&
+            code != ERROR_NOT_SUPPORTED) {
             return failed(code);
         }
     }

@@ -6,7 +6,9 @@
 // Puts the file source in the place of target in one step, keeping the
 // target's attributes and security (ReplaceFileW; MoveFileExW where there is
 // no target yet or the file system cannot replace). Both paths are CP932
-// bytes. False when it fails; target is then unchanged, and error (when
-// given) holds the Win32 error code.
+// bytes, relative to the working folder or full. False when it fails, with
+// the Win32 error code in error (when given). Target is then unchanged,
+// unless moved (when given) is set: the old target was already taken away
+// and source, which still exists, holds the only copy.
 bool Win32ReplaceFile(const std::string& source, const std::string& target,
-                      std::uint32_t* error = nullptr);
+                      std::uint32_t* error = nullptr, bool* moved = nullptr);

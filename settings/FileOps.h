@@ -9,14 +9,21 @@
 // tests can put faults into every step of loading and saving.
 //
 // Saving goes: OpenTemp, Write (any number of times), Flush, Close, Replace;
-// after any failure the temporary file is removed with RemoveTemp. When the
-// temporary file cannot be made or cannot replace the target, the save
-// writes the target itself: OpenInPlace, Write, Flush, Close.
+// after a failure the temporary file is removed with RemoveTemp, unless the
+// replace has already taken the old file away. Only when no temporary file
+// can be made in the folder does the save write the target itself:
+// OpenInPlace, Write, Flush, Close.
 //
-// Every file is opened without sharing where the platform allows it, so no
-// other program reads or writes it half way through.
+// Reading shares the file with other programs; writing is exclusive where the
+// platform allows it, so no other program reads or writes it half way through.
 class IFileOps {
 public:
+    enum class ReplaceResult {
+        Replaced,
+        Failed,     // target is as it was; temp still exists
+        FailedMoved // the old target is gone and temp holds the only copy: keep it
+    };
+
     // An open file being read. Read returns false on a read error; at the end
     // of the file it returns true with got == 0.
     class Reader {
@@ -40,16 +47,16 @@ public:
 
     virtual ~IFileOps() = default;
 
-    // Opens an existing file for reading; nullptr when it cannot be opened.
+    // Opens an existing file for reading; nullptr when it cannot be opened,
+    // with the reason in LastError.
     virtual std::unique_ptr<Reader> OpenRead(const std::string& path) = 0;
 
     // Creates a new temporary file in the folder of target and sets tempPath
     // to its name; nullptr when it cannot be made (nothing is created then).
     virtual std::unique_ptr<Writer> OpenTemp(const std::string& target, std::string& tempPath) = 0;
 
-    // Puts temp in the place of target in one step. On false, target is as
-    // it was and temp still exists.
-    virtual bool Replace(const std::string& temp, const std::string& target) = 0;
+    // Puts temp in the place of target in one step.
+    virtual ReplaceResult Replace(const std::string& temp, const std::string& target) = 0;
 
     virtual bool RemoveTemp(const std::string& temp) = 0;
 
@@ -60,4 +67,18 @@ public:
     // The system's error number of the last step that failed (a Win32 error
     // code on Windows, errno elsewhere); 0 when the system gave none.
     virtual std::uint32_t LastError() const = 0;
+
+    // Whether an error of OpenRead means there is no such file.
+    virtual bool IsMissing(std::uint32_t error) const = 0;
+    // Whether an error means another program holds the file for a moment
+    // (a sharing or lock violation), so that trying again may succeed.
+    virtual bool IsBusy(std::uint32_t error) const = 0;
+    // Waits before another try.
+    virtual void Pause(unsigned milliseconds) = 0;
 };
+
+// The temporary file a save writes first, beside the target. A crash can
+// leave it behind; the next load may recover the settings from it.
+inline std::string TempPathFor(const std::string& target) {
+    return target + ".tmp";
+}

@@ -242,11 +242,14 @@ const CProfileIndex& CProfileFile::CurrentIndex() {
     return m_index;
 }
 
-void CProfileFile::Load(const std::string& path) {
+bool CProfileFile::Load(const std::string& path) {
     m_path = path;
+    m_loadError = 0;
+    m_endsWithLf = false;
     const auto reader = m_ops->OpenRead(path);
     if (!reader) {
-        return;
+        m_loadError = m_ops->LastError();
+        return false;
     }
     SplitLines(); // the lines of an earlier Load come first
     // The whole file in one buffer, read in one go when its size is known.
@@ -282,6 +285,7 @@ void CProfileFile::Load(const std::string& path) {
             --size;
         }
     }
+    m_endsWithLf = size > 0 && buf[size - 1] == '\n';
     if (size > 0) {
         // Split into lines on first use: a Load that is cleared before any
         // use of its lines costs no more than the reading.
@@ -289,8 +293,10 @@ void CProfileFile::Load(const std::string& path) {
         m_blocks.push_back(std::move(buf));
     }
     if (failed) {
-        throw CProfileFileError("read error in " + path);
+        m_loadError = m_ops->LastError();
+        throw CProfileFileError("read error in " + path, m_loadError);
     }
+    return true;
 }
 
 void CProfileFile::SplitLines() const {
@@ -314,29 +320,94 @@ void CProfileFile::VisitLines(const std::function<void(std::string_view)>& visit
 
 bool CProfileFile::Save() {
     m_saveError = 0;
+    m_saveLeft = SaveLeft::OldFile;
     std::string temp;
-    if (auto writer = m_ops->OpenTemp(m_path, temp)) {
-        // A failure before the replace leaves the old file and no temporary.
-        WriteTo(*writer, [&] {
-            writer.reset();
-            m_ops->RemoveTemp(temp);
-        });
-        writer.reset();
-        if (m_ops->Replace(temp, m_path)) {
-            return true;
-        }
-        m_ops->RemoveTemp(temp);
+    auto writer = m_ops->OpenTemp(m_path, temp);
+    if (!writer) {
+        // No file can be made in the folder (one the user may write files
+        // in, but not create them): write the file itself.
+        return SaveInPlace();
     }
-    // No temporary file could be made or put in place (a folder the user may
-    // not write in, a stale temporary that cannot be removed): write the
-    // target itself, as a plain save would. Only when that fails too is the
-    // file left as it was.
+    // A failure before the replace leaves the old file and no temporary.
+    WriteTo(*writer, [&] {
+        writer.reset();
+        m_ops->RemoveTemp(temp);
+    });
+    writer.reset();
+    switch (m_ops->Replace(temp, m_path)) {
+    case IFileOps::ReplaceResult::Replaced:
+        return true;
+    case IFileOps::ReplaceResult::FailedMoved:
+        // The old file is already gone: the temporary is all there is.
+        m_saveError = m_ops->LastError();
+        m_saveLeft = SaveLeft::NewInTemporary;
+        return false;
+    case IFileOps::ReplaceResult::Failed:
+        break;
+    }
+    m_saveError = m_ops->LastError();
+    m_ops->RemoveTemp(temp);
+    return false;
+}
+
+namespace {
+
+enum class ReadAll { Read, Missing, Failed };
+
+// The whole file into bytes.
+ReadAll ReadWholeFile(IFileOps& ops, const std::string& path, std::string& bytes) {
+    bytes.clear();
+    const auto reader = ops.OpenRead(path);
+    if (!reader) {
+        return ops.IsMissing(ops.LastError()) ? ReadAll::Missing : ReadAll::Failed;
+    }
+    bytes.resize(std::max<std::size_t>(reader->SizeHint(), kFirstRead));
+    std::size_t size = 0;
+    for (;;) {
+        if (size == bytes.size()) {
+            bytes.resize(bytes.size() * 2);
+        }
+        std::size_t got = 0;
+        if (!reader->Read(bytes.data() + size, bytes.size() - size, got)) {
+            return ReadAll::Failed;
+        }
+        if (got == 0) {
+            break;
+        }
+        size += got;
+    }
+    bytes.resize(size);
+    return ReadAll::Read;
+}
+
+} // namespace
+
+bool CProfileFile::SaveInPlace() {
+    // The old bytes, to put back should the write stop part way; a file that
+    // exists but cannot be read is not written over.
+    std::string old;
+    const ReadAll before = ReadWholeFile(*m_ops, m_path, old);
+    if (before == ReadAll::Failed) {
+        m_saveError = m_ops->LastError();
+        return false;
+    }
     auto writer = m_ops->OpenInPlace(m_path);
     if (!writer) {
         m_saveError = m_ops->LastError();
         return false;
     }
-    WriteTo(*writer, [&] { writer.reset(); });
+    try {
+        WriteTo(*writer, [&] { writer.reset(); });
+    } catch (const CProfileFileError& e) {
+        bool restored = false;
+        if (before == ReadAll::Missing) {
+            restored = m_ops->RemoveTemp(m_path); // there was no file
+        } else if (auto undo = m_ops->OpenInPlace(m_path)) {
+            restored = undo->Write(old.data(), old.size()) && undo->Flush() && undo->Close();
+        }
+        throw CProfileFileError(e.what(), e.SystemError(),
+                                restored ? SaveLeft::OldFile : SaveLeft::Damaged);
+    }
     return true;
 }
 

@@ -2,6 +2,7 @@
 
 #include "settings/FileOps.h"
 #include "settings/ProfileIndex.h"
+#include "settings/SaveStatus.h"
 
 #include <cstdint>
 #include <functional>
@@ -23,8 +24,8 @@
 // writes runs of lines straight from where they are held.
 //
 // Load and Save raise CProfileFileError when reading or writing an opened
-// file fails part way. A file that cannot be opened is skipped by Load; Save
-// reports it with false.
+// file fails part way. A file that cannot be opened is skipped by Load, which
+// reports it with false; Save reports it with false too.
 class CProfileFile {
 public:
     CProfileFile();
@@ -34,13 +35,19 @@ public:
     CProfileFile& operator=(const CProfileFile&) = delete;
     virtual ~CProfileFile();
 
-    void Load(const std::string& path);
+    // False when the file cannot be opened; GetLoadError gives the reason.
+    bool Load(const std::string& path);
+    std::uint32_t GetLoadError() const { return m_loadError; }
+    // Whether the bytes the last Load read end with a line end (LF).
+    bool EndsWithLineEnd() const { return m_endsWithLf; }
     // Writes the lines to the path of the last Load: into a temporary file
-    // that then takes the file's place in one step, or, when that cannot be
-    // done, into the file itself. False when the file cannot be written at
-    // all; it is then as it was, and GetSaveError gives the system's reason.
+    // that then takes the file's place in one step, or, where no file can be
+    // made in the folder, into the file itself, putting its old bytes back if
+    // that write fails part way. False when the file could not be written;
+    // GetSaveError gives the system's reason and GetSaveLeft what is there.
     bool Save();
     std::uint32_t GetSaveError() const { return m_saveError; }
+    SaveLeft GetSaveLeft() const { return m_saveLeft; }
     void Clear();
 
     void SetSection(const std::string& section);
@@ -71,6 +78,8 @@ private:
     // Writes every line with CR LF, then flushes and closes; on a failure
     // runs cleanUp and raises CProfileFileError.
     void WriteTo(IFileOps::Writer& writer, const std::function<void()>& cleanUp);
+    // The write in place, for a folder that takes no temporary file.
+    bool SaveInPlace();
     // Copies the pieces, one after the other, into the store's own blocks,
     // followed by CR LF; the line is their concatenation.
     ProfileLineRef StoreLine(std::string_view a, std::string_view b = {}, std::string_view c = {});
@@ -95,7 +104,10 @@ private:
     std::size_t m_nextBlock = 0; // size of the next block of the store's own
 
     std::string m_path;
+    std::uint32_t m_loadError = 0;
+    bool m_endsWithLf = false;
     std::uint32_t m_saveError = 0;
+    SaveLeft m_saveLeft = SaveLeft::OldFile;
     // The lines; read bytes are split into them on first use.
     mutable std::vector<ProfileLineRef> m_lines;
     mutable std::string_view m_unsplit;

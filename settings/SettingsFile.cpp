@@ -3,6 +3,7 @@
 #include "settings/ProfileFile.h"
 #include "settings/ProfileFileError.h"
 #include "settings/ProfileLine.h"
+#include "settings/StdFileOps.h"
 
 #include <algorithm>
 #include <array>
@@ -73,7 +74,20 @@ int FieldNumber(std::string_view key) {
 // pass takes the count, the flag and the number of lines, the second the
 // entries. So a file costs one read buffer and its entries, whatever its
 // layout, and a count costs no more than the lines the file holds.
-void ReadInTwoPasses(const CProfileFile& file, ScheduleList& list, std::int32_t& taskTray) {
+// Every field of an entry: the name and the nine numbers.
+constexpr std::uint16_t kAllFields = (1u << (kNumberKeys.size() + 1)) - 1;
+
+// What a read of the entries found besides them.
+struct ReadCounts {
+    std::int32_t leftOut = 0;    // entries whose section or some key is missing
+    std::int32_t lossyNames = 0; // names with '?' for unconvertible characters
+    std::int32_t size = -1;      // the "size" value; -1 when missing
+    std::int32_t lines = 0;
+};
+
+ReadCounts ReadInTwoPasses(const CProfileFile& file, ScheduleList& list, std::int32_t& taskTray,
+                           const std::vector<bool>& lossyLines) {
+    ReadCounts counts;
     std::string section;
     bool inCom = false;
     std::optional<std::int32_t> size;
@@ -96,18 +110,20 @@ void ReadInTwoPasses(const CProfileFile& file, ScheduleList& list, std::int32_t&
         }
     });
     taskTray = tray.value_or(0);
+    counts.size = size.value_or(-1);
+    counts.lines = lines;
     const std::int32_t count = std::min(size.value_or(0), lines);
     if (count <= 0) {
-        return;
+        return counts;
     }
 
     std::vector<CScheduleItem> items(static_cast<std::size_t>(count));
     std::vector<std::uint16_t> found(items.size()); // bit k: field k has its line
-    for (CScheduleItem& item : items) {
-        item.name.clear(); // a missing name reads as empty
-    }
+    std::vector<bool> lossy(items.size());
     int current = -1;
+    std::size_t lineNo = 0;
     file.VisitLines([&](std::string_view line) {
+        const std::size_t at = lineNo++;
         if (ParseSectionHeader(line, &section)) {
             current = ItemIndex(section);
             current = current < count ? current : -1;
@@ -124,44 +140,196 @@ void ReadInTwoPasses(const CProfileFile& file, ScheduleList& list, std::int32_t&
         found[i] = static_cast<std::uint16_t>(found[i] | (1u << field));
         if (field == 0) {
             items[i].name.assign(LineValue(line));
+            lossy[i] = at < lossyLines.size() && lossyLines[at];
         } else {
             items[i].*kNumberKeys[static_cast<std::size_t>(field) - 1].second =
                 ParseInt(LineValue(line));
         }
     });
-    for (CScheduleItem& item : items) {
-        list.AddTail(std::move(item));
+    // Only whole entries: a missing key would read as 0, and zeros make a
+    // shutdown every day at midnight.
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        if (found[i] != kAllFields) {
+            ++counts.leftOut;
+            continue;
+        }
+        counts.lossyNames += lossy[i] ? 1 : 0;
+        list.AddTail(std::move(items[i]));
     }
+    return counts;
 }
 
-void Load(CProfileFile& file, ScheduleList& list, std::int32_t& taskTray, const std::string& path,
-          SettingsLoadMode mode) {
-    file.Load(path);
-    if (mode == SettingsLoadMode::Auto) {
-        ReadInTwoPasses(file, list, taskTray);
-        file.Save();
-        return;
-    }
+// The same read through the store's lookups.
+ReadCounts ReadByLookups(CProfileFile& file, ScheduleList& list, std::int32_t& taskTray,
+                         const std::vector<bool>& lossyLines) {
+    ReadCounts counts;
     file.SetSection("COM");
+    counts.lines = file.GetLineCount();
+    counts.size = file.GetInt("size", -1);
     // Bounded by the file, not by the number in it.
     const std::int32_t count = std::min(file.GetInt("size", 0), file.GetLineCount());
     taskTray = file.GetInt("tasktray", 0);
     for (std::int32_t i = 0; i < count; ++i) {
         file.SetSection(ItemSection(i));
+        const int nameLine = file.FindKey("name");
+        bool whole = nameLine >= 0;
+        for (const auto& key : kNumberKeys) {
+            whole = whole && file.FindKey(key.first) >= 0;
+        }
+        if (!whole) {
+            ++counts.leftOut;
+            continue;
+        }
         CScheduleItem item;
-        item.name = file.GetString("name", "");
-        item.time_mode = file.GetInt("time_mode", 0);
-        item.year = file.GetInt("year", 0);
-        item.month = file.GetInt("month", 0);
-        item.day = file.GetInt("day", 0);
-        item.week = file.GetInt("week", 0);
-        item.hour = file.GetInt("hour", 0);
-        item.minute = file.GetInt("minute", 0);
-        item.second = file.GetInt("second", 0);
-        item.sd_mode = file.GetInt("sd_mode", 0);
-        list.AddTail(item);
+        item.name = file.GetValueAt(nameLine);
+        for (const auto& [key, field] : kNumberKeys) {
+            item.*field = file.GetInt(key, 0);
+        }
+        const auto at = static_cast<std::size_t>(nameLine);
+        counts.lossyNames += at < lossyLines.size() && lossyLines[at] ? 1 : 0;
+        list.AddTail(std::move(item));
     }
-    file.Save();
+    return counts;
+}
+
+// Without a converter: ASCII stays, everything else becomes '?'.
+bool AsciiOnly(std::string_view utf8, std::string& out) {
+    out.clear();
+    bool exact = true;
+    for (std::size_t i = 0; i < utf8.size(); ++i) {
+        const auto c = static_cast<unsigned char>(utf8[i]);
+        if (c < 0x80) {
+            out += static_cast<char>(c);
+            continue;
+        }
+        exact = false;
+        out += '?';
+        while (i + 1 < utf8.size() && (static_cast<unsigned char>(utf8[i + 1]) & 0xC0) == 0x80) {
+            ++i; // the continuation bytes of the same character
+        }
+    }
+    return exact;
+}
+
+constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
+
+// A file saved as UTF-8 with a byte-order mark: its lines become CP932, the
+// mark dropped. Marks the lines that did not convert exactly.
+bool ConvertFromUtf8(CProfileFile& file, const Utf8ToCp932& toCp932,
+                     std::vector<bool>& lossyLines) {
+    if (file.GetLineCount() == 0 || !file.GetLine(0).starts_with(kUtf8Mark)) {
+        return false;
+    }
+    std::vector<std::string> lines = file.GetLines();
+    lines[0].erase(0, kUtf8Mark.size());
+    file.Clear();
+    lossyLines.assign(lines.size(), false);
+    std::string converted;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const bool exact = toCp932 ? toCp932(lines[i], converted) : AsciiOnly(lines[i], converted);
+        lossyLines[i] = !exact;
+        file.InsertLine(file.GetLineCount(), converted);
+    }
+    return true;
+}
+
+// How many times, 50 ms apart, a file another program holds is tried again.
+constexpr int kBusyRetries = 40;
+constexpr unsigned kBusyPause = 50;
+
+// Loads path into file, trying again while another program holds it. False
+// when it could not be opened or read; error then holds the reason.
+bool LoadHeld(CProfileFile& file, const std::string& path, IFileOps& ops, std::uint32_t& error) {
+    for (int attempt = 0;; ++attempt) {
+        file.Clear();
+        try {
+            if (file.Load(path)) {
+                return true;
+            }
+            error = file.GetLoadError();
+        } catch (const CProfileFileError& e) {
+            error = e.SystemError(); // a lock on part of the file, a device error
+            file.Clear();
+        }
+        if (!ops.IsBusy(error) || attempt == kBusyRetries) {
+            return false;
+        }
+        ops.Pause(kBusyPause);
+    }
+}
+
+// Whether a temporary file holds a complete save: this program writes every
+// key of every entry, 3 + 11 lines per entry, each with its line end.
+bool CompleteSave(const CProfileFile& temp, const ReadCounts& counts) {
+    return temp.EndsWithLineEnd() && counts.size >= 0 && counts.leftOut == 0 &&
+           static_cast<std::int64_t>(counts.lines) ==
+               3 + 11 * static_cast<std::int64_t>(counts.size);
+}
+
+ReadCounts Read(CProfileFile& file, ScheduleList& list, std::int32_t& taskTray,
+                SettingsLoadMode mode, const std::vector<bool>& lossyLines) {
+    return mode == SettingsLoadMode::Auto ? ReadInTwoPasses(file, list, taskTray, lossyLines)
+                                          : ReadByLookups(file, list, taskTray, lossyLines);
+}
+
+LoadStatus Load(CProfileFile& file, ScheduleList& list, std::int32_t& taskTray,
+                const std::string& path, IFileOps& ops, SettingsLoadMode mode,
+                const Utf8ToCp932& toCp932) {
+    LoadStatus status;
+    taskTray = 0;
+    std::uint32_t error = 0;
+    if (LoadHeld(file, path, ops, error)) {
+        status.file = LoadStatus::File::Read;
+    } else if (!ops.IsMissing(error)) {
+        // Never taken for an empty list: that would be saved over the file.
+        status.file = LoadStatus::File::Unreadable;
+        status.error = error;
+        return status;
+    }
+
+    if (file.GetLineCount() == 0) {
+        // A save cut short may have left its complete temporary file with the
+        // old file already gone, or the file just made and still empty.
+        CProfileFile temp(ops);
+        std::uint32_t tempError = 0;
+        const std::string tempPath = TempPathFor(path);
+        ScheduleList recovered;
+        std::int32_t tray = 0;
+        if (LoadHeld(temp, tempPath, ops, tempError) &&
+            CompleteSave(temp, Read(temp, recovered, tray, mode, {}))) {
+            status.file = LoadStatus::File::Recovered;
+            if (ops.Replace(tempPath, path) != IFileOps::ReplaceResult::Replaced) {
+                // Kept where it is; the next save writes the file.
+                for (int i = 0; i < recovered.GetCount(); ++i) {
+                    list.AddTail(recovered.GetAt(i));
+                }
+                taskTray = tray;
+                return status;
+            }
+            if (!LoadHeld(file, path, ops, error)) {
+                status.file = LoadStatus::File::Unreadable;
+                status.error = error;
+                return status;
+            }
+        }
+    }
+
+    std::vector<bool> lossyLines;
+    const bool utf8 = ConvertFromUtf8(file, toCp932, lossyLines);
+    const ReadCounts counts = Read(file, list, taskTray, mode, lossyLines);
+    status.leftOut = counts.leftOut;
+    status.lossyNames = counts.lossyNames;
+    const bool anyLossy = std::find(lossyLines.begin(), lossyLines.end(), true) != lossyLines.end();
+    if (status.Damaged() || (utf8 && anyLossy)) {
+        return status; // kept as it is until the user saves a change
+    }
+    try {
+        status.rewritten = file.Save();
+    } catch (const CProfileFileError&) {
+        // The rewrite is silent: what the user has is in memory and, but for
+        // a failed undo of a write in place, in the file as before.
+    }
+    return status;
 }
 
 // The lines the writes of Save give in an empty store when no name turns its
@@ -207,7 +375,10 @@ void AppendLayout(CProfileFile& file, const ScheduleList& list, std::int32_t tas
 
 bool Save(CProfileFile& file, const ScheduleList& list, std::int32_t taskTray,
           const std::string& path) {
-    file.Load(path);
+    try {
+        file.Load(path); // sets the path; nothing of the old lines is kept
+    } catch (const CProfileFileError&) {
+    }
     file.Clear();
     bool plain = true;
     for (int i = 0; i < list.GetCount() && plain; ++i) {
@@ -243,25 +414,26 @@ SaveStatus SaveReporting(CProfileFile& file, const ScheduleList& list, std::int3
                          const std::string& path) {
     try {
         if (Save(file, list, taskTray, path)) {
-            return {true, 0};
+            return {true, 0, SaveLeft::OldFile};
         }
-        return {false, file.GetSaveError()};
+        return {false, file.GetSaveError(), file.GetSaveLeft()};
     } catch (const CProfileFileError& e) {
-        return {false, e.SystemError()};
+        return {false, e.SystemError(), e.Left()};
     }
 }
 
 } // namespace
 
-void LoadSettings(ScheduleList& list, std::int32_t& taskTray, const std::string& path) {
-    CProfileFile file;
-    Load(file, list, taskTray, path, SettingsLoadMode::Auto);
+LoadStatus LoadSettings(ScheduleList& list, std::int32_t& taskTray, const std::string& path,
+                        const Utf8ToCp932& toCp932) {
+    CStdFileOps ops;
+    return LoadSettings(list, taskTray, path, ops, SettingsLoadMode::Auto, toCp932);
 }
 
-void LoadSettings(ScheduleList& list, std::int32_t& taskTray, const std::string& path,
-                  IFileOps& ops, SettingsLoadMode mode) {
+LoadStatus LoadSettings(ScheduleList& list, std::int32_t& taskTray, const std::string& path,
+                        IFileOps& ops, SettingsLoadMode mode, const Utf8ToCp932& toCp932) {
     CProfileFile file(ops);
-    Load(file, list, taskTray, path, mode);
+    return Load(file, list, taskTray, path, ops, mode, toCp932);
 }
 
 SaveStatus SaveSettings(const ScheduleList& list, std::int32_t taskTray, const std::string& path) {

@@ -2,7 +2,9 @@
 
 #include "schedule/ScheduleList.h"
 #include "settings/FileOps.h"
+#include "settings/LoadStatus.h"
 #include "settings/SaveStatus.h"
+#include "settings/Utf8ToCp932.h"
 
 #include <cstdint>
 #include <string>
@@ -12,27 +14,35 @@ inline constexpr char kSettingsFileName[] = "Quillaberton.dat";
 
 // Appends the file's entries to list and sets taskTray (0 when missing), then
 // writes the file straight back as it was read (a missing file becomes an
-// empty one; a file that cannot be written is left alone). Raises
-// CProfileFileError when reading or writing fails part way.
+// empty one; a file that cannot be written is left alone).
+//
+// An entry is loaded only from an item section that holds every one of its
+// keys; the others are left out and counted. A file that exists but cannot
+// be read gives nothing (a file another program holds is tried again for up
+// to 2 s). A missing or empty file whose save was cut short is recovered from
+// the complete temporary file left beside it. A file that starts with a UTF-8
+// byte-order mark is read as UTF-8 and converted with toCp932. Damaged and
+// unreadable files are not written back. The result says what was found.
 //
 // The count of entries is honoured only up to the number of lines the file
 // holds, so that loading costs time and memory in proportion to the file,
 // never to a number written in it. Every count this program writes is far
 // below that bound (each entry takes 11 lines).
-void LoadSettings(ScheduleList& list, std::int32_t& taskTray,
-                  const std::string& path = kSettingsFileName);
+LoadStatus LoadSettings(ScheduleList& list, std::int32_t& taskTray,
+                        const std::string& path = kSettingsFileName,
+                        const Utf8ToCp932& toCp932 = {});
 // How LoadSettings finds the entries; both give the same results.
 enum class SettingsLoadMode {
     Auto,   // in two passes over the lines, without indexing them
     Lookup, // by looking up each section and key in the store
 };
-void LoadSettings(ScheduleList& list, std::int32_t& taskTray, const std::string& path,
-                  IFileOps& ops, SettingsLoadMode mode = SettingsLoadMode::Auto);
+LoadStatus LoadSettings(ScheduleList& list, std::int32_t& taskTray, const std::string& path,
+                        IFileOps& ops, SettingsLoadMode mode = SettingsLoadMode::Auto,
+                        const Utf8ToCp932& toCp932 = {});
 
 // Replaces the file by the list and taskTray, atomically where the folder
 // allows it, else by writing the file in place. Reports whether the file now
-// holds them, and the system's reason when not; the old file then stays,
-// unless writing it in place failed part way.
+// holds them, and when not, the system's reason and what is left.
 SaveStatus SaveSettings(const ScheduleList& list, std::int32_t taskTray,
                         const std::string& path = kSettingsFileName);
 SaveStatus SaveSettings(const ScheduleList& list, std::int32_t taskTray, const std::string& path,

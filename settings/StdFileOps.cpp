@@ -1,9 +1,11 @@
 #include "settings/StdFileOps.h"
 
 #include <cerrno>
+#include <chrono>
 #include <climits>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <thread>
 
 #ifdef _WIN32
 #include "framework/Win32FileReplace.h"
@@ -25,29 +27,63 @@ constexpr int kInPlaceFlags = _O_WRONLY | _O_CREAT | _O_BINARY;
 constexpr int kTempMode = _S_IREAD | _S_IWRITE;
 using IoSize = unsigned int;
 constexpr std::size_t kMaxIo = INT_MAX;
-// Without sharing: no other program reads or writes the file meanwhile, and
-// one that holds it open makes the open fail.
+// The runtime keeps the Win32 code of its last failed system call; a call
+// that fails without one (a short write on a full disk) leaves it as it was,
+// so it is cleared before each call and errno serves where it stays 0.
+void ClearErrors() {
+    _doserrno = 0;
+    errno = 0;
+}
+// A write is exclusive: no other program reads or writes the file meanwhile,
+// and one that holds it open makes the open fail. A read shares the file with
+// everyone (a backup tool or an indexer that holds it must not hide it).
 int OpenFd(const std::string& path, int flags, int mode = 0) {
-    return _sopen(path.c_str(), flags, _SH_DENYRW, mode);
+    ClearErrors();
+    const bool write = (flags & (_O_WRONLY | _O_RDWR)) != 0;
+    return _sopen(path.c_str(), flags, write ? _SH_DENYRW : _SH_DENYNO, mode);
 }
 constexpr std::uint32_t kAccessDenied = 5; // ERROR_ACCESS_DENIED
-// The Win32 error code behind the last failed runtime call.
+constexpr std::uint32_t kDiskFull = 112;   // ERROR_DISK_FULL
+constexpr std::uint32_t kNotFound = 2;     // ERROR_FILE_NOT_FOUND
+constexpr std::uint32_t kPathNotFound = 3; // ERROR_PATH_NOT_FOUND
+constexpr std::uint32_t kSharing = 32;     // ERROR_SHARING_VIOLATION
+constexpr std::uint32_t kLock = 33;        // ERROR_LOCK_VIOLATION
+constexpr std::uint32_t kBadHandle = 6;    // ERROR_INVALID_HANDLE
 std::uint32_t SystemError() {
-    return static_cast<std::uint32_t>(_doserrno);
+    if (_doserrno != 0) {
+        return static_cast<std::uint32_t>(_doserrno);
+    }
+    switch (errno) {
+    case ENOSPC:
+        return kDiskFull;
+    case EACCES:
+        return kAccessDenied;
+    case ENOENT:
+        return kNotFound;
+    case EBADF:
+        return kBadHandle;
+    default:
+        return 0;
+    }
 }
 int ReadFd(int fd, char* buf, IoSize n) {
+    ClearErrors();
     return _read(fd, buf, n);
 }
 int WriteFd(int fd, const char* buf, IoSize n) {
+    ClearErrors();
     return _write(fd, buf, n);
 }
 int SyncFd(int fd) {
+    ClearErrors();
     return _commit(fd);
 }
 int CloseFd(int fd) {
+    ClearErrors();
     return _close(fd);
 }
 int TruncateFd(int fd) {
+    ClearErrors();
     return _chsize(fd, 0);
 }
 int Unlink(const std::string& path) {
@@ -84,6 +120,7 @@ int OpenFd(const std::string& path, int flags, int mode = 0) {
 std::uint32_t SystemError() {
     return static_cast<std::uint32_t>(errno);
 }
+constexpr std::uint32_t kDiskFull = ENOSPC;
 ssize_t ReadFd(int fd, char* buf, IoSize n) {
     return ::read(fd, buf, n);
 }
@@ -177,8 +214,12 @@ public:
             if (n < 0 && errno == EINTR) {
                 continue;
             }
-            if (n <= 0) {
+            if (n < 0) {
                 return Failed();
+            }
+            if (n == 0) { // no progress: the device is full
+                m_error = kDiskFull;
+                return false;
             }
             data += n;
             size -= static_cast<std::size_t>(n);
@@ -215,6 +256,7 @@ std::unique_ptr<IFileOps::Reader> CStdFileOps::OpenRead(const std::string& path)
     // A folder opens on POSIX but is no file to read.
     StatBuf st;
     if (StatFd(fd, st) != 0 || IsDir(st)) {
+        m_lastError = kAccessDenied;
         CloseFd(fd);
         return nullptr;
     }
@@ -233,7 +275,7 @@ std::unique_ptr<IFileOps::Writer> CStdFileOps::OpenTemp(const std::string& targe
     if (exists && (IsDir(st) || !Writable(target))) {
         return nullptr;
     }
-    tempPath = target + ".tmp";
+    tempPath = TempPathFor(target);
     // A temporary file left by a crash is stale; O_EXCL below never follows
     // a link planted under that name.
     Unlink(tempPath);
@@ -250,16 +292,20 @@ std::unique_ptr<IFileOps::Writer> CStdFileOps::OpenTemp(const std::string& targe
     return std::make_unique<FdWriter>(fd, m_lastError);
 }
 
-bool CStdFileOps::Replace(const std::string& temp, const std::string& target) {
+IFileOps::ReplaceResult CStdFileOps::Replace(const std::string& temp, const std::string& target) {
 #ifdef _WIN32
-    return Win32ReplaceFile(temp, target, &m_lastError);
+    bool moved = false;
+    if (Win32ReplaceFile(temp, target, &m_lastError, &moved)) {
+        return ReplaceResult::Replaced;
+    }
+    return moved ? ReplaceResult::FailedMoved : ReplaceResult::Failed;
 #else
     if (::rename(temp.c_str(), target.c_str()) != 0) {
         m_lastError = SystemError();
-        return false;
+        return ReplaceResult::Failed;
     }
     SyncParentDir(target);
-    return true;
+    return ReplaceResult::Replaced;
 #endif
 }
 
@@ -293,4 +339,24 @@ std::unique_ptr<IFileOps::Writer> CStdFileOps::OpenInPlace(const std::string& ta
 
 std::uint32_t CStdFileOps::LastError() const {
     return m_lastError;
+}
+
+bool CStdFileOps::IsMissing(std::uint32_t error) const {
+#ifdef _WIN32
+    return error == kNotFound || error == kPathNotFound;
+#else
+    return error == ENOENT || error == ENOTDIR;
+#endif
+}
+
+bool CStdFileOps::IsBusy(std::uint32_t error) const {
+#ifdef _WIN32
+    return error == kSharing || error == kLock;
+#else
+    return error == EAGAIN || error == EWOULDBLOCK; // a mandatory lock
+#endif
+}
+
+void CStdFileOps::Pause(unsigned milliseconds) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
 }

@@ -2,18 +2,22 @@
 
 #include "settings/FileOps.h"
 
-// The real file operations: binary file descriptors (opened without sharing
-// on Windows), a temporary file beside the target, fsync before the replace,
+// The real file operations: binary file descriptors (read shared, written
+// without sharing on Windows), a temporary file beside the target, fsync
+// before the replace,
 // rename (POSIX) or ReplaceFileW (Windows, in the framework's qb_win32_file
 // library) for the replace.
 class CStdFileOps : public IFileOps {
 public:
     std::unique_ptr<Reader> OpenRead(const std::string& path) override;
     std::unique_ptr<Writer> OpenTemp(const std::string& target, std::string& tempPath) override;
-    bool Replace(const std::string& temp, const std::string& target) override;
+    ReplaceResult Replace(const std::string& temp, const std::string& target) override;
     bool RemoveTemp(const std::string& temp) override;
     std::unique_ptr<Writer> OpenInPlace(const std::string& target) override;
     std::uint32_t LastError() const override;
+    bool IsMissing(std::uint32_t error) const override;
+    bool IsBusy(std::uint32_t error) const override;
+    void Pause(unsigned milliseconds) override;
 
 private:
     std::uint32_t m_lastError = 0;

@@ -124,6 +124,9 @@ BOOL CQuillabertonDlg::OnInitDialog() {
 
     LoadSettings();
     RefreshList();
+    if (m_bFileUnreadable || m_loadStatus.Damaged()) {
+        PostMessage(kShowLoadProblems, 0, 0);
+    }
 
     SetTimer(kClockTimer, kTimerInterval, nullptr);
     SetTimer(kCheckTimer, kTimerInterval, nullptr);
@@ -137,21 +140,112 @@ BOOL CQuillabertonDlg::OnInitDialog() {
 }
 
 void CQuillabertonDlg::LoadSettings() {
-    // A file that cannot be read gives an empty list and the flag off; one
-    // that cannot be written back stays as it was. Neither is reported.
     m_bTaskTray = 0;
     try {
-        ::LoadSettings(m_ScheduleList, m_bTaskTray);
+        m_loadStatus =
+            ::LoadSettings(m_ScheduleList, m_bTaskTray, kSettingsFileName, Utf8ToCp932Text);
     } catch (const std::exception&) {
+        // Out of memory, say: what was read cannot be trusted to be whole.
+        m_ScheduleList.RemoveAll();
+        m_bTaskTray = 0;
+        m_loadStatus = {};
+        m_loadStatus.file = LoadStatus::File::Unreadable;
     }
+    m_bFileUnreadable = m_loadStatus.file == LoadStatus::File::Unreadable;
+    m_bKeepFile = m_loadStatus.Damaged();
 }
 
 SaveStatus CQuillabertonDlg::SaveSettings() {
+    SaveStatus status;
     try {
-        return ::SaveSettings(m_ScheduleList, m_bTaskTray);
+        status = ::SaveSettings(m_ScheduleList, m_bTaskTray);
     } catch (const std::exception&) {
         return {}; // out of memory, say: not saved, reason unknown
     }
+    if (status.saved) {
+        m_bUnsaved = false;
+        m_bKeepFile = false;
+        m_bFileUnreadable = false;
+        m_bSaveFailureTold = false;
+    }
+    return status;
+}
+
+void CQuillabertonDlg::SaveAfterChange() {
+    m_bUnsaved = true;
+    if (m_bFileUnreadable && !MayOverwrite(false)) {
+        return;
+    }
+    const SaveStatus status = SaveSettings();
+    if (status.saved || m_bSaveFailureTold) {
+        return;
+    }
+    m_bSaveFailureTold = true;
+    const std::wstring text =
+        SaveFailureText(status) + L"\n\n変更した内容は、このプログラムを終了するまで使われます。";
+    ::MessageBoxW(m_hWnd, text.c_str(), kCaption, MB_OK | MB_ICONWARNING);
+}
+
+void CQuillabertonDlg::SaveIfUnsaved() {
+    if (m_bUnsaved && !m_bFileUnreadable) {
+        SaveSettings();
+    }
+}
+
+bool CQuillabertonDlg::MayOverwrite(bool atExit) {
+    if (m_bOverwriteDeclined && !atExit) {
+        return false;
+    }
+    const std::wstring text =
+        L"設定ファイルは起動時に読み込めなかったため、上書きしていません。\n\n" +
+        FullPath(kSettingsFileName) +
+        L"\n\n今の一覧でこのファイルを上書きしますか？\n（「いいえ」ならファイルはそのまま残ります"
+        L"。）";
+    const bool yes = ::MessageBoxW(m_hWnd, text.c_str(), kCaption,
+                                   MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES;
+    m_bOverwriteDeclined = !yes;
+    return yes;
+}
+
+void CQuillabertonDlg::ShowLoadProblems() {
+    std::wstring text;
+    if (m_bFileUnreadable) {
+        text = L"設定ファイルを読み込めませんでした。\n\n" + FullPath(kSettingsFileName) + L"\n" +
+               SystemMessage(m_loadStatus.error) +
+               L"\n\n一覧は空のまま起動します。このファイルは上書きしません。";
+    } else {
+        text =
+            L"設定ファイルの一部を読み込めませんでした。\n\n" + FullPath(kSettingsFileName) + L"\n";
+        if (m_loadStatus.leftOut > 0) {
+            text += L"\n項目が欠けている " + std::to_wstring(m_loadStatus.leftOut) +
+                    L" 件の設定は読み込んでいません。";
+        }
+        if (m_loadStatus.lossyNames > 0) {
+            text += L"\n名前に保存できない文字を含む " + std::to_wstring(m_loadStatus.lossyNames) +
+                    L" 件の設定は、その文字を「?」にして読み込みました。";
+        }
+        text += L"\n\nファイルは、次に設定を変更して保存するまでそのまま残します。";
+    }
+    ::MessageBoxW(m_hWnd, text.c_str(), kCaption, MB_OK | MB_ICONWARNING);
+}
+
+std::wstring CQuillabertonDlg::SaveFailureText(const SaveStatus& status) const {
+    const std::wstring path = FullPath(kSettingsFileName);
+    std::wstring text =
+        L"設定を保存できませんでした。\n\n" + path + L"\n" + SystemMessage(status.error);
+    switch (status.left) {
+    case SaveLeft::OldFile:
+        text += L"\n\nファイルは保存前のまま残っています。";
+        break;
+    case SaveLeft::NewInTemporary:
+        text += L"\n\n新しい内容は " + path +
+                L".tmp に書かれています。次の起動時にそこから読み込みます。";
+        break;
+    case SaveLeft::Damaged:
+        text += L"\n\nファイルが壊れているおそれがあります。";
+        break;
+    }
+    return text;
 }
 
 void CQuillabertonDlg::StoreInTaskTray() {
@@ -248,6 +342,20 @@ void CQuillabertonDlg::OnTimeChange() {
 }
 
 LRESULT CQuillabertonDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_QUERYENDSESSION:
+        return TRUE; // never holds up the end of the session
+    case WM_ENDSESSION:
+        if (wParam != FALSE) {
+            SaveIfUnsaved(); // the process may be ended right after this
+        }
+        return 0;
+    case kShowLoadProblems:
+        ShowLoadProblems();
+        return 0;
+    default:
+        break;
+    }
     if (message == kTrayMessage && lParam == WM_LBUTTONDBLCLK) {
         // Back from the tray.
         ::Shell_NotifyIconW(NIM_DELETE, &m_nid);
@@ -303,13 +411,19 @@ HCURSOR CQuillabertonDlg::OnQueryDragIcon() {
 }
 
 void CQuillabertonDlg::OnExitProgram() {
+    if (m_bFileUnreadable && !MayOverwrite(true)) {
+        CDialog::OnOK(); // the file stays as it is
+        return;
+    }
+    if (m_bKeepFile && !m_bUnsaved) {
+        CDialog::OnOK(); // nothing changed: the damaged file stays for the user
+        return;
+    }
     const SaveStatus status = SaveSettings();
     if (!status.saved) {
         // Ending now would lose every change of this run without a word:
         // the user decides, and "no" is the default.
-        const std::wstring text = L"設定を保存できませんでした。\n\n" +
-                                  FullPath(kSettingsFileName) + L"\n" +
-                                  SystemMessage(status.error) + L"\n\n保存せずに終了しますか？";
+        const std::wstring text = SaveFailureText(status) + L"\n\n保存せずに終了しますか？";
         if (::MessageBoxW(m_hWnd, text.c_str(), kCaption,
                           MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) != IDYES) {
             return;
@@ -339,8 +453,9 @@ void CQuillabertonDlg::OnTimer(UINT_PTR nIDEvent) {
 void CQuillabertonDlg::OnDetailSetting() {
     CDetailSettingDlg dlg;
     dlg.m_bTaskTray = m_bTaskTray;
-    if (dlg.DoModal() == IDOK) {
+    if (dlg.DoModal() == IDOK && dlg.m_bTaskTray != m_bTaskTray) {
         m_bTaskTray = dlg.m_bTaskTray;
+        SaveAfterChange();
     }
 }
 
@@ -349,34 +464,47 @@ void CQuillabertonDlg::OnAddEntry() {
     // No warning may come up while the editor is open.
     StopCheckTimer();
     CTimeSettingDlg dlg;
-    if (dlg.EditItem(item) == IDOK) {
+    const bool added = dlg.EditItem(item) == IDOK;
+    if (added) {
         m_ScheduleList.AddTail(dlg.GetItem());
     }
     RestartCheckTimer();
     RefreshList();
+    if (added) {
+        SaveAfterChange();
+    }
 }
 
 void CQuillabertonDlg::OnEditEntry() {
     const int sel = m_lstSchedule.GetCurSel();
+    bool edited = false;
     if (sel >= 0 && sel < m_ScheduleList.GetCount()) {
         const CScheduleItem item = m_ScheduleList.GetAt(sel);
         StopCheckTimer();
         CTimeSettingDlg dlg;
-        if (dlg.EditItem(item) == IDOK) {
+        edited = dlg.EditItem(item) == IDOK;
+        if (edited) {
             m_ScheduleList.SetAt(sel, dlg.GetItem());
         }
         RestartCheckTimer();
     }
     RefreshList();
+    if (edited) {
+        SaveAfterChange();
+    }
 }
 
 void CQuillabertonDlg::OnDeleteEntry() {
     // No confirmation: the entry goes at once.
     const int sel = m_lstSchedule.GetCurSel();
-    if (sel >= 0 && sel < m_ScheduleList.GetCount()) {
+    const bool deleted = sel >= 0 && sel < m_ScheduleList.GetCount();
+    if (deleted) {
         m_ScheduleList.RemoveAt(sel);
     }
     RefreshList();
+    if (deleted) {
+        SaveAfterChange();
+    }
 }
 
 void CQuillabertonDlg::OnDeltaposSpin(NMHDR* pNMHDR, LRESULT* pResult) {
@@ -390,14 +518,20 @@ void CQuillabertonDlg::OnDeltaposSpin(NMHDR* pNMHDR, LRESULT* pResult) {
         m_ScheduleList.SetAt(i, second);
         m_ScheduleList.SetAt(i + 1, first);
     };
+    bool moved = false;
     if (pNMUpDown->iDelta == -1 && sel > 0 && sel <= last) {
         swapWithNext(sel - 1);
         m_lstSchedule.SetCurSel(sel - 1);
+        moved = true;
     } else if (pNMUpDown->iDelta == 1 && sel >= 0 && sel < last) {
         swapWithNext(sel);
         m_lstSchedule.SetCurSel(sel + 1);
+        moved = true;
     }
     RefreshList();
+    if (moved) {
+        SaveAfterChange();
+    }
     *pResult = 0; // the control may change its own position; nothing reads it
 }
 
@@ -420,7 +554,8 @@ int CQuillabertonDlg::Warn(std::int32_t mode) {
 
 void CQuillabertonDlg::ExecuteEndMode(std::int32_t mode) {
     // The program ends after this whatever happens; an end action may end
-    // this process before Close runs, so the icon goes first.
+    // this process before Close runs, so the file and the icon go first.
+    SaveIfUnsaved();
     RemoveTrayIcon();
     m_executor.ExecuteEndMode(mode);
 }

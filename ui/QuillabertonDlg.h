@@ -10,6 +10,7 @@
 #include "schedule/ScheduleList.h"
 #include "schedule/SystemClock.h"
 #include "schedule/SystemLocalTime.h"
+#include "settings/LoadStatus.h"
 #include "settings/SaveStatus.h"
 
 #include <windows.h>
@@ -46,10 +47,16 @@ public:
     // Adds the tray icon and hides the window.
     void StoreInTaskTray();
 
-    // The settings file: read once at start (and written straight back,
-    // silently), written by the exit command, which reports a failed save.
+    // The settings file: read once at start and written straight back, unless
+    // it could not be read or is damaged (the user is told after the window
+    // opens). Saved after every change the user confirms, by the exit
+    // command, at the end of the Windows session and before an end action.
     void LoadSettings();
     SaveStatus SaveSettings();
+    // Saves after a change the user confirmed; a failure is told once.
+    void SaveAfterChange();
+    // Saves what is unsaved, without asking or telling: the session is ending.
+    void SaveIfUnsaved();
 
     // Timer 2 around a modal run that must not be interrupted by a warning.
     void StopCheckTimer() override;
@@ -101,13 +108,32 @@ private:
     void ExecuteEndMode(std::int32_t mode) override;
     void Close() override;
 
+    // Whether the file that could not be read at start may be written over
+    // now; asks the user, "no" first. After a "no" to a change's save, only
+    // the exit command asks again.
+    bool MayOverwrite(bool atExit);
+    // What the start found wrong with the settings file, told once.
+    void ShowLoadProblems();
+    // Why a save failed and what is left where the file is.
+    std::wstring SaveFailureText(const SaveStatus& status) const;
+
     // Removes the tray icon if this window put it there.
     void RemoveTrayIcon();
     // The tray tip; the icon, when there, is told only of a changed text.
     void SetTrayTip(const std::wstring& tip);
 
-    bool m_bInTray = false;     // hidden in the tray, the icon added
-    UINT m_uTaskbarCreated = 0; // "TaskbarCreated": the notification area was recreated
+    // Posted by OnInitDialog, so that the start's message comes with the
+    // window running.
+    static constexpr UINT kShowLoadProblems = WM_APP + 1;
+
+    LoadStatus m_loadStatus;
+    bool m_bUnsaved = false;           // the list or the flag differs from the file
+    bool m_bKeepFile = false;          // damaged at start: kept until a change is saved
+    bool m_bFileUnreadable = false;    // not read at start: written only if the user says so
+    bool m_bOverwriteDeclined = false; // the user said no to that for a change's save
+    bool m_bSaveFailureTold = false;   // a change's failed save was told; not again
+    bool m_bInTray = false;            // hidden in the tray, the icon added
+    UINT m_uTaskbarCreated = 0;        // "TaskbarCreated": the notification area was recreated
     CSystemClock m_clock;
     CSystemLocalTime m_localTime;
     CNextDueFinder m_nextDue{m_ScheduleList, m_localTime};

@@ -194,6 +194,11 @@ struct Program {
         return found;
     }
 
+    // Every change is saved as it is made.
+    bool FileBecomes(const std::string& bytes) const {
+        return Driver::WaitUntil([&] { return driver.ReadWorkFile(kSettings) == bytes; });
+    }
+
     // The exit command, then the file it wrote.
     std::optional<std::string> ExitAndRead() {
         Driver::PostCommand(main, kExitCommand);
@@ -240,6 +245,7 @@ TEST(ListCommands, AddAndEditWithOkAndCancel) {
     ASSERT_TRUE(add.Gone());
     EXPECT_TRUE(p.Shows({L"時刻設定"}, 0));
     EXPECT_TRUE(Driver::IsEnabled(p.main));
+    EXPECT_TRUE(p.FileBecomes(Layout({Entry{}}))); // saved at once
 
     // Add from the menu with a selection: appended, the selection kept.
     add = p.OpenEditor(kAddCommand, false);
@@ -282,6 +288,14 @@ TEST(ListCommands, AddAndEditWithOkAndCancel) {
     edit.ClickButton(IDOK);
     ASSERT_TRUE(edit.Gone());
     EXPECT_TRUE(p.Shows({L"時刻設定", L"平日"}, 1));
+    Entry weekdays = Named("\x95\xbd\x93\xfa"); // 平日
+    weekdays.time_mode = 1;
+    weekdays.week = 2 | 32;
+    weekdays.hour = 7;
+    weekdays.minute = 8;
+    weekdays.second = 9;
+    weekdays.sd_mode = 1;
+    EXPECT_TRUE(p.FileBecomes(Layout({Entry{}, weekdays})));
 
     // Edit from the menu, change everything, Cancel: the entry stays.
     edit = p.OpenEditor(kEditCommand, false);
@@ -296,13 +310,6 @@ TEST(ListCommands, AddAndEditWithOkAndCancel) {
     Settle();
     EXPECT_TRUE(p.Shows({L"時刻設定", L"平日"}, 1));
 
-    Entry weekdays = Named("\x95\xbd\x93\xfa"); // 平日
-    weekdays.time_mode = 1;
-    weekdays.week = 2 | 32;
-    weekdays.hour = 7;
-    weekdays.minute = 8;
-    weekdays.second = 9;
-    weekdays.sd_mode = 1;
     EXPECT_EQ(p.ExitAndRead(), std::optional<std::string>(Layout({Entry{}, weekdays})));
 }
 
@@ -324,6 +331,7 @@ TEST(ListCommands, MoveAndDelete) {
 
     p.Spin(false); // first entry down
     EXPECT_TRUE(p.Shows({L"B", L"A", L"C", L"D"}, 1));
+    EXPECT_TRUE(p.FileBecomes(Layout({seed[1], seed[0], seed[2], seed[3]})));
     p.Spin(true); // and back up
     EXPECT_TRUE(p.Shows({L"A", L"B", L"C", L"D"}, 0));
     p.Spin(true); // the first cannot go up
@@ -356,6 +364,7 @@ TEST(ListCommands, MoveAndDelete) {
     ASSERT_TRUE(p.Select(1));
     Driver::PostCommand(p.main, kDeleteCommand);
     EXPECT_TRUE(p.Shows({L"A", L"D"}, 1));
+    EXPECT_TRUE(p.FileBecomes(Layout({seed[0], seed[3]})));
 
     // The file gets the moved entry under its new position.
     EXPECT_EQ(p.ExitAndRead(), std::optional<std::string>(Layout({seed[0], seed[3]})));

@@ -210,8 +210,8 @@ TEST(MainWindow, ExitCommandWritesExactlyTheLayoutAndEndsTheProgram) {
     // trailing text: all gone after the save.
     const std::string seed = "[ITEM00]\r\nsd_mode=2\r\nname=" + kLogoffName +
                              "\r\nweek=127\r\ntime_mode=1\r\nhour=7\r\nminute=5\r\nsecond=9\r\n"
-                             "color=red\r\n[COM]\r\ntasktray=0\r\nsize=1abc\r\n[ITEM01]\r\n"
-                             "name=left over\r\n";
+                             "color=red\r\nday=0\r\nmonth=0\r\nyear=0\r\n[COM]\r\ntasktray=0\r\n"
+                             "size=1abc\r\n[ITEM01]\r\nname=left over\r\n";
     Program p(seed);
     ASSERT_NE(p.main, nullptr);
     EXPECT_EQ(p.File(), std::optional<std::string>(seed)); // rewritten as read
@@ -269,6 +269,94 @@ TEST(MainWindow, ExitWithoutSavingWhenTheSaveFailsLeavesTheFileAlone) {
     EXPECT_TRUE(p.driver.WaitForExit().has_value());
     held.Reset();
     EXPECT_EQ(p.File(), std::optional<std::string>(seed));
+}
+
+// The text of the message box over the program's window, once it is there.
+std::wstring WaitBoxText(HWND main, HWND& box) {
+    box = nullptr;
+    Driver::WaitUntil([&] { return (box = MessageBoxOver(main)) != nullptr; });
+    return box != nullptr ? Driver::ReadText(Driver::Control(box, 0xFFFF)) : L"";
+}
+
+// A file another program holds for the whole run: told at start, the list
+// left empty, and the file never written, whatever the exit command is told.
+TEST(SettingsFile, FileHeldForTheWholeRunIsToldAndNeverWrittenOver) {
+    Entry kept;
+    kept.name = "kept";
+    const std::string seed = Layout({kept}, 0);
+    for (const int answer : {IDNO, IDYES}) {
+        Driver driver;
+        driver.WriteWorkFile(kSettings, seed);
+        OwnedHandle held = HoldWithoutSharing(driver);
+        ASSERT_TRUE(held);
+        ASSERT_TRUE(driver.LaunchProcess(ProgramExe()));
+        HWND main = StartedMain(driver);
+        ASSERT_NE(main, nullptr);
+        HWND box = nullptr;
+        std::wstring text = WaitBoxText(main, box);
+        EXPECT_EQ(text.rfind(L"設定ファイルを読み込めませんでした。", 0), 0u) << text;
+        EXPECT_NE(text.find((driver.WorkDir() / kSettings).wstring()), std::wstring::npos) << text;
+        EXPECT_NE(text.find(L"このファイルは上書きしません。"), std::wstring::npos) << text;
+        if (answer == IDNO) {
+            driver.Screenshot(L"held-at-start");
+        }
+        Driver::Click(Driver::Control(box, IDOK));
+        ASSERT_TRUE(Driver::WaitForWindowGone(box));
+        EXPECT_TRUE(Driver::ListBoxLines(Driver::Control(main, kListId)).empty());
+
+        // The exit command asks before writing over it, "no" first.
+        Driver::PostCommand(main, kExitCommand);
+        text = WaitBoxText(main, box);
+        EXPECT_NE(text.find(L"上書きしますか？"), std::wstring::npos) << text;
+        EXPECT_EQ(Driver::FocusOf(box), Driver::Control(box, IDNO));
+        Driver::Click(Driver::Control(box, answer));
+        ASSERT_TRUE(Driver::WaitForWindowGone(box));
+        if (answer == IDYES) { // still held: the save fails; end without it
+            text = WaitBoxText(main, box);
+            EXPECT_NE(text.find(L"ファイルは保存前のまま残っています。"), std::wstring::npos)
+                << text;
+            Driver::Click(Driver::Control(box, IDYES));
+        }
+        EXPECT_TRUE(driver.WaitForExit().has_value());
+        held.Reset();
+        EXPECT_EQ(driver.ReadWorkFile(kSettings), std::optional<std::string>(seed));
+    }
+}
+
+// Every change is saved when it is made. One that cannot be is told once;
+// the session's end saves it.
+TEST(SettingsFile, ChangesAreSavedWhenMadeAndAtTheSessionEnd) {
+    Program p(Layout({}, 0));
+    ASSERT_NE(p.main, nullptr);
+    SetStartInTray(
+        p.driver, p.main, [](HWND w) { Driver::PostCommand(w, kDetailCommand); }, true);
+    EXPECT_TRUE(Driver::WaitUntil([&] { return p.File() == Layout({}, 1); }));
+
+    OwnedHandle held = HoldWithoutSharing(p.driver);
+    ASSERT_TRUE(held);
+    SetStartInTray(
+        p.driver, p.main, [](HWND w) { Driver::PostCommand(w, kDetailCommand); }, false);
+    HWND box = nullptr;
+    const std::wstring text = WaitBoxText(p.main, box);
+    EXPECT_EQ(text.rfind(L"設定を保存できませんでした。", 0), 0u) << text;
+    Driver::Click(Driver::Control(box, IDOK));
+    ASSERT_TRUE(Driver::WaitForWindowGone(box));
+    SetStartInTray(
+        p.driver, p.main, [](HWND w) { Driver::PostCommand(w, kDetailCommand); }, true);
+    SetStartInTray(
+        p.driver, p.main, [](HWND w) { Driver::PostCommand(w, kDetailCommand); }, false);
+    std::this_thread::sleep_for(500ms);
+    EXPECT_EQ(MessageBoxOver(p.main), nullptr); // told once only
+    held.Reset();
+    EXPECT_EQ(p.File(), Layout({}, 1));
+
+    DWORD_PTR agreed = 0;
+    ASSERT_TRUE(::SendMessageTimeoutW(p.main, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF,
+                                      SMTO_ABORTIFHUNG, 5000, &agreed));
+    EXPECT_EQ(agreed, TRUE);
+    ASSERT_TRUE(::SendMessageTimeoutW(p.main, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF,
+                                      SMTO_ABORTIFHUNG, 5000, nullptr));
+    EXPECT_EQ(p.File(), Layout({}, 0));
 }
 
 TEST(MainWindow, EscCloseAltF4AndTheTrayMenuHideTheWindowAndEnterDoesNothing) {

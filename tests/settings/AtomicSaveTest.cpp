@@ -6,6 +6,7 @@
 #include "settings/SettingsFile.h"
 
 #include "FaultFileOps.h"
+#include "MemoryFileOps.h"
 #include "FileBytes.h"
 #include "TempDir.h"
 
@@ -15,18 +16,23 @@ namespace {
 
 const std::string kOld = "[COM]\r\nsize=0\r\ntasktray=1\r\n";
 
+enum class Outcome {
+    Raised,   // a failure part way: raised, the old file stays
+    Reported, // the replace failed: reported, the old file stays
+    InPlace,  // no temporary file could be made: the file is written in place
+};
+
 struct StepCase {
     FileStep step;
     int on;
-    // A failure part way is raised and leaves the old file. When the
-    // temporary cannot be made or put in place, the file is written in place.
-    bool inPlace;
+    Outcome outcome;
 };
 
 // Each step of a save of more than one write chunk.
 const StepCase kSteps[] = {
-    {FileStep::OpenTemp, 1, true}, {FileStep::Write, 1, false}, {FileStep::Write, 2, false},
-    {FileStep::Flush, 1, false},   {FileStep::Close, 1, false}, {FileStep::Replace, 1, true},
+    {FileStep::OpenTemp, 1, Outcome::InPlace}, {FileStep::Write, 1, Outcome::Raised},
+    {FileStep::Write, 2, Outcome::Raised},     {FileStep::Flush, 1, Outcome::Raised},
+    {FileStep::Close, 1, Outcome::Raised},     {FileStep::Replace, 1, Outcome::Reported},
 };
 
 class AtomicSaveTest : public ::testing::Test {
@@ -60,7 +66,8 @@ TEST_F(AtomicSaveTest, FailedStepLeavesTheOldFileOrWritesInPlaceAndNoTemporary) 
         for (const StepCase& c : kSteps) {
             // Then the write in place fails too: reported, and the old file stays.
             for (const bool inPlaceFails : {false, true}) {
-                if (inPlaceFails && !c.inPlace) {
+                const bool inPlace = c.outcome == Outcome::InPlace;
+                if (inPlaceFails && !inPlace) {
                     continue;
                 }
                 std::filesystem::remove(path);
@@ -76,7 +83,7 @@ TEST_F(AtomicSaveTest, FailedStepLeavesTheOldFileOrWritesInPlaceAndNoTemporary) 
                     ops.alsoFail = FileStep::OpenInPlace;
                 }
                 bool saved = false;
-                if (c.inPlace) {
+                if (c.outcome != Outcome::Raised) {
                     EXPECT_NO_THROW(saved = store.Save());
                 } else {
                     try {
@@ -84,13 +91,16 @@ TEST_F(AtomicSaveTest, FailedStepLeavesTheOldFileOrWritesInPlaceAndNoTemporary) 
                         ADD_FAILURE() << "no error raised";
                     } catch (const CProfileFileError& e) {
                         EXPECT_EQ(e.SystemError(), FaultError(c.step));
+                        EXPECT_EQ(e.Left(), SaveLeft::OldFile);
                     }
                 }
-                const bool written = c.inPlace && !inPlaceFails;
+                const bool written = inPlace && !inPlaceFails;
                 EXPECT_EQ(saved, written);
-                EXPECT_EQ(store.GetSaveError(),
-                          inPlaceFails ? FaultError(FileStep::OpenInPlace) : 0);
-                EXPECT_EQ(ops.Count(FileStep::OpenInPlace), c.inPlace ? 1 : 0);
+                EXPECT_EQ(store.GetSaveError(), inPlaceFails ? FaultError(FileStep::OpenInPlace)
+                                                : c.outcome == Outcome::Reported
+                                                    ? FaultError(c.step)
+                                                    : 0);
+                EXPECT_EQ(ops.Count(FileStep::OpenInPlace), inPlace ? 1 : 0);
                 if (written) {
                     EXPECT_EQ(ReadBytes(path), fresh);
                 } else if (existed) {
@@ -103,10 +113,99 @@ TEST_F(AtomicSaveTest, FailedStepLeavesTheOldFileOrWritesInPlaceAndNoTemporary) 
                     EXPECT_TRUE(names.empty());
                 }
                 // The temporary is removed exactly when one was made.
-                EXPECT_EQ(ops.Count(FileStep::RemoveTemp), c.step == FileStep::OpenTemp ? 0 : 1);
+                EXPECT_EQ(ops.Count(FileStep::RemoveTemp), inPlace ? 0 : 1);
                 EXPECT_EQ(store.GetLines().size(), 200001u); // the store is untouched
             }
         }
+    }
+}
+
+// Where no temporary file can be made, a write in place that stops part way
+// (a full disk) puts the old bytes back, or says that it could not.
+TEST_F(AtomicSaveTest, FailedWriteInPlacePutsTheOldBytesBack) {
+    for (const bool undoFails : {false, true}) {
+        ASSERT_TRUE(WriteBytes(path, kOld));
+        FaultFileOps ops;
+        CProfileFile store(ops);
+        Prepare(store);
+        ops.faultStep = FileStep::OpenTemp;
+        ops.faultOn = 1;
+        ops.alsoFail = FileStep::Write;
+        if (!undoFails) { // only the second write of the new bytes fails
+            ops.faultStep = FileStep::Write;
+            ops.faultOn = 2;
+            ops.alsoFail = FileStep::OpenTemp;
+        }
+        try {
+            store.Save();
+            ADD_FAILURE() << "no error raised";
+        } catch (const CProfileFileError& e) {
+            EXPECT_EQ(e.SystemError(), FaultError(FileStep::Write)); // the failed call's own
+            EXPECT_EQ(e.Left(), undoFails ? SaveLeft::Damaged : SaveLeft::OldFile);
+        }
+        EXPECT_EQ(ReadBytes(path) == kOld, !undoFails);
+        EXPECT_EQ(ops.Count(FileStep::OpenInPlace), 2);
+    }
+}
+
+// A replace that took the old file away and could not move the new one in
+// leaves the temporary file: it is all there is, and the next start takes it.
+TEST_F(AtomicSaveTest, TemporaryIsKeptWhenTheOldFileIsAlreadyGone) {
+    ScheduleList one;
+    one.AddTail(CScheduleItem());
+    ASSERT_TRUE(WriteBytes(path, kOld));
+    FaultFileOps ops;
+    ops.faultStep = FileStep::Replace;
+    ops.faultOn = 1;
+    ops.replaceFault = IFileOps::ReplaceResult::FailedMoved;
+    const SaveStatus status = SaveSettings(one, 1, path, ops);
+    EXPECT_FALSE(status.saved);
+    EXPECT_EQ(status.left, SaveLeft::NewInTemporary);
+    EXPECT_EQ(ops.Count(FileStep::RemoveTemp), 0);
+    const std::string saved = ReadBytes(path + ".tmp");
+
+    // The next start: the file missing or empty, the temporary complete.
+    for (const char* target : {static_cast<const char*>(nullptr), ""}) {
+        std::filesystem::remove(path);
+        ASSERT_TRUE(WriteBytes(path + ".tmp", saved));
+        if (target != nullptr) {
+            ASSERT_TRUE(WriteBytes(path, target));
+        }
+        ScheduleList list;
+        std::int32_t tray = 0;
+        EXPECT_EQ(LoadSettings(list, tray, path).file, LoadStatus::File::Recovered);
+        EXPECT_EQ(list.GetCount(), 1);
+        EXPECT_EQ(tray, 1);
+        EXPECT_EQ(ReadBytes(path), saved);
+        EXPECT_EQ(dir.Names(), std::set<std::string>{"Quillaberton.dat"});
+    }
+    // A temporary file cut short is no save: stale, and gone at the rewrite.
+    for (const std::size_t cut : {saved.size() - 1, saved.size() - 2, saved.find("sd_mode")}) {
+        std::filesystem::remove(path);
+        ASSERT_TRUE(WriteBytes(path + ".tmp", saved.substr(0, cut)));
+        ScheduleList list;
+        std::int32_t tray = 0;
+        EXPECT_EQ(LoadSettings(list, tray, path).file, LoadStatus::File::Missing) << cut;
+        EXPECT_EQ(list.GetCount(), 0);
+        EXPECT_EQ(ReadBytes(path), "");
+    }
+}
+
+// A file another program holds is tried again for 2 s; one that stays
+// unreadable is reported and never written over.
+TEST_F(AtomicSaveTest, HeldOrUnreadableFileIsNeverTakenForAnEmptyOne) {
+    for (const auto& [busy, loaded] : {std::pair{40u, true}, {41u, false}}) {
+        MemoryFileOps ops;
+        ops.files["s"] = kOld;
+        ops.busyOpens = busy;
+        ScheduleList list;
+        std::int32_t tray = 0;
+        const LoadStatus status = LoadSettings(list, tray, "s", ops);
+        EXPECT_EQ(status.file, loaded ? LoadStatus::File::Read : LoadStatus::File::Unreadable);
+        EXPECT_EQ(status.error, loaded ? 0u : MemoryFileOps::kBusy);
+        EXPECT_EQ(tray, loaded ? 1 : 0);
+        EXPECT_EQ(ops.pauses, 40);
+        EXPECT_EQ(ops.saves, loaded ? 1 : 0);
     }
 }
 
@@ -169,14 +268,16 @@ TEST_F(AtomicSaveTest, TemporaryThatCannotBeRemovedGivesAWriteInPlace) {
     EXPECT_TRUE(std::filesystem::is_directory(path + ".tmp/inside"));
 }
 
-TEST_F(AtomicSaveTest, LoadSettingsReadErrorIsRaisedAndNothingIsWritten) {
+TEST_F(AtomicSaveTest, LoadSettingsReadErrorIsReportedAndNothingIsWritten) {
     ASSERT_TRUE(WriteBytes(path, kOld));
     FaultFileOps ops;
     ops.faultStep = FileStep::Read;
     ops.faultOn = 1;
     ScheduleList list;
     std::int32_t tray = 0;
-    EXPECT_THROW(LoadSettings(list, tray, path, ops), CProfileFileError);
+    const LoadStatus status = LoadSettings(list, tray, path, ops);
+    EXPECT_EQ(status.file, LoadStatus::File::Unreadable);
+    EXPECT_EQ(status.error, FaultError(FileStep::Read));
     EXPECT_EQ(ops.Count(FileStep::OpenTemp), 0);
     EXPECT_EQ(ReadBytes(path), kOld);
 }

@@ -46,7 +46,11 @@ public:
             return nullptr;
         }
         auto r = m_real.OpenRead(path);
-        return r ? std::make_unique<FaultReader>(*this, std::move(r)) : nullptr;
+        if (!r) {
+            m_error = m_real.LastError();
+            return nullptr;
+        }
+        return std::make_unique<FaultReader>(*this, std::move(r));
     }
     std::unique_ptr<Writer> OpenTemp(const std::string& target, std::string& tempPath) override {
         if (Hit(FileStep::OpenTemp)) {
@@ -54,8 +58,16 @@ public:
         }
         return Wrap(m_real.OpenTemp(target, tempPath));
     }
-    bool Replace(const std::string& temp, const std::string& target) override {
-        return !Hit(FileStep::Replace) && Real(m_real.Replace(temp, target));
+    // The result a fault at Replace gives.
+    ReplaceResult replaceFault = ReplaceResult::Failed;
+
+    ReplaceResult Replace(const std::string& temp, const std::string& target) override {
+        if (Hit(FileStep::Replace)) {
+            return replaceFault;
+        }
+        const ReplaceResult r = m_real.Replace(temp, target);
+        Real(r == ReplaceResult::Replaced);
+        return r;
     }
     bool RemoveTemp(const std::string& temp) override {
         return !Hit(FileStep::RemoveTemp) && Real(m_real.RemoveTemp(temp));
@@ -67,6 +79,9 @@ public:
         return Wrap(m_real.OpenInPlace(target));
     }
     std::uint32_t LastError() const override { return m_error; }
+    bool IsMissing(std::uint32_t error) const override { return m_real.IsMissing(error); }
+    bool IsBusy(std::uint32_t error) const override { return m_real.IsBusy(error); }
+    void Pause(unsigned) override {}
 
     int Count(FileStep s) const {
         int n = 0;

@@ -19,9 +19,20 @@ public:
     // "unknown"; others can be wrong, as for a file that changes).
     std::size_t sizeHint = std::string::npos;
 
+    std::uint32_t busyOpens = 0;                    // opens that fail as held by another program
+    std::size_t failWriteAfter = std::string::npos; // bytes written in all before a write fails
+    int pauses = 0;
+    int saves = 0; // files opened for writing
+
     std::unique_ptr<Reader> OpenRead(const std::string& path) override {
+        if (busyOpens > 0) {
+            --busyOpens;
+            m_error = kBusy;
+            return nullptr;
+        }
         const auto it = files.find(path);
         if (it == files.end()) {
+            m_error = kMissing;
             return nullptr;
         }
         return std::make_unique<MemReader>(it->second, readChunk, failReadAfter,
@@ -33,19 +44,21 @@ public:
         if (target.empty()) {
             return nullptr;
         }
-        tempPath = target + ".tmp";
+        tempPath = TempPathFor(target);
+        ++saves;
         files[tempPath].clear();
-        return std::make_unique<MemWriter>(files[tempPath]);
+        return std::make_unique<MemWriter>(files[tempPath], *this);
     }
 
-    bool Replace(const std::string& temp, const std::string& target) override {
+    ReplaceResult Replace(const std::string& temp, const std::string& target) override {
         const auto it = files.find(temp);
         if (it == files.end()) {
-            return false;
+            m_error = kMissing;
+            return ReplaceResult::Failed;
         }
         files[target] = std::move(it->second);
         files.erase(temp);
-        return true;
+        return ReplaceResult::Replaced;
     }
 
     bool RemoveTemp(const std::string& temp) override { return files.erase(temp) == 1; }
@@ -54,11 +67,19 @@ public:
         if (target.empty()) {
             return nullptr;
         }
+        ++saves;
         files[target].clear();
-        return std::make_unique<MemWriter>(files[target]);
+        return std::make_unique<MemWriter>(files[target], *this);
     }
 
-    std::uint32_t LastError() const override { return 0; }
+    std::uint32_t LastError() const override { return m_error; }
+    bool IsMissing(std::uint32_t error) const override { return error == kMissing; }
+    bool IsBusy(std::uint32_t error) const override { return error == kBusy; }
+    void Pause(unsigned) override { ++pauses; }
+
+    static constexpr std::uint32_t kMissing = 2;
+    static constexpr std::uint32_t kBusy = 32;
+    static constexpr std::uint32_t kFull = 112;
 
 private:
     class MemReader : public Reader {
@@ -89,9 +110,17 @@ private:
 
     class MemWriter : public Writer {
     public:
-        explicit MemWriter(std::string& out) : m_out(out) {}
+        MemWriter(std::string& out, MemoryFileOps& ops) : m_out(out), m_ops(ops) {}
         bool Write(const char* data, std::size_t size) override {
-            m_out.append(data, size);
+            // A full device takes what fits, then fails.
+            const std::size_t room =
+                m_ops.failWriteAfter - std::min(m_ops.failWriteAfter, m_ops.m_written);
+            m_out.append(data, std::min(size, room));
+            m_ops.m_written += std::min(size, room);
+            if (size > room) {
+                m_ops.m_error = kFull;
+                return false;
+            }
             return true;
         }
         bool Flush() override { return true; }
@@ -99,5 +128,9 @@ private:
 
     private:
         std::string& m_out;
+        MemoryFileOps& m_ops;
     };
+
+    std::uint32_t m_error = 0;
+    std::size_t m_written = 0;
 };

@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <array>
+#include <tuple>
 #include <random>
 
 namespace {
@@ -119,15 +120,14 @@ TEST_F(SettingsFileTest, OddLineEndsAreReadAndRewrittenAtOnce) {
     ExpectItem(list.GetAt(0), "ab\rcd", {0, 0, 0, 0, 0, 7, 0, 0, 0});
     EXPECT_EQ(FileBytes(), loneCr);
 
-    // 0x1A ends the file: the entry after it is not there, and the rewrite
-    // drops everything from 0x1A on.
+    // 0x1A ends the file: the section after it is not there, and the
+    // rewrite drops everything from 0x1A on.
     list.RemoveAll();
     const std::string eof = Install("eof_1a.dat");
     Load();
-    ASSERT_EQ(list.GetCount(), 2);
+    ASSERT_EQ(list.GetCount(), 1);
     EXPECT_EQ(tray, 1);
     ExpectItem(list.GetAt(0), "a", {0, 0, 0, 0, 0, 1, 0, 0, 0});
-    ExpectItem(list.GetAt(1), "", {0, 0, 0, 0, 0, 0, 0, 0, 0});
     EXPECT_EQ(FileBytes(), eof.substr(0, eof.find('\x1A')));
 }
 
@@ -144,23 +144,21 @@ TEST_F(SettingsFileTest, LookupsGoBySectionAndKeyNotByPlace) {
 }
 
 TEST_F(SettingsFileTest, OddCountsAndValues) {
-    // "[ITEM00] " is not ITEM00: the entry reads as missing.
-    Install("header_blank.dat");
-    Load();
-    ASSERT_EQ(list.GetCount(), 1);
-    ExpectItem(list.GetAt(0), "", {0, 0, 0, 0, 0, 0, 0, 0, 0});
-
-    // A count larger than the sections: empty entries, saved like any other.
-    list.RemoveAll();
-    Install("count_larger.dat");
-    Load();
-    ASSERT_EQ(list.GetCount(), 3);
+    // "[ITEM00] " is not ITEM00, and a count larger than the sections: the
+    // missing entries are left out, counted, and the file is kept as it is.
+    for (const auto& [file, entries, leftOut] :
+         {std::tuple{"header_blank.dat", 0, 1}, {"count_larger.dat", 1, 2}}) {
+        list.RemoveAll();
+        std::string bytes = Install(file);
+        std::erase(bytes, '\r'); // a rewrite would give CR LF
+        ASSERT_TRUE(WriteBytes(path, bytes));
+        const LoadStatus status = LoadSettings(list, tray, path);
+        ASSERT_EQ(list.GetCount(), entries) << file;
+        EXPECT_EQ(status.leftOut, leftOut) << file;
+        EXPECT_FALSE(status.rewritten);
+        EXPECT_EQ(FileBytes(), bytes) << file;
+    }
     ExpectItem(list.GetAt(0), "one", {1, 0, 0, 0, 127, 6, 7, 8, 2});
-    ExpectItem(list.GetAt(2), "", {0, 0, 0, 0, 0, 0, 0, 0, 0});
-    SaveSettings(list, tray, path);
-    const std::string saved = FileBytes();
-    EXPECT_NE(saved.find("[ITEM02]\r\nname=\r\ntime_mode=0\r\n"), std::string::npos);
-    EXPECT_EQ(std::count(saved.begin(), saved.end(), '\n'), 3 + 11 * 3);
 
     // A smaller count: the rewrite keeps the unread section, a save drops it.
     list.RemoveAll();
@@ -181,7 +179,8 @@ TEST_F(SettingsFileTest, OddCountsAndValues) {
     EXPECT_EQ(list.GetAt(1).name, "b");
 
     // A count is honoured up to the number of lines the file holds, so that
-    // a number in the file never drives the work: three lines, three entries.
+    // a number in the file never drives the work: three lines, three entries
+    // looked for (and left out, having no sections).
     for (const auto& [size, entries] : {std::pair{"2", 2},
                                         {"3", 3},
                                         {"4", 3},
@@ -191,10 +190,83 @@ TEST_F(SettingsFileTest, OddCountsAndValues) {
         MemoryFileOps ops;
         ops.files["s"] = std::string("[COM]\r\nsize=") + size + "\r\ntasktray=0\r\n";
         list.RemoveAll();
-        LoadSettings(list, tray, "s", ops);
-        ASSERT_EQ(list.GetCount(), entries) << "size=" << size;
-        ExpectItem(list.GetAt(entries - 1), "", {0, 0, 0, 0, 0, 0, 0, 0, 0});
+        EXPECT_EQ(LoadSettings(list, tray, "s", ops).leftOut, entries) << "size=" << size;
+        EXPECT_EQ(list.GetCount(), 0);
     }
+}
+
+// A file cut short, or one missing a key, must not turn into shutdowns at
+// midnight: only whole entries load, and the file waits for the user's next
+// save. A file saved as UTF-8 with a mark is converted to CP932.
+TEST_F(SettingsFileTest, DamagedAndUtf8FilesLoadOnlyWhatTheyHold) {
+    const std::string two = ReadBytes(DataFile("two_entries.dat"));
+    const std::string ascii =
+        "[COM]\r\nsize=1\r\ntasktray=0\r\n[ITEM00]\r\nname=%\r\ntime_mode=0\r\n"
+        "year=0\r\nmonth=0\r\nday=0\r\nweek=0\r\nhour=5\r\nminute=0\r\nsecond=0\r\n"
+        "sd_mode=1\r\n";
+    auto named = [&](const std::string& name) {
+        return ascii.substr(0, ascii.find('%')) + name + ascii.substr(ascii.find('%') + 1);
+    };
+    // A stand-in for the system's conversion: the two names of the example.
+    const Utf8ToCp932 toCp932 = [](std::string_view in, std::string& out) {
+        out.assign(in);
+        for (const auto& [utf8, cp932] :
+             {std::pair<std::string, std::string>{
+                  "\xE6\x99\x82\xE5\x88\xBB\xE8\xA8\xAD\xE5\xAE\x9A", kJikokuSettei},
+              {"\xE3\x83\xAD\xE3\x82\xB0\xE3\x82\xAA\xE3\x83\x95", kLogoff},
+              {"\xF0\x9F\x98\x80", "?"}}) { // an emoji: no CP932 form
+            if (const auto at = out.find(utf8); at != std::string::npos) {
+                out.replace(at, utf8.size(), cp932);
+                if (cp932 == "?") {
+                    return false;
+                }
+            }
+        }
+        return true;
+    };
+    auto utf8 = [&](std::string bytes) {
+        bytes.replace(bytes.find(kJikokuSettei), kJikokuSettei.size(),
+                      "\xE6\x99\x82\xE5\x88\xBB\xE8\xA8\xAD\xE5\xAE\x9A");
+        bytes.replace(bytes.find(kLogoff), kLogoff.size(),
+                      "\xE3\x83\xAD\xE3\x82\xB0\xE3\x82\xAA\xE3\x83\x95");
+        return "\xEF\xBB\xBF" + bytes;
+    };
+    struct Row {
+        const char* what;
+        std::string bytes;
+        int entries, leftOut, lossy;
+        std::string after; // the file after the load
+    };
+    const std::string cut = two.substr(0, two.find("sd_mode=3"));
+    const std::string noMinute =
+        two.substr(0, two.find("minute=30")) + two.substr(two.find("second=0"));
+    const Row rows[] = {
+        {"cut in the second entry", cut, 1, 1, 0, cut},
+        {"a key missing in the first", noMinute, 1, 1, 0, noMinute},
+        {"UTF-8 with a mark", utf8(two), 2, 0, 0, two},
+        {"a name CP932 cannot hold", "\xEF\xBB\xBF" + named("a\xF0\x9F\x98\x80"), 1, 0, 1,
+         "\xEF\xBB\xBF" + named("a\xF0\x9F\x98\x80")},
+    };
+    for (const Row& row : rows) {
+        for (const auto mode : {SettingsLoadMode::Auto, SettingsLoadMode::Lookup}) {
+            MemoryFileOps ops;
+            ops.files["s"] = row.bytes;
+            list.RemoveAll();
+            const LoadStatus status = LoadSettings(list, tray, "s", ops, mode, toCp932);
+            ASSERT_EQ(list.GetCount(), row.entries) << row.what;
+            EXPECT_EQ(status.leftOut, row.leftOut) << row.what;
+            EXPECT_EQ(status.lossyNames, row.lossy) << row.what;
+            EXPECT_EQ(ops.saves, status.Damaged() ? 0 : 1) << row.what;
+            EXPECT_EQ(ops.files["s"], row.after) << row.what;
+        }
+    }
+    EXPECT_EQ(list.GetAt(0).name, "a?");
+    list.RemoveAll();
+    MemoryFileOps ops;
+    ops.files["s"] = utf8(two);
+    LoadSettings(list, tray, "s", ops, SettingsLoadMode::Auto, toCp932);
+    ExpectItem(list.GetAt(0), kJikokuSettei, {0, 0, 12, 31, 0, 23, 30, 0, 0});
+    ExpectItem(list.GetAt(1), kLogoff, {1, 0, 0, 0, 62, 18, 0, 0, 3});
 }
 
 TEST_F(SettingsFileTest, NamesKeepTheirBytes) {
@@ -227,9 +299,9 @@ TEST_F(SettingsFileTest, NameWithOneBracketPairTurnsIntoAHeader) {
     EXPECT_EQ(FileBytes(),
               Crlf({"[COM]", "size=1", "tasktray=0", "[ITEM00]", "time_mode=0", "year=0", "month=0",
                     "day=0", "week=0", "hour=4", "minute=0", "second=0", "sd_mode=0", "name=[x]"}));
-    Load();
-    ASSERT_EQ(list.GetCount(), 1);
-    ExpectItem(list.GetAt(0), "", {0, 0, 0, 0, 0, 4, 0, 0, 0});
+    // Its name line is no key line: the entry is left out.
+    EXPECT_EQ(LoadSettings(list, tray, path).leftOut, 1);
+    EXPECT_EQ(list.GetCount(), 0);
 }
 
 TEST_F(SettingsFileTest, SectionNumbersFollowListPositions) {
@@ -268,6 +340,10 @@ TEST_F(SettingsFileTest, SectionNumbersFollowListPositions) {
     written.SetInt("size", 101);
     for (int i = 100; i >= 0; --i) {
         written.section = (i < 10 ? "ITEM0" : "ITEM") + std::to_string(i);
+        for (const char* key :
+             {"sd_mode", "second", "minute", "hour", "week", "day", "month", "year", "time_mode"}) {
+            written.SetInt(key, i);
+        }
         written.SetString("name", "w" + std::to_string(i));
     }
     ASSERT_TRUE(WriteBytes(path, ProfileModel::Serialise(written.lines)));

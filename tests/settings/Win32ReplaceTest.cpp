@@ -1,7 +1,8 @@
-// The real one-step replace (ReplaceFileW) under Wine: the replaced file keeps
-// what the user set on it; a target that can be neither replaced nor written
-// keeps its bytes, the save reports Windows' own reason, and no temporary
-// file stays behind.
+// The real one-step replace (ReplaceFileW) under Wine, through the program's
+// own relative file name: the replaced file keeps what the user set on it; a
+// target that can be neither replaced nor written keeps its bytes, the save
+// reports Windows' own reason, and no temporary file stays behind. Reads
+// share the file with other programs.
 
 #include "framework/Win32FileReplace.h"
 #include "settings/SettingsFile.h"
@@ -10,6 +11,8 @@
 #include "TempDir.h"
 
 #include <gtest/gtest.h>
+
+#include <thread>
 
 #include <windows.h>
 
@@ -60,22 +63,84 @@ TEST(Win32ReplaceTest, HiddenTargetStaysHiddenReplacedOrWrittenInPlace) {
     }
 }
 
-TEST(Win32ReplaceTest, TargetOpenWithoutSharingStays) {
+// The file's identity: a replace gives the name another file, a write in
+// place keeps it.
+std::uint64_t FileId(const std::string& path) {
+    const std::wstring wide = std::filesystem::path(path).wstring();
+    HANDLE h =
+        ::CreateFileW(wide.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    BY_HANDLE_FILE_INFORMATION info{};
+    const bool ok = h != INVALID_HANDLE_VALUE && ::GetFileInformationByHandle(h, &info);
+    if (h != INVALID_HANDLE_VALUE) {
+        ::CloseHandle(h);
+    }
+    return ok ? (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow : 0;
+}
+
+TEST(Win32ReplaceTest, SaveByTheProgramsOwnRelativeNameReplacesTheFile) {
+    TempDir dir;
+    ASSERT_TRUE(WriteBytes(dir.Path(kSettingsFileName), kOld));
+    const std::uint64_t before = FileId(dir.Path(kSettingsFileName));
+    ASSERT_NE(before, 0u);
+    const std::filesystem::path cwd = std::filesystem::current_path();
+    std::filesystem::current_path(dir.Path(""));
+    const SaveStatus status = SaveSettings(OneEntry(), 0); // "Quillaberton.dat"
+    std::filesystem::current_path(cwd);
+    EXPECT_TRUE(status.saved);
+    EXPECT_NE(FileId(dir.Path(kSettingsFileName)), before);
+    EXPECT_EQ(dir.Names(), std::set<std::string>{"Quillaberton.dat"});
+}
+
+// Another program holds the file: without sharing for a moment (tried again
+// until it lets go), sharing reads (read at once), or for good (reported,
+// neither read as empty nor written).
+TEST(Win32ReplaceTest, HeldFileIsReadWhenItCanBeAndNeverTakenForAnEmptyOne) {
     TempDir dir;
     const std::string path = dir.Path("Quillaberton.dat");
-    ASSERT_TRUE(WriteBytes(path, kOld));
+    ASSERT_TRUE(SaveSettings(OneEntry(), 1, path).saved);
+    const std::string saved = ReadBytes(path);
+    const std::wstring wide = std::filesystem::path(path).wstring();
+    struct Case {
+        DWORD share;
+        int holdMs; // -1: for the whole load
+        LoadStatus::File expected;
+    };
+    for (const Case c : {Case{0, 300, LoadStatus::File::Read},
+                         Case{FILE_SHARE_READ | FILE_SHARE_WRITE, -1, LoadStatus::File::Read},
+                         Case{0, -1, LoadStatus::File::Unreadable}}) {
+        HANDLE h = ::CreateFileW(wide.c_str(), GENERIC_READ, c.share, nullptr, OPEN_EXISTING,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr);
+        ASSERT_NE(h, INVALID_HANDLE_VALUE);
+        std::thread release;
+        if (c.holdMs >= 0) {
+            release = std::thread([h, ms = c.holdMs] {
+                ::Sleep(static_cast<DWORD>(ms));
+                ::CloseHandle(h);
+            });
+        }
+        ScheduleList list;
+        std::int32_t tray = 0;
+        const LoadStatus status = LoadSettings(list, tray, path);
+        if (release.joinable()) {
+            release.join();
+        } else {
+            ::CloseHandle(h);
+        }
+        EXPECT_EQ(status.file, c.expected) << c.share << " " << c.holdMs;
+        const bool read = c.expected == LoadStatus::File::Read;
+        EXPECT_EQ(status.error, read ? 0u : 32u); // ERROR_SHARING_VIOLATION
+        EXPECT_EQ(list.GetCount(), read ? 1 : 0);
+        EXPECT_EQ(ReadBytes(path), saved);
+    }
+    // A save while it is held without sharing fails and says why.
     const int fd = _sopen(path.c_str(), _O_RDONLY | _O_BINARY, _SH_DENYRW);
     ASSERT_GE(fd, 0);
-    const SaveStatus status = SaveSettings(OneEntry(), 0, path);
-    EXPECT_FALSE(status.saved);
-    EXPECT_EQ(status.error, 32u); // ERROR_SHARING_VIOLATION
-    // Without sharing, the settings are not read from a file held open either.
-    ScheduleList list;
-    std::int32_t tray = 1;
-    LoadSettings(list, tray, path);
-    EXPECT_EQ(list.GetCount(), 0);
+    const SaveStatus status = SaveSettings(ScheduleList(), 0, path);
     _close(fd);
-    EXPECT_EQ(ReadBytes(path), kOld);
+    EXPECT_FALSE(status.saved);
+    EXPECT_EQ(status.error, 32u);
+    EXPECT_EQ(ReadBytes(path), saved);
     EXPECT_EQ(dir.Names(), std::set<std::string>{"Quillaberton.dat"});
 }
 
