@@ -10,7 +10,10 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdio>
+#include <cstdlib>
+#include <random>
 #include <cwchar>
 #include <filesystem>
 #include <optional>
@@ -357,6 +360,58 @@ TEST(SettingsFile, ChangesAreSavedWhenMadeAndAtTheSessionEnd) {
     ASSERT_TRUE(::SendMessageTimeoutW(p.main, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF,
                                       SMTO_ABORTIFHUNG, 5000, nullptr));
     EXPECT_EQ(p.File(), Layout({}, 0));
+}
+
+// Run by scripts/kill-save.sh, not by the suite: the program is killed at
+// random moments of the exit save of a large list (QB_KILL_RUNS times,
+// QB_KILL_ENTRIES entries). Each time the file must be the whole old one or
+// the whole new one, never cut.
+TEST(KillSave, FileIsWholeAfterAKillDuringTheExitSave) {
+    auto number = [](const char* name, int fallback) {
+        const char* v = std::getenv(name);
+        return v != nullptr ? std::atoi(v) : fallback;
+    };
+    const int runs = number("QB_KILL_RUNS", 20);
+    std::vector<Entry> entries(static_cast<std::size_t>(number("QB_KILL_ENTRIES", 20000)));
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        entries[i].name = "entry " + std::to_string(i);
+        entries[i].hour = static_cast<int>(i % 24);
+    }
+    const std::string saved = Layout(entries, 0);
+    // The rewrite at start keeps the extra section; the exit save drops it.
+    const std::string seed = saved + "[EXTRA]\r\nkept=until the exit\r\n";
+    std::mt19937 random(std::random_device{}());
+    long long saveMs = 0; // how long an exit takes, from a first run not killed
+    int old = 0, fresh = 0;
+    for (int run = 0; run <= runs; ++run) {
+        Driver driver;
+        driver.WriteWorkFile(kSettings, seed);
+        ASSERT_TRUE(driver.LaunchProcess(ProgramExe()));
+        HWND main = StartedMain(driver);
+        ASSERT_NE(main, nullptr);
+        ASSERT_TRUE(Driver::WaitUntil([&] { return driver.ReadWorkFile(kSettings) == seed; }));
+        const auto start = std::chrono::steady_clock::now();
+        Driver::PostCommand(main, kExitCommand);
+        if (run == 0) {
+            ASSERT_TRUE(driver.WaitForExit(60s).has_value());
+            saveMs = std::chrono::duration_cast<std::chrono::milliseconds>(
+                         std::chrono::steady_clock::now() - start)
+                         .count();
+            ASSERT_EQ(driver.ReadWorkFile(kSettings), saved);
+            continue;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(
+            std::uniform_int_distribution<long long>(0, saveMs + saveMs / 5)(random)));
+        driver.Terminate();
+        ASSERT_TRUE(driver.WaitForExit(10s).has_value());
+        const std::optional<std::string> file = driver.ReadWorkFile(kSettings);
+        ASSERT_TRUE(file == seed || file == saved)
+            << "run " << run << ": " << (file ? file->size() : 0) << " bytes";
+        (file == seed ? old : fresh) += 1;
+    }
+    std::printf("kill-save: %d runs, exit save %lld ms, %d left the old file, %d the new, "
+                "0 cut\n",
+                runs, saveMs, old, fresh);
 }
 
 TEST(MainWindow, EscCloseAltF4AndTheTrayMenuHideTheWindowAndEnterDoesNothing) {
