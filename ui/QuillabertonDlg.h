@@ -19,6 +19,8 @@
 #include <optional>
 #include <string>
 
+class CEndNoticeDlg;
+
 // The program's main window (template 102): a live clock, the list of
 // schedule entries, and a menu. Closing it hides it in the notification
 // area; only the exit command ends it (after saving), or an end action
@@ -97,9 +99,15 @@ protected:
 private:
     // The check cycle's view of this window.
     void SetClockText(const std::string& text) override;
-    int Warn(std::int32_t mode) override;
-    void ExecuteEndMode(std::int32_t mode) override;
+    WarnAnswer Warn(std::int32_t mode) override;
+    void WithdrawWarning() override;
+    bool ExecuteEndMode(std::int32_t mode) override;
     void Close() override;
+    void OneOffsChanged() override;
+
+    // WM_POWERBROADCAST: at a wake, checks start afresh and an open warning
+    // is withdrawn.
+    LRESULT OnPowerBroadcast(WPARAM wParam, LPARAM lParam);
 
     // Removes the tray icon if this window put it there.
     void RemoveTrayIcon();
@@ -110,11 +118,12 @@ private:
     UINT m_uTaskbarCreated = 0; // "TaskbarCreated": the notification area was recreated
     CSystemClock m_clock;
     CSystemLocalTime m_localTime;
-    CNextDueFinder m_nextDue{m_ScheduleList, m_localTime};
+    CCheckCycle m_cycle{m_ScheduleList, m_clock, *this};
+    CNextDueFinder m_nextDue{m_ScheduleList, m_localTime, &m_cycle.OneOffs()};
     bool m_nextDueStale = true;        // the list changed since the line was made
     std::optional<DueTime> m_shownDue; // what the line and the tip show
     std::wstring m_trayTip;
     CEndActionPlatformWin32 m_endPlatform;
     CEndActionExecutor m_executor{m_endPlatform};
-    CCheckCycle m_cycle{m_ScheduleList, m_clock, *this};
+    CEndNoticeDlg* m_pNotice = nullptr; // the open warning
 };
