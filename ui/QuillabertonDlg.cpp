@@ -16,6 +16,7 @@
 #include <algorithm>
 #include <ctime>
 #include <exception>
+#include <vector>
 
 namespace {
 
@@ -178,10 +179,13 @@ void CQuillabertonDlg::RemoveTrayIcon() {
 
 void CQuillabertonDlg::RefreshList() {
     int sel = m_lstSchedule.GetCurSel();
-    m_lstSchedule.ResetContent();
+    std::vector<std::string> lines;
+    lines.reserve(static_cast<std::size_t>(m_ScheduleList.GetCount()));
     for (int i = 0; i < m_ScheduleList.GetCount(); ++i) {
-        m_lstSchedule.AddString(Cp932Prefix(m_ScheduleList.GetAt(i).name, kShownNameChars));
+        lines.emplace_back(Cp932Prefix(m_ScheduleList.GetAt(i).name, kShownNameChars));
     }
+    // Only the lines that changed: a long list no longer freezes the window.
+    m_listMirror.Update(m_lstSchedule, std::move(lines));
     const int count = m_lstSchedule.GetCount();
     if (sel < 0) {
         sel = 0;

@@ -11,6 +11,7 @@
 #include "schedule/SystemClock.h"
 #include "schedule/SystemLocalTime.h"
 #include "settings/SaveStatus.h"
+#include "ui/ListBoxMirror.h"
 
 #include <windows.h>
 #include <shellapi.h>
@@ -126,4 +127,5 @@ private:
     CEndActionPlatformWin32 m_endPlatform;
     CEndActionExecutor m_executor{m_endPlatform};
     CEndNoticeDlg* m_pNotice = nullptr; // the open warning
+    CListBoxMirror m_listMirror;        // what the list box shows
 };
