@@ -1,9 +1,18 @@
 #pragma once
 
 #include "schedule/Clock.h"
+#include "schedule/OneOffList.h"
 #include "schedule/ScheduleList.h"
 
 #include <cstdint>
+#include <optional>
+
+// What fell due: an entry of the list, or a postponed occurrence.
+struct DueOccurrence {
+    std::int32_t mode = -1;
+    int index = -1;             // the entry in list order; -1 for a one-off
+    std::uint64_t oneOffId = 0; // the one-off; 0 for an entry
+};
 
 // The due check: which entry, if any, falls due at the current second.
 // Each test reads the clock itself, so the day test and the time test of one
@@ -11,7 +20,8 @@
 // clock cannot show simply never matches.
 class CDueChecker {
 public:
-    CDueChecker(const ScheduleList& list, IClock& clock) : m_list(list), m_clock(clock) {}
+    CDueChecker(const ScheduleList& list, IClock& clock, const COneOffList* oneOffs = nullptr)
+        : m_list(list), m_clock(clock), m_oneOffs(oneOffs) {}
 
     // sd_mode of the first entry in list order that is due now; -1 when none
     // is. An entry whose sd_mode is -1 is therefore passed over.
@@ -23,7 +33,18 @@ public:
     // Hour, minute and second all equal those of the clock (no wildcard).
     bool CheckTime(const CScheduleItem& item) const;
 
+    // The first occurrence due in any of the civil seconds `first` to `now`
+    // (CivilTime.h): the entries in list order, then the one-offs. The
+    // current second `now` is tested as CheckSchedule tests it; the seconds
+    // before it, which late ticks skipped, are tested as readings of their
+    // own, without the clock.
+    std::optional<DueOccurrence> FindDue(std::int64_t first, std::int64_t now) const;
+
 private:
+    // Index of the first entry due now, as CheckSchedule finds it; -1 if none.
+    int FirstDueNow() const;
+
     const ScheduleList& m_list;
     IClock& m_clock;
+    const COneOffList* m_oneOffs;
 };

@@ -10,6 +10,11 @@ constexpr std::uint32_t kEwxLogoff = 0;
 constexpr std::uint32_t kEwxShutdown = 1;
 constexpr std::uint32_t kEwxReboot = 2;
 constexpr std::uint32_t kEwxForce = 4;
+// SHTDN_REASON_MAJOR_OTHER (0) | SHTDN_REASON_MINOR_OTHER (0) |
+// SHTDN_REASON_FLAG_PLANNED (0x80000000): Windows logs the shutdown as
+// planned and does not first collect the state of an unplanned one.
+constexpr std::uint32_t kPlannedReason = 0x80000000;
+constexpr std::uint32_t kErrorNotSupported = 50;
 // Displays off: HWND_BROADCAST, WM_SYSCOMMAND, SC_MONITORPOWER, 2 (off).
 const PlatformHandle kBroadcast = reinterpret_cast<PlatformHandle>(0xFFFF);
 constexpr std::uint32_t kWmSysCommand = 0x0112;
@@ -41,63 +46,85 @@ private:
 } // namespace
 
 bool CEndActionExecutor::EnablePrivilege(const char* name, bool enable) {
+    return AdjustPrivilege(name, enable) == 0;
+}
+
+std::uint32_t CEndActionExecutor::LastErrorOr(std::uint32_t fallback) {
+    const std::uint32_t error = m_platform.GetLastError();
+    return error != 0 ? error : fallback;
+}
+
+std::uint32_t CEndActionExecutor::AdjustPrivilege(const char* name, bool enable) {
     TokenHandle token(m_platform);
     if (!m_platform.OpenProcessToken(m_platform.GetCurrentProcess(),
                                      kTokenAdjustPrivileges | kTokenQuery, token.Out())) {
-        return false;
+        return LastErrorOr(kErrorNotSupported);
     }
     TokenPrivilege privilege;
     if (!m_platform.LookupPrivilegeValueA(nullptr, name, &privilege.luid)) {
-        return false;
+        return LastErrorOr(kErrorNotSupported);
     }
     privilege.count = 1;
     privilege.attributes = enable ? kPrivilegeEnabled : 0;
-    // The call's own result says nothing about whether the privilege was
-    // assigned; the last error does.
+    // A call that succeeds can still leave the privilege unassigned
+    // (ERROR_NOT_ALL_ASSIGNED): the last error tells, in both cases.
     m_platform.AdjustTokenPrivileges(token.Get(), false, &privilege, 0, nullptr, nullptr);
-    return m_platform.GetLastError() == 0;
+    return m_platform.GetLastError();
 }
 
-void CEndActionExecutor::ExecuteEndMode(std::int32_t mode) {
-    EnablePrivilege("SeShutdownPrivilege", true);
+EndActionResult CEndActionExecutor::ExecuteEndMode(std::int32_t mode) {
+    const std::uint32_t privilege = AdjustPrivilege("SeShutdownPrivilege", true);
+    if (mode < Shutdown || mode > Logoff) {
+        return {};
+    }
+    if (privilege != 0 && mode != Logoff) {
+        return {false, privilege}; // the call would be refused
+    }
+    std::uint32_t flags = kEwxLogoff | kEwxForce;
     switch (mode) {
     case Shutdown:
-        m_platform.ExitWindowsEx(kEwxShutdown | kEwxForce, 0);
+        flags = kEwxShutdown | kEwxForce;
         break;
     case Reboot:
-        m_platform.ExitWindowsEx(kEwxReboot | kEwxForce, 0);
+        flags = kEwxReboot | kEwxForce;
         break;
     case Standby:
-        RequestStandby();
-        break;
-    case Logoff:
-        m_platform.ExitWindowsEx(kEwxLogoff | kEwxForce, 0);
-        break;
+        return RequestStandby();
     default:
         break;
     }
+    if (!m_platform.ExitWindowsEx(flags, kPlannedReason)) {
+        return {false, LastErrorOr(kErrorNotSupported)};
+    }
+    return {};
 }
 
-void CEndActionExecutor::RequestStandby() {
-    if (m_platform.SetSystemPowerState(true, false)) {
-        return;
-    }
-    // SetSystemPowerState is only kept for compatibility and fails on many
-    // current machines: ask by what the machine can do. A failed query
-    // leaves every capability false.
+EndActionResult CEndActionExecutor::RequestStandby() {
     PowerCapabilities caps;
     if (!m_platform.GetPwrCapabilities(&caps)) {
-        caps = PowerCapabilities{};
+        caps = PowerCapabilities{}; // nothing known: as on any other machine
     }
-    if (caps.systemS1 || caps.systemS2 || caps.systemS3) {
-        m_platform.SetSuspendState(false, false, false);
-    } else if (caps.aoAc) {
-        // Modern Standby has no S1-S3; SetSuspendState fails there or
-        // hibernates. Turning the displays off enters it, as the shell's own
+    const bool classicSleep = caps.systemS1 || caps.systemS2 || caps.systemS3;
+    if (caps.aoAc && !classicSleep) {
+        // Turning the displays off enters Modern Standby, as the shell's own
         // sleep does. A hung window must not hold the program.
-        m_platform.SendMessageTimeoutW(kBroadcast, kWmSysCommand, kScMonitorPower, kMonitorOff,
-                                       kSmtoAbortIfHung, kMonitorOffTimeoutMs, nullptr);
+        if (!m_platform.SendMessageTimeoutW(kBroadcast, kWmSysCommand, kScMonitorPower, kMonitorOff,
+                                            kSmtoAbortIfHung, kMonitorOffTimeoutMs, nullptr)) {
+            return {false, LastErrorOr(kErrorNotSupported)};
+        }
+        return {};
     }
-    // Neither: the machine has no sleep state that can be asked for, and
-    // nothing more can be done.
+    // SetSystemPowerState is only kept for compatibility and fails on many
+    // current machines; it returns only after the resume.
+    if (m_platform.SetSystemPowerState(true, false)) {
+        return {};
+    }
+    const std::uint32_t error = LastErrorOr(kErrorNotSupported);
+    if (!classicSleep) {
+        return {false, error}; // no sleep state that can be asked for
+    }
+    if (!m_platform.SetSuspendState(false, false, false)) {
+        return {false, LastErrorOr(kErrorNotSupported)};
+    }
+    return {};
 }

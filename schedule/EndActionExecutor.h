@@ -4,8 +4,14 @@
 
 #include <cstdint>
 
+// The outcome of an end action: requested, or failed with the system's error
+// code.
+struct EndActionResult {
+    bool done = true;
+    std::uint32_t error = 0;
+};
+
 // Performs an end mode: shut down, restart, standby or log off.
-// Results of the platform calls are not reported to anyone.
 class CEndActionExecutor {
 public:
     explicit CEndActionExecutor(IEndActionPlatform& platform) : m_platform(platform) {}
@@ -15,17 +21,24 @@ public:
     // privilege leaves ERROR_NOT_ALL_ASSIGNED, which gives false).
     bool EnablePrivilege(const char* name, bool enable);
 
-    // Enables "SeShutdownPrivilege" (whatever the result), then makes the
-    // mode's call: forced shutdown, restart or logoff through ExitWindowsEx,
-    // standby through SetSystemPowerState (see RequestStandby for when that
-    // fails). Any other mode makes no call.
-    void ExecuteEndMode(std::int32_t mode);
+    // Enables "SeShutdownPrivilege", then makes the mode's call: forced
+    // shutdown, restart or logoff through ExitWindowsEx with a planned
+    // reason, standby as RequestStandby says. Shutdown, restart and standby
+    // are not asked for without the privilege, which they need; logoff needs
+    // none. Any other mode makes no call and counts as done.
+    EndActionResult ExecuteEndMode(std::int32_t mode);
 
 private:
-    // SetSystemPowerState(TRUE, FALSE); when it fails, by GetPwrCapabilities:
-    // SetSuspendState(FALSE, FALSE, FALSE) on a machine with S1, S2 or S3,
-    // the displays turned off on a Modern Standby machine, else nothing.
-    void RequestStandby();
+    // 0 when the privilege was switched, else the system's error code.
+    std::uint32_t AdjustPrivilege(const char* name, bool enable);
+    std::uint32_t LastErrorOr(std::uint32_t fallback);
+
+    // By GetPwrCapabilities: a Modern Standby machine without S1 to S3 has
+    // its displays turned off, which is how it enters standby (a classic
+    // sleep request can hibernate it). Any other machine, or a failed query:
+    // SetSystemPowerState(TRUE, FALSE), and where that fails
+    // SetSuspendState(FALSE, FALSE, FALSE) on a machine with S1, S2 or S3.
+    EndActionResult RequestStandby();
 
     IEndActionPlatform& m_platform;
 };

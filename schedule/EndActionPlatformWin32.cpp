@@ -126,11 +126,19 @@ bool CEndActionPlatformWin32::SetSystemPowerState(bool suspend, bool force) {
 // powrprof is no KnownDLL: it is loaded only here, from the system folder.
 bool CEndActionPlatformWin32::SetSuspendState(bool hibernate, bool force,
                                               bool wakeupEventsDisabled) {
-    const SystemLibrary powrprof(L"powrprof.dll");
-    const auto setSuspendState = powrprof.Proc<decltype(&::SetSuspendState)>("SetSuspendState");
-    return setSuspendState != nullptr &&
-           setSuspendState(hibernate ? TRUE : FALSE, force ? TRUE : FALSE,
-                           wakeupEventsDisabled ? TRUE : FALSE) != FALSE;
+    bool ok = false;
+    DWORD error = 0;
+    {
+        const SystemLibrary powrprof(L"powrprof.dll");
+        const auto setSuspendState = powrprof.Proc<decltype(&::SetSuspendState)>("SetSuspendState");
+        ok = setSuspendState != nullptr &&
+             setSuspendState(hibernate ? TRUE : FALSE, force ? TRUE : FALSE,
+                             wakeupEventsDisabled ? TRUE : FALSE) != FALSE;
+        error = ::GetLastError();
+    }
+    // The call's error, not that of freeing the library.
+    ::SetLastError(error);
+    return ok;
 }
 
 bool CEndActionPlatformWin32::GetPwrCapabilities(PowerCapabilities* capabilities) {

@@ -5,13 +5,15 @@
 #include "schedule/LocalTimeMap.h"
 
 std::optional<DueTime> CNextDueFinder::NextDue(std::int64_t after) const {
-    return Search(after, m_list.GetCount(),
-                  [this](int i) -> const CScheduleItem& { return m_list.GetAt(i); });
+    return Search(
+        after, m_list.GetCount(), [this](int i) -> const CScheduleItem& { return m_list.GetAt(i); },
+        m_oneOffs);
 }
 
 std::optional<DueTime> CNextDueFinder::NextDueOf(const CScheduleItem& item,
                                                  std::int64_t after) const {
-    return Search(after, 1, [&item](int) -> const CScheduleItem& { return item; });
+    return Search(
+        after, 1, [&item](int) -> const CScheduleItem& { return item; }, nullptr);
 }
 
 const std::optional<DueTime>& CNextDueFinder::Upcoming(std::int64_t now) {
@@ -24,8 +26,8 @@ const std::optional<DueTime>& CNextDueFinder::Upcoming(std::int64_t now) {
 }
 
 template <class GetItem>
-std::optional<DueTime> CNextDueFinder::Search(std::int64_t after, int count,
-                                              GetItem getItem) const {
+std::optional<DueTime> CNextDueFinder::Search(std::int64_t after, int count, GetItem getItem,
+                                              const COneOffList* oneOffs) const {
     const CLocalTimeMap map(m_converter);
     // Readings up to this one have been shown by `after`.
     std::optional<std::int64_t> floor = map.LatestShownBy(after);
@@ -43,6 +45,15 @@ std::optional<DueTime> CNextDueFinder::Search(std::int64_t after, int count,
                 bestIndex = i;
             }
         }
+        std::uint64_t bestOneOff = 0;
+        for (int k = 0; oneOffs != nullptr && k < oneOffs->GetCount(); ++k) {
+            const OneOff& o = oneOffs->GetAt(k);
+            if (o.sd_mode != -1 && o.second > *floor && (!best || o.second < *best)) {
+                best = o.second;
+                bestIndex = -1;
+                bestOneOff = o.id;
+            }
+        }
         if (!best) {
             return std::nullopt;
         }
@@ -51,7 +62,7 @@ std::optional<DueTime> CNextDueFinder::Search(std::int64_t after, int count,
         const CLocalTimeMap::Shown shown = map.FirstShown(*best);
         switch (shown.kind) {
         case CLocalTimeMap::Shown::At:
-            return DueTime{shown.value, bestIndex, ReadingAt(*best)};
+            return DueTime{shown.value, bestIndex, bestOneOff, ReadingAt(*best)};
         case CLocalTimeMap::Shown::Skipped:
             floor = shown.value - 1; // past the gap
             break;

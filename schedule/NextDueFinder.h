@@ -2,6 +2,7 @@
 
 #include "schedule/Clock.h"
 #include "schedule/LocalTimeConverter.h"
+#include "schedule/OneOffList.h"
 #include "schedule/ScheduleList.h"
 
 #include <cstdint>
@@ -9,15 +10,17 @@
 
 // When an entry next falls due.
 struct DueTime {
-    std::int64_t time = 0; // seconds since 1970-01-01 00:00:00 UTC
-    int index = 0;         // the entry in list order
-    ClockReading reading;  // the local reading at `time`, as the clock shows it
+    std::int64_t time = 0;      // seconds since 1970-01-01 00:00:00 UTC
+    int index = 0;              // the entry in list order; -1 for a one-off
+    std::uint64_t oneOffId = 0; // the one-off; 0 for an entry
+    ClockReading reading;       // the local reading at `time`, as the clock shows it
 };
 
 // The first second strictly after a given time at which the due check would
 // report an entry, over the list (the first entry in list order on a tie) or
-// for one entry. Candidates are found in civil time and only the earliest is
-// converted, so a search costs one pass over the list and a few conversions.
+// for one entry. The list's one-offs count after its entries. Candidates are found in civil time
+// and only the earliest is converted, so a search costs one pass over the list and a few
+// conversions.
 //
 // Local time is the converter's: a reading that daylight saving time skips
 // never comes, and a reading that comes twice counts when it first comes.
@@ -25,8 +28,9 @@ struct DueTime {
 // year 3000) the clock can show nothing, so nothing falls due there.
 class CNextDueFinder {
 public:
-    CNextDueFinder(const ScheduleList& list, const ILocalTimeConverter& converter)
-        : m_list(list), m_converter(converter) {}
+    CNextDueFinder(const ScheduleList& list, const ILocalTimeConverter& converter,
+                   const COneOffList* oneOffs = nullptr)
+        : m_list(list), m_converter(converter), m_oneOffs(oneOffs) {}
 
     std::optional<DueTime> NextDue(std::int64_t after) const;
     // One entry on its own; the result's index is 0.
@@ -42,10 +46,12 @@ public:
 
 private:
     template <class GetItem>
-    std::optional<DueTime> Search(std::int64_t after, int count, GetItem getItem) const;
+    std::optional<DueTime> Search(std::int64_t after, int count, GetItem getItem,
+                                  const COneOffList* oneOffs) const;
 
     const ScheduleList& m_list;
     const ILocalTimeConverter& m_converter;
+    const COneOffList* m_oneOffs;
 
     bool m_kept = false;
     std::int64_t m_keptFrom = 0;

@@ -1,9 +1,26 @@
 #include "ui/EndNoticeDlg.h"
 
+#include "framework/Handle.h"
 #include "resource.h"
 #include "schedule/EndMode.h"
 
+#include <iterator>
 #include <string>
+
+namespace {
+// The menu of delays: its items' ids and minutes.
+struct Delay {
+    UINT id;
+    int minutes;
+    const wchar_t* text;
+};
+constexpr Delay kDelays[] = {
+    {1, 5, L"5分後"},
+    {2, 10, L"10分後"},
+    {3, 30, L"30分後"},
+    {4, 60, L"1時間後"},
+};
+} // namespace
 
 CEndNoticeDlg::CEndNoticeDlg(CWnd* pParent) noexcept : CDialog(IDD_ENDNOTICE_DIALOG, pParent) {}
 
@@ -12,6 +29,7 @@ CEndNoticeDlg::~CEndNoticeDlg() = default;
 const MessageMap* CEndNoticeDlg::GetThisMessageMap() {
     static constexpr MessageMapEntry entries[] = {
         OnMessage<WM_TIMER, &CEndNoticeDlg::OnTimer>(),
+        OnCommand<IDC_POSTPONE, &CEndNoticeDlg::OnPostpone>(),
     };
     static constexpr MessageMap map{&CDialog::GetThisMessageMap, entries};
     return &map;
@@ -52,10 +70,49 @@ void CEndNoticeDlg::ShowCountdown() {
     }
 }
 
+void CEndNoticeDlg::StopCounting() {
+    m_bEnding = true;
+    KillTimer(kTimeoutTimer);
+    KillTimer(kCountdownTimer);
+    // The time-out goes ahead even with the menu of delays open.
+    ::EndMenu();
+}
+
+void CEndNoticeDlg::OnPostpone() {
+    unique_hmenu menu(::CreatePopupMenu());
+    if (!menu) {
+        return;
+    }
+    for (const Delay& d : kDelays) {
+        ::AppendMenuW(menu.get(), MF_STRING, d.id, d.text);
+    }
+    // Under the button; the countdown goes on while the menu is open.
+    RECT button{};
+    ::GetWindowRect(GetDlgItem(IDC_POSTPONE), &button);
+    const UINT chosen = static_cast<UINT>(
+        ::TrackPopupMenu(menu.get(), TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RETURNCMD | TPM_NONOTIFY,
+                         button.left, button.bottom, 0, m_hWnd, nullptr));
+    if (chosen == 0 || m_bEnding) {
+        return; // dismissed, or the warning ended meanwhile
+    }
+    for (const Delay& d : kDelays) {
+        if (d.id == chosen) {
+            m_nPostponeMinutes = d.minutes;
+            StopCounting();
+            EndDialog(kPostponed);
+        }
+    }
+}
+
+void CEndNoticeDlg::Withdraw() {
+    if (m_hWnd != nullptr && !m_bEnding) {
+        OnCancel();
+    }
+}
+
 void CEndNoticeDlg::OnTimer(UINT_PTR nIDEvent) {
     if (nIDEvent == kTimeoutTimer) {
-        KillTimer(kTimeoutTimer);
-        KillTimer(kCountdownTimer);
+        StopCounting();
         CDialog::OnOK();
     } else if (nIDEvent == kCountdownTimer) {
         ShowCountdown();
@@ -67,7 +124,6 @@ void CEndNoticeDlg::OnTimer(UINT_PTR nIDEvent) {
 void CEndNoticeDlg::OnOK() {}
 
 void CEndNoticeDlg::OnCancel() {
-    KillTimer(kTimeoutTimer);
-    KillTimer(kCountdownTimer);
+    StopCounting();
     CDialog::OnCancel();
 }

@@ -5,16 +5,23 @@
 
 // The warning shown before an end action: names the end mode, counts down
 // the seconds left and closes itself with IDOK after 15 seconds unless the
-// user cancels (IDCANCEL). It is created topmost so that it is seen even when
-// the program is not in the foreground.
+// user cancels (IDCANCEL) or postpones it through the 延期 button's menu
+// (kPostponed, with the minutes chosen). It is created topmost so that it is
+// seen even when the program is not in the foreground.
 class CEndNoticeDlg : public CDialog {
 public:
     explicit CEndNoticeDlg(CWnd* pParent = nullptr) noexcept;
     ~CEndNoticeDlg() override;
 
     // Stores nMode and runs the dialog: IDOK after the time-out, IDCANCEL
-    // after a cancel, -1 when the dialog cannot be created.
+    // after a cancel, kPostponed after a choice of 延期 (see
+    // PostponeMinutes), -1 when the dialog cannot be created.
     virtual int DoNotice(int nMode);
+    static constexpr int kPostponed = 1042; // the 延期 button's id
+    int PostponeMinutes() const { return m_nPostponeMinutes; }
+    // Ends the open warning as a cancel would (the machine woke: its due
+    // time is stale).
+    void Withdraw();
 
     int m_nMode = -1;
     CStatic m_stMode;
@@ -35,6 +42,8 @@ protected:
     void OnOK() override;
     void OnCancel() override;
     void OnTimer(UINT_PTR nIDEvent);
+    // 延期: the menu of delays under the button.
+    void OnPostpone();
 
 private:
     // "あと N 秒": the whole seconds left, rounded up, from the time elapsed
@@ -42,6 +51,11 @@ private:
     // delays).
     void ShowCountdown();
 
+    // Stops both timers and closes an open menu of delays.
+    void StopCounting();
+
     ULONGLONG m_openedAt = 0; // GetTickCount64 when the dialog opened
     int m_shownSeconds = -1;
+    int m_nPostponeMinutes = 0;
+    bool m_bEnding = false; // the dialog is being ended: a menu choice comes too late
 };

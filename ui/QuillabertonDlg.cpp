@@ -16,6 +16,7 @@
 #include <algorithm>
 #include <ctime>
 #include <exception>
+#include <vector>
 
 namespace {
 
@@ -92,6 +93,7 @@ const MessageMap* CQuillabertonDlg::GetThisMessageMap() {
         OnCommand<ID_DETAIL_SETTING, &CQuillabertonDlg::OnDetailSetting>(),
         OnNotify<UDN_DELTAPOS, IDC_SPIN, &CQuillabertonDlg::OnDeltaposSpin>(),
         OnMessage<WM_TIMECHANGE, &CQuillabertonDlg::OnTimeChange>(),
+        OnMessage<WM_POWERBROADCAST, &CQuillabertonDlg::OnPowerBroadcast>(),
     };
     static constexpr MessageMap map{&CDialog::GetThisMessageMap, entries};
     return &map;
@@ -271,10 +273,13 @@ void CQuillabertonDlg::RemoveTrayIcon() {
 
 void CQuillabertonDlg::RefreshList() {
     int sel = m_lstSchedule.GetCurSel();
-    m_lstSchedule.ResetContent();
+    std::vector<std::string> lines;
+    lines.reserve(static_cast<std::size_t>(m_ScheduleList.GetCount()));
     for (int i = 0; i < m_ScheduleList.GetCount(); ++i) {
-        m_lstSchedule.AddString(Cp932Prefix(m_ScheduleList.GetAt(i).name, kShownNameChars));
+        lines.emplace_back(Cp932Prefix(m_ScheduleList.GetAt(i).name, kShownNameChars));
     }
+    // Only the lines that changed: a long list no longer freezes the window.
+    m_listMirror.Update(m_lstSchedule, std::move(lines));
     const int count = m_lstSchedule.GetCount();
     if (sel < 0) {
         sel = 0;
@@ -302,17 +307,32 @@ void CQuillabertonDlg::UpdateNextDue() {
     m_shownDue = due;
     std::wstring line = L"なし";
     std::wstring tip = kTrayTip;
+    // The entry, or the one-off, that falls due.
+    const std::string* name = nullptr;
+    std::int32_t sdMode = -1;
     if (due && due->index >= 0 && due->index < m_ScheduleList.GetCount()) {
-        // In the clock's own format, then the end mode's name (none for an
-        // unknown mode) and the entry's name.
-        const CScheduleItem& item = m_ScheduleList.GetAt(due->index);
-        const std::wstring when = Cp932ToWide(FormatClockText(due->reading));
-        const std::wstring mode = Cp932ToWide(EndModeName(item.sd_mode));
-        line = when + L" " + mode;
-        if (!item.name.empty()) {
-            line += L"「" + Cp932ToWide(Cp932Prefix(item.name, kShownNameChars)) + L"」";
+        name = &m_ScheduleList.GetAt(due->index).name;
+        sdMode = m_ScheduleList.GetAt(due->index).sd_mode;
+    }
+    const COneOffList& oneOffs = m_cycle.OneOffs();
+    for (int i = 0; due && due->index < 0 && i < oneOffs.GetCount(); ++i) {
+        if (oneOffs.GetAt(i).id == due->oneOffId) {
+            name = &oneOffs.GetAt(i).name;
+            sdMode = oneOffs.GetAt(i).sd_mode;
         }
-        tip += L"\n" + when + (mode.empty() ? L"" : L" " + mode);
+    }
+    if (name != nullptr) {
+        // In the clock's own format, then the end mode's name (none for an
+        // unknown mode) and the entry's name; a postponed one is marked.
+        const std::wstring when = Cp932ToWide(FormatClockText(due->reading));
+        const std::wstring mode = Cp932ToWide(EndModeName(sdMode));
+        const std::wstring mark = due->index < 0 ? L"（延期）" : L"";
+        line = when + L" " + mode;
+        if (!name->empty()) {
+            line += L"「" + Cp932ToWide(Cp932Prefix(*name, kShownNameChars)) + L"」";
+        }
+        line += mark;
+        tip += L"\n" + when + (mode.empty() ? L"" : L" " + mode) + mark;
     }
     ::SetWindowTextW(m_stNextDue, line.c_str());
     SetTrayTip(tip.substr(0, kTipChars));
@@ -540,6 +560,8 @@ void CQuillabertonDlg::StopCheckTimer() {
 }
 
 void CQuillabertonDlg::RestartCheckTimer() {
+    // No catch-up over a pause: nothing falls due while the editor is open.
+    m_cycle.StartAfresh();
     SetTimer(kCheckTimer, kTimerInterval, nullptr);
 }
 
@@ -547,17 +569,58 @@ void CQuillabertonDlg::SetClockText(const std::string& text) {
     m_stClock.SetWindowText(text);
 }
 
-int CQuillabertonDlg::Warn(std::int32_t mode) {
+WarnAnswer CQuillabertonDlg::Warn(std::int32_t mode) {
     CEndNoticeDlg dlg;
-    return dlg.DoNotice(mode);
+    m_pNotice = &dlg;
+    const int result = dlg.DoNotice(mode);
+    m_pNotice = nullptr;
+    if (result == IDCANCEL) {
+        return {WarnAnswer::Cancel};
+    }
+    if (result == CEndNoticeDlg::kPostponed) {
+        return {WarnAnswer::Postpone, dlg.PostponeMinutes()};
+    }
+    return {WarnAnswer::Confirm};
 }
 
-void CQuillabertonDlg::ExecuteEndMode(std::int32_t mode) {
-    // The program ends after this whatever happens; an end action may end
-    // this process before Close runs, so the file and the icon go first.
+void CQuillabertonDlg::WithdrawWarning() {
+    if (m_pNotice != nullptr) {
+        m_pNotice->Withdraw();
+    }
+}
+
+LRESULT CQuillabertonDlg::OnPowerBroadcast(WPARAM wParam, LPARAM) {
+    if (wParam == PBT_APMRESUMEAUTOMATIC) {
+        m_cycle.OnWake();
+    }
+    return TRUE;
+}
+
+void CQuillabertonDlg::OneOffsChanged() {
+    m_nextDue.Invalidate();
+    m_nextDueStale = true;
+    UpdateNextDue();
+}
+
+bool CQuillabertonDlg::ExecuteEndMode(std::int32_t mode) {
+    // An end action may end this process before Close runs, so the file and
+    // the icon go first.
     SaveIfUnsaved();
+    const bool wasInTray = m_bInTray;
     RemoveTrayIcon();
-    m_executor.ExecuteEndMode(mode);
+    const EndActionResult result = m_executor.ExecuteEndMode(mode);
+    if (result.done) {
+        return true;
+    }
+    // Nothing happened: say so, and keep running.
+    if (wasInTray) {
+        ::Shell_NotifyIconW(NIM_ADD, &m_nid);
+        m_bInTray = true;
+    }
+    const std::wstring text = Cp932ToWide(EndModeName(mode)) + L"を実行できませんでした。\n\n" +
+                              SystemMessage(result.error);
+    ::MessageBoxW(m_hWnd, text.c_str(), kCaption, MB_OK | MB_ICONERROR | MB_TOPMOST);
+    return false;
 }
 
 void CQuillabertonDlg::Close() {

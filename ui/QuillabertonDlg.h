@@ -12,6 +12,7 @@
 #include "schedule/SystemLocalTime.h"
 #include "settings/LoadStatus.h"
 #include "settings/SaveStatus.h"
+#include "ui/ListBoxMirror.h"
 
 #include <windows.h>
 #include <shellapi.h>
@@ -19,6 +20,8 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+
+class CEndNoticeDlg;
 
 // The program's main window (template 102): a live clock, the list of
 // schedule entries, and a menu. Closing it hides it in the notification
@@ -104,9 +107,15 @@ protected:
 private:
     // The check cycle's view of this window.
     void SetClockText(const std::string& text) override;
-    int Warn(std::int32_t mode) override;
-    void ExecuteEndMode(std::int32_t mode) override;
+    WarnAnswer Warn(std::int32_t mode) override;
+    void WithdrawWarning() override;
+    bool ExecuteEndMode(std::int32_t mode) override;
     void Close() override;
+    void OneOffsChanged() override;
+
+    // WM_POWERBROADCAST: at a wake, checks start afresh and an open warning
+    // is withdrawn.
+    LRESULT OnPowerBroadcast(WPARAM wParam, LPARAM lParam);
 
     // Whether the file that could not be read at start may be written over
     // now; asks the user, "no" first. After a "no" to a change's save, only
@@ -136,11 +145,13 @@ private:
     UINT m_uTaskbarCreated = 0;        // "TaskbarCreated": the notification area was recreated
     CSystemClock m_clock;
     CSystemLocalTime m_localTime;
-    CNextDueFinder m_nextDue{m_ScheduleList, m_localTime};
+    CCheckCycle m_cycle{m_ScheduleList, m_clock, *this};
+    CNextDueFinder m_nextDue{m_ScheduleList, m_localTime, &m_cycle.OneOffs()};
     bool m_nextDueStale = true;        // the list changed since the line was made
     std::optional<DueTime> m_shownDue; // what the line and the tip show
     std::wstring m_trayTip;
     CEndActionPlatformWin32 m_endPlatform;
     CEndActionExecutor m_executor{m_endPlatform};
-    CCheckCycle m_cycle{m_ScheduleList, m_clock, *this};
+    CEndNoticeDlg* m_pNotice = nullptr; // the open warning
+    CListBoxMirror m_listMirror;        // what the list box shows
 };

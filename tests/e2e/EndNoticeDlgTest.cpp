@@ -93,7 +93,7 @@ TEST(EndNotice, ShowsItsTextsInJapaneseAsAThinBorderedTopmostPopup) {
     ASSERT_NE(notice.dialog, nullptr);
 
     const std::vector<ControlInfo> controls = Driver::Controls(notice.dialog);
-    ASSERT_EQ(controls.size(), 5u);
+    ASSERT_EQ(controls.size(), 6u);
     EXPECT_EQ(controls[0].id, IDCANCEL);
     EXPECT_EQ(Driver::WindowText(controls[0].hwnd), L"ｷｬﾝｾﾙ");
     EXPECT_EQ(controls[1].id, -1);
@@ -104,6 +104,8 @@ TEST(EndNotice, ShowsItsTextsInJapaneseAsAThinBorderedTopmostPopup) {
     EXPECT_EQ(Driver::WindowText(controls[3].hwnd), L"シャットダウン");
     EXPECT_EQ(controls[4].id, kCountdownId);
     EXPECT_EQ(Driver::WindowText(controls[4].hwnd).rfind(L"あと ", 0), 0u);
+    EXPECT_EQ(controls[5].id, 1042);
+    EXPECT_EQ(Driver::WindowText(controls[5].hwnd), L"延期");
     for (const ControlInfo& c : controls) {
         EXPECT_TRUE(c.visible) << c.id;
     }
@@ -115,7 +117,7 @@ TEST(EndNotice, ShowsItsTextsInJapaneseAsAThinBorderedTopmostPopup) {
     EXPECT_FALSE((style & WS_CAPTION) == WS_CAPTION);
     EXPECT_FALSE(style & WS_SYSMENU);
     EXPECT_TRUE(Driver::ExStyle(notice.dialog) & WS_EX_TOPMOST);
-    // The focus starts on the only button.
+    // The focus starts on the first button.
     EXPECT_EQ(Driver::FocusOf(notice.dialog), Driver::Control(notice.dialog, IDCANCEL));
 
     notice.host.driver().WaitForIdle();

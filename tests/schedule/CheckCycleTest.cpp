@@ -1,8 +1,10 @@
 #include "FakeClock.h"
 #include "schedule/CheckCycle.h"
+#include "schedule/CivilTime.h"
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <deque>
 #include <functional>
 #include <string>
@@ -10,8 +12,8 @@
 
 namespace {
 
-constexpr int kIdOk = 1;
-constexpr int kIdCancel = 2;
+const WarnAnswer kOk{WarnAnswer::Confirm};
+const WarnAnswer kCancel{WarnAnswer::Cancel};
 
 // Records every host operation in order; answers warnings from a script.
 class RecordingHost final : public ICheckCycleHost {
@@ -19,25 +21,34 @@ public:
     void SetClockText(const std::string& text) override { log.push_back("text " + text); }
     void StopCheckTimer() override { log.push_back("stop 2"); }
     void RestartCheckTimer() override { log.push_back("restart 2"); }
-    int Warn(std::int32_t mode) override {
+    WarnAnswer Warn(std::int32_t mode) override {
         log.push_back("warn " + std::to_string(mode));
         if (whileWarning) {
             whileWarning();
         }
-        const int result = answers.empty() ? kIdOk : answers.front();
+        const WarnAnswer result = withdrawn ? kCancel : answers.empty() ? kOk : answers.front();
         if (!answers.empty()) {
             answers.pop_front();
         }
+        withdrawn = false;
         return result;
     }
-    void ExecuteEndMode(std::int32_t mode) override {
+    void WithdrawWarning() override {
+        log.push_back("withdraw");
+        withdrawn = true;
+    }
+    bool ExecuteEndMode(std::int32_t mode) override {
         log.push_back("perform " + std::to_string(mode));
+        return performs;
     }
     void Close() override { log.push_back("close"); }
+    void OneOffsChanged() override { log.push_back("one-offs"); }
 
     std::vector<std::string> log;
-    std::deque<int> answers;
+    std::deque<WarnAnswer> answers;
     std::function<void()> whileWarning; // runs inside the modal warning
+    bool withdrawn = false;
+    bool performs = true;
 };
 
 CScheduleItem DueAt(int h, int m, int s, int mode) {
@@ -87,13 +98,13 @@ TEST_F(CheckCycleTest, NothingDueDoesNothing) {
 }
 
 TEST_F(CheckCycleTest, ConfirmStopsWarnsPerformsThenCloses) {
-    host.answers = {kIdOk};
+    host.answers = {kOk};
     cycle.OnTimer(2);
     EXPECT_EQ(host.log, (Log{"stop 2", "warn 3", "perform 3", "close"}));
 }
 
-TEST_F(CheckCycleTest, WarningThatCannotBeShownCountsAsConfirm) {
-    host.answers = {-1};
+TEST_F(CheckCycleTest, ConfirmWithoutAnAnswerPerforms) {
+    host.answers = {kOk};
     cycle.OnTimer(2);
     EXPECT_EQ(host.log, (Log{"stop 2", "warn 3", "perform 3", "close"}));
 }
@@ -104,27 +115,10 @@ TEST_F(CheckCycleTest, OutOfRangeModeStillWarnsAndCloses) {
     EXPECT_EQ(host.log, (Log{"stop 2", "warn 4", "perform 4", "close"}));
 }
 
-TEST_F(CheckCycleTest, CancelRestartsAndRewarnsWithinTheSameSecond) {
-    host.answers = {kIdCancel, kIdCancel};
-    cycle.OnTimer(2);
-    EXPECT_EQ(host.log, (Log{"stop 2", "warn 3", "restart 2"}));
-    // 300 ms later, still 18:00:00: warned again.
-    cycle.OnTimer(2);
-    EXPECT_EQ(host.log, (Log{"stop 2", "warn 3", "restart 2", "stop 2", "warn 3", "restart 2"}));
-    // Once the second has passed the matter is over.
-    host.log.clear();
-    clock.now.second = 1;
-    cycle.OnTimer(2);
-    EXPECT_TRUE(host.log.empty());
-}
-
 TEST_F(CheckCycleTest, OnlyTheFirstOfTwoDueEntriesIsAnnounced) {
     list.AddTail(DueAt(18, 0, 0, 0));
-    host.answers = {kIdCancel, kIdOk};
     cycle.OnTimer(2);
-    cycle.OnTimer(2);
-    EXPECT_EQ(host.log,
-              (Log{"stop 2", "warn 3", "restart 2", "stop 2", "warn 3", "perform 3", "close"}));
+    EXPECT_EQ(host.log, (Log{"stop 2", "warn 3", "perform 3", "close"}));
 }
 
 TEST_F(CheckCycleTest, ClockKeepsRunningWhileTheWarningIsOpen) {
@@ -134,7 +128,7 @@ TEST_F(CheckCycleTest, ClockKeepsRunningWhileTheWarningIsOpen) {
         clock.now.second = 2;
         cycle.OnTimer(1);
     };
-    host.answers = {kIdCancel};
+    host.answers = {kCancel};
     cycle.OnTimer(2);
     EXPECT_EQ(host.log, (Log{"stop 2", "warn 3", "text 2011/3/7 18:00:01", "text 2011/3/7 18:00:02",
                              "restart 2"}));
@@ -143,10 +137,108 @@ TEST_F(CheckCycleTest, ClockKeepsRunningWhileTheWarningIsOpen) {
 TEST_F(CheckCycleTest, SecondPassedDuringTheWarningIsMissed) {
     list.AddTail(DueAt(18, 0, 5, 1));
     host.whileWarning = [this] { clock.now.second = 6; };
-    host.answers = {kIdCancel};
+    host.answers = {kCancel};
     cycle.OnTimer(2);
     cycle.OnTimer(2);
     EXPECT_EQ(host.log, (Log{"stop 2", "warn 3", "restart 2"}));
+}
+
+// Checks at seconds around 18:00:00, the entry's second (offsets in s;
+// kWake: the machine wakes). During a warning the clock moves on by
+// `choiceAt`, and the machine may wake.
+TEST_F(CheckCycleTest, LateTicksCancelsPostponementsAndWakes) {
+    const WarnAnswer later5{WarnAnswer::Postpone, 5};
+    constexpr int kWake = INT_MIN;
+    struct Row {
+        const char* what;
+        std::vector<int> ticks;
+        std::deque<WarnAnswer> answers;
+        int choiceAt = 0;
+        bool wake = false;
+        bool performs = true;
+        Log want;
+    };
+    const Log warnOk = {"stop 2", "warn 3", "perform 3", "close"};
+    const Row rows[] = {
+        {"a skipped second", {-1, 1}, {}, 0, false, true, warnOk},
+        {"a 60 s gap is caught up", {-59, 1}, {}, 0, false, true, warnOk},
+        {"a 61 s gap is a sleep", {-60, 1, 2}, {}, 0, false, true, {}},
+        {"a clock set back", {5, 0}, {}, 0, false, true, warnOk},
+        {"a cancelled second",
+         {0, 0, 0, 1},
+         {kCancel},
+         0,
+         false,
+         true,
+         {"stop 2", "warn 3", "restart 2"}},
+        {"a postponed occurrence",
+         {0, 0, 309, 310, 310, 311},
+         {later5, kCancel},
+         10,
+         false,
+         true,
+         {"stop 2", "warn 3", "one-offs", "restart 2", "stop 2", "warn 3", "one-offs",
+          "restart 2"}},
+        {"postponed again, caught up late",
+         {0, 305, 312, 619, 623}, // late ticks
+         {later5, later5, kOk},
+         10,
+         false,
+         true,
+         {"stop 2", "warn 3", "one-offs", "restart 2", "stop 2", "warn 3", "one-offs", "restart 2",
+          "stop 2", "warn 3", "perform 3", "close"}},
+        {"a postponement passed over by a sleep",
+         {0, 100, 400},
+         {later5},
+         0,
+         false,
+         true,
+         {"stop 2", "warn 3", "one-offs", "restart 2", "one-offs"}},
+        {"a wake withdraws the warning, and checks start afresh",
+         {-2, 0, 20},
+         {},
+         15,
+         true,
+         true,
+         {"stop 2", "warn 3", "withdraw", "restart 2"}},
+        {"a short sleep: nothing caught up", {10, kWake, 20}, {}, 0, false, true, {}},
+        {"a failed action goes back to checking",
+         {0, 0},
+         {},
+         0,
+         false,
+         false,
+         {"stop 2", "warn 3", "perform 3", "restart 2"}},
+    };
+    const std::int64_t base = CivilSecondOf(At(2011, 3, 7, 1, 18, 0, 0));
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        ScheduleList entries;
+        entries.AddTail(DueAt(18, 0, 0, 3));
+        entries.AddTail(DueAt(18, 0, 17, 1)); // due while the warning was open
+        RecordingHost recorder;
+        CCheckCycle subject(entries, clock, recorder);
+        recorder.answers = row.answers;
+        recorder.performs = row.performs;
+        recorder.whileWarning = [&] {
+            clock.now = ReadingAt(CivilSecondOf(clock.now) + row.choiceAt);
+            if (row.wake) {
+                subject.OnWake();
+            }
+        };
+        for (const int at : row.ticks) {
+            if (at == kWake) {
+                subject.OnWake();
+                continue;
+            }
+            clock.now = ReadingAt(base + at);
+            subject.OnTimer(2);
+        }
+        EXPECT_EQ(recorder.log, row.want);
+        if (row.answers.size() == 1 && row.answers.front().kind == WarnAnswer::Postpone) {
+            EXPECT_EQ(subject.OneOffs().GetCount(), row.ticks.back() < 300 ? 1 : 0);
+        }
+    }
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 // clock readings each check takes. Each report must also be the next due
 // time computed before it, for a fixed mix of entries and for random ones.
 #include "FakeLocalTime.h"
+#include "schedule/CivilTime.h"
 #include "schedule/DueChecker.h"
 #include "schedule/EndMode.h"
 #include "schedule/NextDueFinder.h"
@@ -373,6 +374,33 @@ TEST(DueCheckerWalk, RandomListsReportAtTheNextDueTime) {
     chain.Finish(CivilSecond(end, 0));
     EXPECT_EQ(chain.mismatches, 0);
     EXPECT_GT(reports, 100); // the mix does fall due
+
+    // Late ticks through February 2028: each check covers the 1 to
+    // 60 seconds since the one before, and reports the first entry in list
+    // order that falls due in any of them, by each entry's own next due time.
+    const FakeLocalTime local(kOffset);
+    const CNextDueFinder finder(list, local);
+    long long caught = 0;
+    long long late = 0;
+    for (std::int64_t t = CivilSecond(2028y / February / 1, 0);
+         t < CivilSecond(2028y / March / 1, 0);) {
+        const std::int64_t now = t + std::uniform_int_distribution<std::int64_t>(1, 60)(rng);
+        clock.now = ReadingAt(now);
+        const std::optional<DueOccurrence> due = checker.FindDue(t + 1, now);
+        int want = -1;
+        for (int i = 0; i < list.GetCount() && want < 0; ++i) {
+            const std::optional<DueTime> next = finder.NextDueOf(list.GetAt(i), t - kOffset);
+            want = next && next->time + kOffset <= now ? i : -1;
+        }
+        if ((due ? due->index : -1) != want && ++late <= 10) {
+            ADD_FAILURE() << "up to " << FormatClockText(clock.now) << ": entry "
+                          << (due ? due->index : -1) << ", want " << want;
+        }
+        caught += want >= 0 && now - t > 1;
+        t = now;
+    }
+    EXPECT_EQ(late, 0);
+    EXPECT_GT(caught, 50); // most reports come from skipped seconds
 }
 
 } // namespace

@@ -63,11 +63,12 @@ public:
                       static_cast<unsigned>(state->attributes), static_cast<unsigned>(bufferLength),
                       Ptr(previous).c_str(), Ptr(returnLength).c_str());
         log.push_back(text);
+        current = lastError;
         return true;
     }
     std::uint32_t GetLastError() override {
         log.push_back("GetLastError()");
-        return lastError;
+        return current;
     }
     void CloseHandle(PlatformHandle handle) override {
         log.push_back("CloseHandle(" + Ptr(handle) + ")");
@@ -75,16 +76,16 @@ public:
     bool ExitWindowsEx(std::uint32_t flags, std::uint32_t reason) override {
         log.push_back("ExitWindowsEx(" + std::to_string(flags) + "," + std::to_string(reason) +
                       ")");
-        return true;
+        return Answer(exitOk);
     }
     bool SetSystemPowerState(bool suspend, bool force) override {
         log.push_back("SetSystemPowerState(" + Bool(suspend) + "," + Bool(force) + ")");
-        return powerStateOk;
+        return Answer(powerStateOk);
     }
     bool SetSuspendState(bool hibernate, bool force, bool wakeupEventsDisabled) override {
         log.push_back("SetSuspendState(" + Bool(hibernate) + "," + Bool(force) + "," +
                       Bool(wakeupEventsDisabled) + ")");
-        return true;
+        return Answer(suspendOk);
     }
     bool GetPwrCapabilities(PowerCapabilities* out) override {
         log.push_back("GetPwrCapabilities()");
@@ -101,14 +102,26 @@ public:
                       static_cast<unsigned>(flags), static_cast<unsigned>(timeout),
                       Ptr(result).c_str());
         log.push_back(text);
-        return true;
+        return Answer(sendOk);
+    }
+    // A failing call leaves its error as the last error.
+    bool Answer(bool ok) {
+        if (!ok) {
+            current = callError;
+        }
+        return ok;
     }
 
     std::vector<std::string> log;
     bool openOk = true;
     bool lookupOk = true;
-    std::uint32_t lastError = 0;
+    std::uint32_t lastError = 0; // what the privilege adjustment leaves
+    std::uint32_t callError = 5; // what a failing action call leaves
+    std::uint32_t current = 0;
+    bool exitOk = true;
     bool powerStateOk = true;
+    bool suspendOk = true;
+    bool sendOk = true;
     bool capabilitiesOk = true;
     PowerCapabilities capabilities;
 };
@@ -135,39 +148,93 @@ TEST(EndActionExecutor, EveryModeEnablesThePrivilegeThenMakesItsCall) {
     struct Case {
         std::int32_t mode;
         Log action;
-        // For standby: the answers of SetSystemPowerState and GetPwrCapabilities.
-        bool powerStateOk = true;
+        bool done = true;
+        std::uint32_t error = 0;
+        // For standby: the machine's sleep states, S1, S2, S3 and AoAc.
+        PowerCapabilities machine = {false, false, true, false};
         bool capabilitiesOk = true;
-        PowerCapabilities machine = {}; // S1, S2, S3, AoAc
+        bool powerStateOk = true;
+        bool exitOk = true;
+        bool suspendOk = true;
+        bool sendOk = true;
+        std::uint32_t privilegeError = 0;
     };
-    const Log oldCallFailed = {"SetSystemPowerState(TRUE,FALSE)", "GetPwrCapabilities()"};
+    const Log query = {"GetPwrCapabilities()"};
+    const Log oldCall = Then(query, {"SetSystemPowerState(TRUE,FALSE)"});
+    const Log oldCallFailed = Then(oldCall, {"GetLastError()"});
     const Log suspend = Then(oldCallFailed, {"SetSuspendState(FALSE,FALSE,FALSE)"});
     const Log displaysOff =
-        Then(oldCallFailed, {"SendMessageTimeoutW(" + Ptr(reinterpret_cast<void*>(0xFFFF)) +
-                             ",0x112,0xF170,2,0x2,500,NULL)"});
+        Then(query, {"SendMessageTimeoutW(" + Ptr(reinterpret_cast<void*>(0xFFFF)) +
+                     ",0x112,0xF170,2,0x2,500,NULL)"});
+    const PowerCapabilities modernStandby = {false, false, false, true};
     const Case cases[] = {
-        {Shutdown, {"ExitWindowsEx(5,0)"}},
-        {Reboot, {"ExitWindowsEx(6,0)"}},
-        {Standby, {"SetSystemPowerState(TRUE,FALSE)"}},
-        {Logoff, {"ExitWindowsEx(4,0)"}},
-        {-1, {}},
-        {4, {}},
-        {INT32_MIN, {}},
+        // Shutdown, restart and logoff with the planned reason 0x80000000.
+        {.mode = Shutdown, .action = {"ExitWindowsEx(5,2147483648)"}},
+        {.mode = Reboot, .action = {"ExitWindowsEx(6,2147483648)"}},
+        {.mode = Standby, .action = oldCall},
+        {.mode = Logoff, .action = {"ExitWindowsEx(4,2147483648)"}},
+        {.mode = -1, .action = {}},
+        {.mode = 4, .action = {}},
+        {.mode = INT32_MIN, .action = {}},
         // Standby where SetSystemPowerState fails: the machine's sleep states decide.
-        {Standby, suspend, false, true, {false, false, true, false}},       // S3
-        {Standby, suspend, false, true, {true, false, false, true}},        // S1 before AoAc
-        {Standby, displaysOff, false, true, {false, false, false, true}},   // Modern Standby
-        {Standby, oldCallFailed, false, true, {}},                          // neither
-        {Standby, oldCallFailed, false, false, {false, false, true, true}}, // query failed
+        {.mode = Standby, .action = suspend, .powerStateOk = false},
+        {.mode = Standby,
+         .action = suspend,
+         .machine = {true, false, false, true},
+         .powerStateOk = false}, // S1 beside AoAc: classic sleep
+        {.mode = Standby,
+         .action = oldCallFailed,
+         .done = false,
+         .error = 5,
+         .machine = {},
+         .powerStateOk = false}, // neither: reported
+        {.mode = Standby, .action = oldCall, .capabilitiesOk = false},
+        {.mode = Standby,
+         .action = oldCallFailed,
+         .done = false,
+         .error = 5,
+         .capabilitiesOk = false,
+         .powerStateOk = false},
+        // Modern Standby: the displays off, never a sleep call.
+        {.mode = Standby, .action = displaysOff, .machine = modernStandby},
+        // Failed calls are reported with their error.
+        {.mode = Shutdown,
+         .action = {"ExitWindowsEx(5,2147483648)", "GetLastError()"},
+         .done = false,
+         .error = 5,
+         .exitOk = false},
+        {.mode = Standby,
+         .action = Then(suspend, {"GetLastError()"}),
+         .done = false,
+         .error = 5,
+         .powerStateOk = false,
+         .suspendOk = false},
+        {.mode = Standby,
+         .action = Then(displaysOff, {"GetLastError()"}),
+         .done = false,
+         .error = 5,
+         .machine = modernStandby,
+         .sendOk = false},
+        // Without the privilege (ERROR_NOT_ALL_ASSIGNED) nothing that needs
+        // it is asked for; logoff needs none.
+        {.mode = Shutdown, .action = {}, .done = false, .error = 1300, .privilegeError = 1300},
+        {.mode = Standby, .action = {}, .done = false, .error = 1300, .privilegeError = 1300},
+        {.mode = Logoff, .action = {"ExitWindowsEx(4,2147483648)"}, .privilegeError = 1300},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(&c - cases);
         RecordingPlatform platform;
-        platform.powerStateOk = c.powerStateOk;
+        platform.lastError = c.privilegeError;
         platform.capabilitiesOk = c.capabilitiesOk;
         platform.capabilities = c.machine;
-        CEndActionExecutor(platform).ExecuteEndMode(c.mode);
+        platform.powerStateOk = c.powerStateOk;
+        platform.exitOk = c.exitOk;
+        platform.suspendOk = c.suspendOk;
+        platform.sendOk = c.sendOk;
+        const EndActionResult result = CEndActionExecutor(platform).ExecuteEndMode(c.mode);
         EXPECT_EQ(platform.log, Then(PrivilegeCalls(), c.action));
+        EXPECT_EQ(result.done, c.done);
+        EXPECT_EQ(result.error, c.error);
     }
 }
 
@@ -183,27 +250,20 @@ TEST(EndActionExecutor, PrivilegeResultFollowsTheLastError) {
     EXPECT_EQ(platform.log, PrivilegeCalls(0));
 }
 
-TEST(EndActionExecutor, ActionIsRequestedWithoutThePrivilege) {
-    RecordingPlatform platform;
-    platform.lastError = 1300;
-    CEndActionExecutor(platform).ExecuteEndMode(Shutdown);
-    EXPECT_EQ(platform.log, Then(PrivilegeCalls(), {"ExitWindowsEx(5,0)"}));
-}
-
 TEST(EndActionExecutor, FailedTokenOpenOrLookupStopsThePrivilegeStep) {
     RecordingPlatform noToken;
     noToken.openOk = false;
     EXPECT_FALSE(CEndActionExecutor(noToken).EnablePrivilege("SeShutdownPrivilege", true));
-    EXPECT_EQ(noToken.log,
-              (Log{"GetCurrentProcess()", "OpenProcessToken(" + Ptr(kProcess) + ",0x28)"}));
+    EXPECT_EQ(noToken.log, (Log{"GetCurrentProcess()",
+                                "OpenProcessToken(" + Ptr(kProcess) + ",0x28)", "GetLastError()"}));
 
     RecordingPlatform noName;
     noName.lookupOk = false;
-    CEndActionExecutor(noName).ExecuteEndMode(Reboot);
+    EXPECT_FALSE(CEndActionExecutor(noName).ExecuteEndMode(Reboot).done);
     EXPECT_EQ(noName.log,
               (Log{"GetCurrentProcess()", "OpenProcessToken(" + Ptr(kProcess) + ",0x28)",
-                   "LookupPrivilegeValueA(NULL,SeShutdownPrivilege)",
-                   "CloseHandle(" + Ptr(kToken) + ")", "ExitWindowsEx(6,0)"}));
+                   "LookupPrivilegeValueA(NULL,SeShutdownPrivilege)", "GetLastError()",
+                   "CloseHandle(" + Ptr(kToken) + ")"}));
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include "FakeClock.h"
 #include "FakeLocalTime.h"
 #include "schedule/CivilMatcher.h"
+#include "schedule/CivilTime.h"
 #include "schedule/NextDueFinder.h"
 #include "schedule/SystemLocalTime.h"
 
@@ -130,6 +131,27 @@ TEST(NextDueFinder, UpcomingIsComputedAgainOnlyWhenItMayHaveChanged) {
     ASSERT_TRUE(due);
     EXPECT_EQ(due->time, noon - day - 60);
     EXPECT_EQ(due->index, 1);
+}
+
+// A postponed occurrence counts after the entries, by its own second.
+TEST(NextDueFinder, OneOffsCountAfterTheEntries) {
+    const FakeLocalTime local(9 * 3600);
+    ScheduleList list;
+    list.AddTail(Entry(0, 0, 0, 0, 0, 12, 0, 0)); // noon in Tokyo every day
+    COneOffList oneOffs;
+    const CNextDueFinder finder(list, local, &oneOffs);
+    const std::int64_t noon = 1781492400; // 2026-06-15 12:00:00 in Tokyo
+    const std::int64_t noonCivil = CivilSecondOf(At(2026, 6, 15, 1, 12, 0, 0));
+    oneOffs.Add("late", 2, noonCivil);       // a tie: the entry wins
+    oneOffs.Add("past", 1, noonCivil - 600); // already come
+    EXPECT_EQ(finder.NextDue(noon - 300)->index, 0);
+    const std::uint64_t id = oneOffs.Add("soon", 3, noonCivil - 60);
+    const std::optional<DueTime> due = finder.NextDue(noon - 300);
+    ASSERT_TRUE(due);
+    EXPECT_EQ(due->index, -1);
+    EXPECT_EQ(due->oneOffId, id);
+    EXPECT_EQ(due->time, noon - 60);
+    EXPECT_EQ(FormatClockText(due->reading), "2026/6/15 11:59:00");
 }
 
 // The runtime's own conversion in New York. glibc follows TZ. The Windows CRT

@@ -49,6 +49,7 @@
 // Warning dialog.
 #define IDC_END_MODE 1034
 #define IDC_COUNTDOWN 1041
+#define IDC_POSTPONE 1042
 
 // Detail settings dialog.
 #define IDC_CHECK_TASKTRAY 1036

@@ -27,14 +27,17 @@ pid=$(grep -a -m1 'CreateMutexW(.*L"Quillaberton")' "$QB_E2E_RELAY" | cut -d: -f
 trace=$(grep -a -E "^[0-9.]+:$pid:[0-9a-f]+:Call [A-Za-z0-9_]+\.[A-Za-z].* ret=1400[0-9a-f]{5}$" "$QB_E2E_RELAY" |
   sed -E -e 's/^([0-9]+)\.([0-9]{3}):[0-9a-f]+:[0-9a-f]+:Call [A-Za-z0-9_]+\./\1\2 /' -e 's/ ret=.*//' \
     -e 's/(SetTimer|KillTimer)\([0-9a-f]+,/\1(hwnd,/' -e 's/[0-9a-f]+ (L?")/\1/g' \
-    -e 's/(Shell_NotifyIconW\([0-9a-f]+),[0-9a-f]+\)/\1,nid)/' -e 's/(LookupPrivilegeValueA\(.*),[0-9a-f]+\)$/\1,luid)/')
+    -e 's/(Shell_NotifyIconW\([0-9a-f]+),[0-9a-f]+\)/\1,nid)/' -e 's/(LookupPrivilegeValueA\(.*),[0-9a-f]+\)$/\1,luid)/' \
+    -e 's/GetPwrCapabilities\([0-9a-f]+\)/GetPwrCapabilities(caps)/')
 # The tip's updates (NIM_MODIFY) follow the clock, not this order: left out.
 calls=$(printf '%s\n' "$trace" | cut -d' ' -f2- | grep -v '^Shell_NotifyIconW(00000001,' | tr '\n' ' ')
 case $QB_MAIN_MODE in
-  0) end='ExitWindowsEx(00000005,00000000) ' ;;
-  1) end='ExitWindowsEx(00000006,00000000) ' ;;
-  2) end='SetSystemPowerState(00000001,00000000) ' ;; # Wine's returns TRUE: no fall-back
-  3) end='ExitWindowsEx(00000004,00000000) ' ;;
+  # The reason: SHTDN_REASON_MAJOR_OTHER | SHTDN_REASON_MINOR_OTHER | SHTDN_REASON_FLAG_PLANNED.
+  0) end='ExitWindowsEx(00000005,80000000) ' ;;
+  1) end='ExitWindowsEx(00000006,80000000) ' ;;
+  # Wine's machine is no Modern Standby one, and its call returns TRUE.
+  2) end='GetPwrCapabilities(caps) SetSystemPowerState(00000001,00000000) ' ;;
+  3) end='ExitWindowsEx(00000004,80000000) ' ;;
   *) end='' ;;
 esac
 expected='SetDefaultDllDirectories(00000800) SetDllDirectoryW(L"") CreateMutexW(00000000,00000001,L"Quillaberton") '\
