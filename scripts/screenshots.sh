@@ -21,8 +21,10 @@ settings() {
 
 shot() { # name delay crop desktop(0/1) settings-args...
   # QB_DPI, QB_DESKTOP_SIZE and QB_SHOT_POINTER pass through to launch.sh.
+  # QB_SHOTS="name ..." makes only the pictures named.
   local name=$1 delay=$2 crop=$3 desktop=$4
   shift 4
+  case " ${QB_SHOTS:-$name} " in *" $name "*) ;; *) return 0 ;; esac
   mkdir -p "$tmp/$name"
   settings "$@" >"$tmp/$name/Quillaberton.dat"
   local nodesk=""
@@ -43,3 +45,8 @@ shot warning 14 800x600+0+0 1 0 "$y" "$mo" "$d" "$h" "$mi" "$s"
 QB_WINEPREFIX="$root/build/run-wineprefix-192dpi" QB_DPI=192 QB_DESKTOP_SIZE=1600x1200 \
   QB_XVFB_SCREEN=1600x1200x24 \
   shot main-window-192dpi 8 1010x680+295+243 1 0 0 12 31 23 30 0
+# The warning at 192 dots per inch.
+read -r y mo d h mi s < <(date -d '+20 seconds' '+%Y %-m %-d %-H %-M %-S')
+QB_WINEPREFIX="$root/build/run-wineprefix-192dpi" QB_DPI=192 QB_DESKTOP_SIZE=1600x1200 \
+  QB_XVFB_SCREEN=1600x1200x24 \
+  shot warning-192dpi 26 1010x680+295+243 1 0 "$y" "$mo" "$d" "$h" "$mi" "$s"

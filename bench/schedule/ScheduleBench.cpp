@@ -68,6 +68,31 @@ BENCHMARK_TEMPLATE(BM_CheckSchedule, PlainClock)
     ->ArgNames({"entries", "reaches_time_test"})
     ->ArgsProduct({{10, 1000, 100000}, {0, 1}});
 
+// The check cycle's check: the current second alone (skipped 0, the steady
+// state), or with 1 to 60 seconds before it that late ticks skipped.
+void BM_FindDue(benchmark::State& state) {
+    const int count = static_cast<int>(state.range(0));
+    const std::int64_t skipped = state.range(1);
+    const ScheduleList list = MakeList(count, true);
+    CSystemClock clock;
+    const CDueChecker checker(list, clock);
+    const std::int64_t now = CivilSecondOf(clock.Read());
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(checker.FindDue(now - skipped, now));
+    }
+    state.counters["per_entry"] = benchmark::Counter(
+        count, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+    if (skipped > 0) {
+        state.counters["per_entry_second"] = benchmark::Counter(
+            static_cast<double>(count * skipped),
+            benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+    }
+}
+
+BENCHMARK(BM_FindDue)
+    ->ArgNames({"entries", "skipped"})
+    ->ArgsProduct({{1000, 100000}, {0, 1, 10, 60}});
+
 void SetZone(const char* zone) {
     setenv("TZ", zone, 1);
     tzset();
