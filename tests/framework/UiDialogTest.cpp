@@ -81,7 +81,7 @@ TEST_F(UiDialogTest, WarningNamesTheModeAndEndsOnlyByTimeoutOrCancel) {
     dlg.onRun = [](Hooked<CEndNoticeDlg>& d) {
         // Template 134: controls in order, the mode text replaced, the
         // countdown at its full 15 seconds.
-        const std::vector<int> ids = {IDCANCEL, -1, -1, IDC_END_MODE, IDC_COUNTDOWN};
+        const std::vector<int> ids = {IDCANCEL, -1, -1, IDC_END_MODE, IDC_COUNTDOWN, IDC_POSTPONE};
         EXPECT_EQ(ChildIds(d.m_hWnd), ids);
         wchar_t countdown[32] = {};
         ::GetWindowTextW(d.GetDlgItem(IDC_COUNTDOWN), countdown, 32);
