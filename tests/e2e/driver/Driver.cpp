@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <fstream>
 #include <iterator>
 #include <sstream>
@@ -167,22 +168,39 @@ std::optional<std::string> Driver::ReadWorkFile(std::wstring_view name) const {
 }
 
 bool Driver::LaunchProcess(const std::wstring& exe, const std::wstring& args) {
-    std::wstring commandLine = L"\"" + exe + L"\"";
-    if (!args.empty()) {
-        commandLine += L" " + args;
-    }
-    STARTUPINFOW si{};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi{};
+    // Wine's loader (non-PIE at 0x7d000000) gets a randomised heap that now and
+    // then covers the fixed address of the shared user data page; the new
+    // process then ends before any of its code runs ("failed to map the shared
+    // user data") and CreateProcessW fails with ERROR_INTERNAL_ERROR. Nothing
+    // of the program has run, so that launch alone is made again.
+    constexpr int kAttempts = 3;
     const std::wstring dir = m_workDir.wstring();
-    if (!::CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                          dir.c_str(), &si, &pi)) {
-        return false;
+    for (int attempt = 1;; ++attempt) {
+        std::wstring commandLine = L"\"" + exe + L"\"";
+        if (!args.empty()) {
+            commandLine += L" " + args;
+        }
+        STARTUPINFOW si{};
+        si.cb = sizeof si;
+        PROCESS_INFORMATION pi{};
+        if (::CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                             dir.c_str(), &si, &pi)) {
+            ::CloseHandle(pi.hThread);
+            m_process.Reset(pi.hProcess);
+            m_pid = pi.dwProcessId;
+            return true;
+        }
+        const DWORD error = ::GetLastError();
+        if (error != ERROR_INTERNAL_ERROR || attempt == kAttempts) {
+            ADD_FAILURE() << "cannot start " << exe << ", error " << error;
+            ::SetLastError(error);
+            return false;
+        }
+        std::printf("driver: Wine ended %ls before it ran (error %lu, attempt %d of %d); "
+                    "starting it again\n",
+                    exe.c_str(), error, attempt, kAttempts);
+        std::fflush(stdout);
     }
-    ::CloseHandle(pi.hThread);
-    m_process.Reset(pi.hProcess);
-    m_pid = pi.dwProcessId;
-    return true;
 }
 
 bool Driver::IsRunning() const {

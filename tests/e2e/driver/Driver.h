@@ -57,7 +57,8 @@ public:
     std::optional<std::string> ReadWorkFile(std::wstring_view name) const;
 
     // --- the process ----------------------------------------------------
-    // Starts `exe` with the command-line arguments `args` in WorkDir().
+    // Starts `exe` with the command-line arguments `args` in WorkDir(); a
+    // failure is reported to the running test, with Windows' error code.
     bool LaunchProcess(const std::wstring& exe, const std::wstring& args = {});
     DWORD ProcessId() const { return m_pid; }
     bool IsRunning() const;

@@ -13,18 +13,31 @@ if [ -f "$stamp" ] && [ "$(cat "$stamp")" = "$version" ]; then
   exit 0
 fi
 
-export WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEARCH=win64 WINEDEBUG=-all,err+virtual WINEDLLOVERRIDES="mscoree,mshtml="
 export LANG=C.UTF-8 LC_ALL=C.UTF-8
 tmp="$template.new"
 rm -rf "$tmp" "$template"
 mkdir -p "$tmp"
 export WINEPREFIX="$tmp"
-wine wineboot --init >/dev/null 2>&1
+# Wine's loader now and then ends a process before any of its code runs (see
+# start_wine in run.sh); these steps may simply be made again then.
+wine_step() {
+  for attempt in 1 2 3; do
+    if wine "$@" >/dev/null 2>"$tmp.err"; then
+      return 0
+    fi
+    grep -q 'failed to map the shared user data' "$tmp.err" || break
+    echo "prefix-template.sh: Wine ended $1 before it ran (attempt $attempt of 3); starting it again" >&2
+  done
+  cat "$tmp.err" >&2
+  return 1
+}
+wine_step wineboot --init
 # The dialogs ask for the Japanese Windows fonts; without them Wine draws
 # boxes instead of kana and kanji in the screenshots (read-back text does not
 # depend on fonts). The IPA fonts stand in.
 replace() {
-  wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$1" /t REG_SZ /d "$2" /f >/dev/null 2>&1
+  wine_step reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$1" /t REG_SZ /d "$2" /f
 }
 replace 'ＭＳ Ｐゴシック' IPAPGothic
 replace 'ＭＳ ゴシック' IPAGothic
@@ -41,7 +54,8 @@ fi
 # does not wait up to 2 s for one to confirm every hide of a captioned window.
 # (Dialogs that showed black over their owners were an artefact of xwd -root;
 # shot.sh reads the screen with import.)
-wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
+wine_step reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f
 wineserver -w
+rm -f "$tmp.err"
 printf '%s\n' "$version" >"$tmp/.qb-wine-version"
 mv "$tmp" "$template"

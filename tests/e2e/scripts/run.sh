@@ -82,7 +82,8 @@ work="$run/work"
 mkdir -p "$work"
 
 export WINEPREFIX="$prefix" WINEARCH=win64 WINEDLLOVERRIDES="mscoree,mshtml=${overrides:+;$overrides}"
-export WINEDEBUG="${QB_E2E_WINEDEBUG:--all}"
+# err+virtual: Wine's line when it cannot start a process (start_wine below).
+export WINEDEBUG="${QB_E2E_WINEDEBUG:--all,err+virtual}"
 export LANG=C.UTF-8 LC_ALL=C.UTF-8
 
 # A fresh prefix in well under a second: the 600 MB of system DLLs are hard
@@ -101,6 +102,9 @@ finish() {
   # program killed at the time-out, Wine's own services.
   wineserver -k >/dev/null 2>&1
   wineserver -w >/dev/null 2>&1
+  if [ "$mode" = driver ] && [ -s "${errlog:-}" ] && [ "$errlog" != "$relaylog" ]; then
+    cat "$errlog" >&2
+  fi
   rm -rf "$prefix"
   if [ "$result" -eq 0 ] && [ -z "${QB_E2E_KEEP:-}" ]; then
     rm -rf "$run"
@@ -127,12 +131,13 @@ now_ms() { date +%s%3N; }
 relaylog="$run/relay.log"
 export QB_E2E_RELAY="$relaylog"
 : >"$relaylog"
-errlog=/dev/stderr
+# Wine's stderr: shown after a driver's run, kept for a solo run's check.
+errlog="$run/stderr.log"
 if [ -n "$relay" ]; then
   # The filter goes straight into the fresh prefix's user registry, which no
   # server has loaded yet.
   printf '\n[Software\\\\Wine\\\\Debug] %s\n"RelayInclude"="%s"\n' "$(date +%s)" "$relay" >>"$prefix/user.reg"
-  export WINEDEBUG="-all,+timestamp,+pid,+relay"
+  export WINEDEBUG="-all,+timestamp,+pid,+relay,err+virtual"
   errlog="$relaylog"
 fi
 
@@ -143,8 +148,33 @@ if [ -n "$desktop" ]; then
   printf '\n[Software\\\\Wine\\\\Explorer\\\\Desktops] %s\n"shell"="%s"\n' "$(date +%s)" "$desktop" >>"$prefix/user.reg"
 fi
 
+# Runs `wine ARGS...` with stderr to $errlog and returns its exit code; sets
+# $start to the time of the start.
+# Wine's loader (non-PIE at 0x7d000000) gets a randomised heap that now and
+# then covers the fixed address of the shared user data page: the process then
+# ends with 1 before any of its code runs, its stderr starting with
+# "err:virtual:virtual_alloc_first_teb wine: failed to map the shared user
+# data", and no wineserver was started for the prefix. Only then is that start
+# made again, with a line saying so.
+start_wine() {
+  local attempt code
+  for attempt in 1 2 3; do
+    : >"$relaylog"
+    start=$(now_ms)
+    timeout -k 5 "$timeout" wine "$@" 2>>"$errlog"
+    code=$?
+    if [ "$code" -ne 1 ] || [ "$attempt" -eq 3 ] ||
+      ! head -n 1 "$errlog" | grep -q 'failed to map the shared user data' ||
+      wineserver -k0 2>/dev/null; then
+      return "$code"
+    fi
+    echo "run.sh: Wine ended $(basename "$1") before it ran (attempt $attempt of 3); starting it again" >&2
+    : >"$errlog"
+  done
+}
+
 if [ "$mode" = driver ]; then
-  timeout -k 5 "$timeout" wine "$@" 2>"$errlog"
+  start_wine "$@"
   result=$?
   [ "$result" -eq 124 ] && echo "run.sh: the driver did not end within ${timeout}s" >&2
   exit "$result"
@@ -154,12 +184,12 @@ fi
 if [ -n "$seed" ]; then
   cp -a "$seed"/. "$work"/
 fi
-[ -n "$relay" ] || errlog="$run/stderr.log"
 exe=$1
 shift
-start=$(now_ms)
-(cd "$work" && exec timeout -k 5 "$timeout" wine "$exe" "$@") >"$run/stdout.log" 2>"$errlog"
+cd "$work" || exit 1
+start_wine "$exe" "$@" >"$run/stdout.log"
 code=$?
+cd - >/dev/null || exit 1
 elapsed=$(($(now_ms) - start))
 timed_out=0
 [ "$code" -eq 124 ] && timed_out=1
