@@ -5,6 +5,8 @@
 // it (the list box updated). Delete and the two moves are sent to the
 // middle line, three times each.
 //   list_probe <exe> <working folder>
+#include "MainWindowSearch.h"
+
 #include <windows.h>
 
 #include <cstdio>
@@ -12,24 +14,6 @@
 #include <string>
 
 namespace {
-
-struct Search {
-    DWORD pid;
-    HWND found = nullptr;
-};
-
-BOOL CALLBACK FindMain(HWND w, LPARAM lp) {
-    auto* s = reinterpret_cast<Search*>(lp);
-    DWORD pid = 0;
-    ::GetWindowThreadProcessId(w, &pid);
-    wchar_t cls[16] = {};
-    ::GetClassNameW(w, cls, 16);
-    if (pid == s->pid && std::wcscmp(cls, L"#32770") == 0 && ::GetDlgItem(w, 1004) != nullptr) {
-        s->found = w;
-        return FALSE;
-    }
-    return TRUE;
-}
 
 double Now() {
     LARGE_INTEGER f, t;
@@ -66,18 +50,17 @@ int wmain(int argc, wchar_t** argv) {
         return 1;
     }
     ::CloseHandle(pi.hThread);
-    Search s{pi.dwProcessId};
+    HWND main = nullptr;
     HWND list = nullptr;
     DWORD_PTR lines = 0;
     while (Now() - start < 600000) {
-        s.found = nullptr;
-        ::EnumWindows(&FindMain, reinterpret_cast<LPARAM>(&s));
+        main = FindMainWindow(pi.dwProcessId);
         DWORD_PTR len = 0;
-        if (s.found != nullptr &&
-            ::SendMessageTimeoutW(::GetDlgItem(s.found, 1004), WM_GETTEXTLENGTH, 0, 0,
+        if (main != nullptr &&
+            ::SendMessageTimeoutW(::GetDlgItem(main, 1004), WM_GETTEXTLENGTH, 0, 0,
                                   SMTO_ABORTIFHUNG, 200, &len) != 0 &&
             len > 0) {
-            list = ::GetDlgItem(s.found, 1005);
+            list = ::GetDlgItem(main, 1005);
             ::SendMessageTimeoutW(list, LB_GETCOUNT, 0, 0, SMTO_NORMAL, 5000, &lines);
             break;
         }
@@ -89,7 +72,7 @@ int wmain(int argc, wchar_t** argv) {
         return 1;
     }
     std::printf("start %.0f (%u lines)\n", Now() - start, static_cast<unsigned>(lines));
-    const HWND spin = ::GetDlgItem(s.found, 1038);
+    const HWND spin = ::GetDlgItem(main, 1038);
     RECT r{};
     ::GetClientRect(spin, &r);
     const LPARAM upper = MAKELPARAM(r.right / 2, r.bottom / 4);
@@ -97,7 +80,7 @@ int wmain(int argc, wchar_t** argv) {
     for (int round = 0; round < 3; ++round) {
         const int middle = static_cast<int>(lines) / 2;
         ::SendMessageW(list, LB_SETCURSEL, middle, 0);
-        std::printf("delete %.1f\n", Timed(s.found, WM_COMMAND, 1008, 0));
+        std::printf("delete %.1f\n", Timed(main, WM_COMMAND, 1008, 0));
         --lines;
         ::SendMessageW(list, LB_SETCURSEL, middle, 0);
         std::printf("move_down %.1f\n", Timed(spin, WM_LBUTTONDOWN, MK_LBUTTON, lower));

@@ -3,6 +3,8 @@
 // scripts/measure-hostile.sh; prints "ready_ms=N" or "ready_ms=timeout".
 //   start_probe <exe> <working folder> <time-out ms> <linger ms>
 // The program is ended `linger` ms after it answered (or at the time-out).
+#include "MainWindowSearch.h"
+
 #include <windows.h>
 
 #include <cstdio>
@@ -11,35 +13,16 @@
 
 namespace {
 
-struct Search {
-    DWORD pid;
-    HWND found = nullptr;
-};
-
-BOOL CALLBACK FindMain(HWND w, LPARAM lp) {
-    auto* s = reinterpret_cast<Search*>(lp);
-    DWORD pid = 0;
-    ::GetWindowThreadProcessId(w, &pid);
-    wchar_t cls[16] = {};
-    ::GetClassNameW(w, cls, 16);
-    if (pid == s->pid && std::wcscmp(cls, L"#32770") == 0 && ::GetDlgItem(w, 1004) != nullptr) {
-        s->found = w;
-        return FALSE;
-    }
-    return TRUE;
-}
-
 // True once the clock control reports text, asked without waiting on a hung
 // window.
 bool Answers(DWORD pid) {
-    Search s{pid};
-    ::EnumWindows(&FindMain, reinterpret_cast<LPARAM>(&s));
-    if (s.found == nullptr) {
+    const HWND main = FindMainWindow(pid);
+    if (main == nullptr) {
         return false;
     }
     DWORD_PTR len = 0;
-    return ::SendMessageTimeoutW(::GetDlgItem(s.found, 1004), WM_GETTEXTLENGTH, 0, 0,
-                                 SMTO_ABORTIFHUNG, 200, &len) != 0 &&
+    return ::SendMessageTimeoutW(::GetDlgItem(main, 1004), WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG,
+                                 200, &len) != 0 &&
            len > 0;
 }
 
