@@ -76,7 +76,7 @@ std::wstring Utf8ToWide(const std::string& text) {
 
 } // namespace
 
-CQuillabertonDlg::CQuillabertonDlg(CWnd* pParent)
+CQuillabertonDlg::CQuillabertonDlg(CWnd* pParent, CTrayIcon::Notify notify)
     : CDialog(IDD_QUILLABERTON_DIALOG, pParent),
       m_hIcon(static_cast<HICON>(
           ::LoadImageW(AfxGetResourceHandle(), MAKEINTRESOURCEW(IDR_MAINFRAME), IMAGE_ICON,
@@ -84,7 +84,7 @@ CQuillabertonDlg::CQuillabertonDlg(CWnd* pParent)
       m_hSmallIcon(static_cast<HICON>(::LoadImageW(
           AfxGetResourceHandle(), MAKEINTRESOURCEW(IDR_MAINFRAME), IMAGE_ICON,
           ::GetSystemMetrics(SM_CXSMICON), ::GetSystemMetrics(SM_CYSMICON), LR_SHARED))),
-      m_uTaskbarCreated(::RegisterWindowMessageW(L"TaskbarCreated")) {}
+      m_tray(std::move(notify)), m_uTaskbarCreated(::RegisterWindowMessageW(L"TaskbarCreated")) {}
 
 UINT CQuillabertonDlg::ShowMessage() {
     return ::RegisterWindowMessageW(L"Quillaberton.Show");

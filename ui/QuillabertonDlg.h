@@ -36,7 +36,9 @@ public:
     // The tray icon's callback message; lParam carries the mouse message.
     static constexpr UINT kTrayMessage = WM_USER + 1;
 
-    explicit CQuillabertonDlg(CWnd* pParent = nullptr);
+    // `notify` stands for Shell_NotifyIconW (a test makes it fail).
+    explicit CQuillabertonDlg(CWnd* pParent = nullptr,
+                              CTrayIcon::Notify notify = ::Shell_NotifyIconW);
     ~CQuillabertonDlg() override;
 
     // Mirrors the schedule list into the list box, keeping the selected
