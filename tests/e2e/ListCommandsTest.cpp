@@ -854,6 +854,8 @@ TEST(NextDue, TrayMenuTimerCancelAndSkip) {
         return line == earliest + L" シャットダウン（タイマー）" ||
                line == ClockTextOf(LocalNowPlus(1800)) + L" シャットダウン（タイマー）";
     })) << line;
+    EXPECT_EQ(HoverTrayIcon(p.driver), L"Quillaberton\n" + line);
+    p.driver.Screenshot(L"timer-tip");
 
     ASSERT_TRUE(PickFromTrayMenu(p, {3.5}));
     EXPECT_TRUE(Driver::WaitUntil(
