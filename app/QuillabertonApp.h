@@ -4,7 +4,7 @@
 #include "framework/WinApp.h"
 
 // The application: one instance per executable name, whose whole life is the
-// modal run of the main window.
+// modal run of the main window. A second start brings the first forward.
 class CQuillabertonApp : public CWinApp {
 public:
     CQuillabertonApp() noexcept = default;
@@ -14,6 +14,8 @@ public:
     BOOL InitInstance() override;
 
 private:
+    // A second start: the first one's window comes forward.
+    static void BringFirstForward();
     // Held until the process ends, so the name stays taken.
     unique_handle m_hMutex;
 };

@@ -19,6 +19,25 @@ void CCheckCycle::OnWake() {
     }
 }
 
+void CCheckCycle::AddTimer(std::int32_t mode, std::int64_t second) {
+    m_oneOffs.Add({}, mode, second, true);
+    m_host.OneOffsChanged();
+}
+
+void CCheckCycle::Skip(int index, std::uint64_t oneOffId, std::int64_t second) {
+    if (oneOffId != 0) {
+        m_oneOffs.Remove(oneOffId);
+    } else if (index >= 0 && index < m_list.GetCount()) {
+        m_skips.Add(m_list.GetAt(index), second);
+    }
+    m_host.OneOffsChanged();
+}
+
+void CCheckCycle::CancelOneOffs() {
+    m_oneOffs.Clear();
+    m_host.OneOffsChanged();
+}
+
 void CCheckCycle::Check() {
     const std::int64_t now = CivilSecondOf(m_clock.Read());
     std::int64_t first = now;
@@ -36,6 +55,7 @@ void CCheckCycle::Check() {
     if (first > now) {
         return;
     }
+    m_skips.DropBefore(first);
     if (!m_oneOffs.IsEmpty()) {
         const int before = m_oneOffs.GetCount();
         m_oneOffs.DropBefore(first);

@@ -38,7 +38,7 @@ public:
     virtual bool ExecuteEndMode(std::int32_t mode) = 0;
     // Ends the main window through the base dialog's OK processing.
     virtual void Close() = 0;
-    // The postponed occurrences changed.
+    // The postponed occurrences, quick timers or skips changed.
     virtual void OneOffsChanged() = 0;
 
 protected:
@@ -63,7 +63,8 @@ public:
     static constexpr std::int64_t kCatchUpSeconds = 60;
 
     CCheckCycle(const ScheduleList& list, IClock& clock, ICheckCycleHost& host)
-        : m_checker(list, clock, &m_oneOffs), m_list(list), m_clock(clock), m_host(host) {}
+        : m_checker(list, clock, &m_oneOffs, &m_skips), m_list(list), m_clock(clock), m_host(host) {
+    }
 
     // One WM_TIMER tick. Ids other than 1 and 2 do nothing.
     void OnTimer(std::uintptr_t id);
@@ -74,13 +75,23 @@ public:
     // withdrawn, its due time being stale.
     void OnWake();
 
+    // A quick timer: `mode` once at civil second `second`.
+    void AddTimer(std::int32_t mode, std::int64_t second);
+    // Drops one occurrence: entry `index` at civil second `second`, or the
+    // one-off `oneOffId` when it is not 0.
+    void Skip(int index, std::uint64_t oneOffId, std::int64_t second);
+    // Drops every quick timer and postponed occurrence.
+    void CancelOneOffs();
+
     const CDueChecker& Checker() const { return m_checker; }
     const COneOffList& OneOffs() const { return m_oneOffs; }
+    const CSkipList& Skips() const { return m_skips; }
 
 private:
     void Check();
 
     COneOffList m_oneOffs;
+    CSkipList m_skips;
     CDueChecker m_checker;
     const ScheduleList& m_list;
     IClock& m_clock;

@@ -35,9 +35,9 @@ std::int32_t CDueChecker::CheckSchedule() const {
 }
 
 // Flattened: the per-entry tests are inlined into the walk.
-[[gnu::flatten]] int CDueChecker::FirstDueNow() const {
+[[gnu::flatten]] int CDueChecker::FirstDueNow(int from) const {
     const int count = m_list.GetCount();
-    for (int i = 0; i < count; ++i) {
+    for (int i = from; i < count; ++i) {
         const CScheduleItem& item = m_list.GetAt(i);
         std::int32_t result = -1;
         if (item.time_mode == Date) {
@@ -73,9 +73,10 @@ bool CDueChecker::CheckTime(const CScheduleItem& item) const {
 std::optional<DueOccurrence> CDueChecker::FindDue(std::int64_t first, std::int64_t now) const {
     first = std::max(first, now - kMaxSkipped);
     if (first >= now) {
-        const int i = FirstDueNow();
-        if (i >= 0) {
-            return DueOccurrence{m_list.GetAt(i).sd_mode, i, 0};
+        for (int i = FirstDueNow(); i >= 0; i = FirstDueNow(i + 1)) {
+            if (!Skipped(m_list.GetAt(i), now)) {
+                return DueOccurrence{m_list.GetAt(i).sd_mode, i, 0};
+            }
         }
     } else {
         // The skipped seconds as the clock would have shown them.
@@ -93,12 +94,13 @@ std::optional<DueOccurrence> CDueChecker::FindDue(std::int64_t first, std::int64
             const bool date = item.time_mode == Date;
             for (std::size_t k = 0; k < n; ++k) {
                 const ClockReading& r = skipped[k];
-                if (TimePasses(item, r) && (date ? DatePasses(item, r) : WeekPasses(item, r))) {
+                if (TimePasses(item, r) && (date ? DatePasses(item, r) : WeekPasses(item, r)) &&
+                    !Skipped(item, first + static_cast<std::int64_t>(k))) {
                     return DueOccurrence{item.sd_mode, i, 0};
                 }
             }
             const std::int32_t result = date ? CheckDate(item) : CheckWeek(item);
-            if (result != -1) {
+            if (result != -1 && !Skipped(item, now)) {
                 return DueOccurrence{result, i, 0};
             }
         }

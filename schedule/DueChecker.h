@@ -3,6 +3,7 @@
 #include "schedule/Clock.h"
 #include "schedule/OneOffList.h"
 #include "schedule/ScheduleList.h"
+#include "schedule/SkipList.h"
 
 #include <cstdint>
 #include <optional>
@@ -20,8 +21,9 @@ struct DueOccurrence {
 // clock cannot show simply never matches.
 class CDueChecker {
 public:
-    CDueChecker(const ScheduleList& list, IClock& clock, const COneOffList* oneOffs = nullptr)
-        : m_list(list), m_clock(clock), m_oneOffs(oneOffs) {}
+    CDueChecker(const ScheduleList& list, IClock& clock, const COneOffList* oneOffs = nullptr,
+                const CSkipList* skips = nullptr)
+        : m_list(list), m_clock(clock), m_oneOffs(oneOffs), m_skips(skips) {}
 
     // sd_mode of the first entry in list order that is due now; -1 when none
     // is. An entry whose sd_mode is -1 is therefore passed over.
@@ -37,14 +39,19 @@ public:
     // (CivilTime.h): the entries in list order, then the one-offs. The
     // current second `now` is tested as CheckSchedule tests it; the seconds
     // before it, which late ticks skipped, are tested as readings of their
-    // own, without the clock.
+    // own, without the clock. An entry's skipped occurrences are passed over.
     std::optional<DueOccurrence> FindDue(std::int64_t first, std::int64_t now) const;
 
 private:
-    // Index of the first entry due now, as CheckSchedule finds it; -1 if none.
-    int FirstDueNow() const;
+    // Index of the first entry from `from` on due now, as CheckSchedule finds
+    // it; -1 if none.
+    int FirstDueNow(int from = 0) const;
+    bool Skipped(const CScheduleItem& item, std::int64_t second) const {
+        return m_skips != nullptr && m_skips->Covers(item, second);
+    }
 
     const ScheduleList& m_list;
     IClock& m_clock;
     const COneOffList* m_oneOffs;
+    const CSkipList* m_skips;
 };

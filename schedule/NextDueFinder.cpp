@@ -7,13 +7,13 @@
 std::optional<DueTime> CNextDueFinder::NextDue(std::int64_t after) const {
     return Search(
         after, m_list.GetCount(), [this](int i) -> const CScheduleItem& { return m_list.GetAt(i); },
-        m_oneOffs);
+        m_oneOffs, m_skips);
 }
 
 std::optional<DueTime> CNextDueFinder::NextDueOf(const CScheduleItem& item,
                                                  std::int64_t after) const {
     return Search(
-        after, 1, [&item](int) -> const CScheduleItem& { return item; }, nullptr);
+        after, 1, [&item](int) -> const CScheduleItem& { return item; }, nullptr, nullptr);
 }
 
 const std::optional<DueTime>& CNextDueFinder::Upcoming(std::int64_t now) {
@@ -27,7 +27,8 @@ const std::optional<DueTime>& CNextDueFinder::Upcoming(std::int64_t now) {
 
 template <class GetItem>
 std::optional<DueTime> CNextDueFinder::Search(std::int64_t after, int count, GetItem getItem,
-                                              const COneOffList* oneOffs) const {
+                                              const COneOffList* oneOffs,
+                                              const CSkipList* skips) const {
     const CLocalTimeMap map(m_converter);
     // Readings up to this one have been shown by `after`.
     std::optional<std::int64_t> floor = map.LatestShownBy(after);
@@ -39,7 +40,11 @@ std::optional<DueTime> CNextDueFinder::Search(std::int64_t after, int count, Get
         std::optional<std::int64_t> best;
         int bestIndex = -1;
         for (int i = 0; i < count; ++i) {
-            const std::optional<std::int64_t> next = matcher.Next(getItem(i));
+            const CScheduleItem& item = getItem(i);
+            std::optional<std::int64_t> next = matcher.Next(item);
+            while (next && skips != nullptr && skips->Covers(item, *next)) {
+                next = CCivilMatcher(*next).Next(item);
+            }
             if (next && (!best || *next < *best)) {
                 best = next;
                 bestIndex = i;

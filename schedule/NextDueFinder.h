@@ -4,6 +4,7 @@
 #include "schedule/LocalTimeConverter.h"
 #include "schedule/OneOffList.h"
 #include "schedule/ScheduleList.h"
+#include "schedule/SkipList.h"
 
 #include <cstdint>
 #include <optional>
@@ -18,7 +19,8 @@ struct DueTime {
 
 // The first second strictly after a given time at which the due check would
 // report an entry, over the list (the first entry in list order on a tie) or
-// for one entry. The list's one-offs count after its entries. Candidates are found in civil time
+// for one entry. The list's one-offs count after its entries; its skipped
+// occurrences do not count. Candidates are found in civil time
 // and only the earliest is converted, so a search costs one pass over the list and a few
 // conversions.
 //
@@ -29,8 +31,8 @@ struct DueTime {
 class CNextDueFinder {
 public:
     CNextDueFinder(const ScheduleList& list, const ILocalTimeConverter& converter,
-                   const COneOffList* oneOffs = nullptr)
-        : m_list(list), m_converter(converter), m_oneOffs(oneOffs) {}
+                   const COneOffList* oneOffs = nullptr, const CSkipList* skips = nullptr)
+        : m_list(list), m_converter(converter), m_oneOffs(oneOffs), m_skips(skips) {}
 
     std::optional<DueTime> NextDue(std::int64_t after) const;
     // One entry on its own; the result's index is 0.
@@ -47,11 +49,12 @@ public:
 private:
     template <class GetItem>
     std::optional<DueTime> Search(std::int64_t after, int count, GetItem getItem,
-                                  const COneOffList* oneOffs) const;
+                                  const COneOffList* oneOffs, const CSkipList* skips) const;
 
     const ScheduleList& m_list;
     const ILocalTimeConverter& m_converter;
     const COneOffList* m_oneOffs;
+    const CSkipList* m_skips;
 
     bool m_kept = false;
     std::int64_t m_keptFrom = 0;

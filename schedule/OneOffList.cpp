@@ -3,8 +3,9 @@
 #include <algorithm>
 #include <utility>
 
-std::uint64_t COneOffList::Add(std::string name, std::int32_t mode, std::int64_t second) {
-    m_items.push_back({++m_lastId, std::move(name), mode, second});
+std::uint64_t COneOffList::Add(std::string name, std::int32_t mode, std::int64_t second,
+                               bool timer) {
+    m_items.push_back({++m_lastId, std::move(name), mode, second, timer});
     return m_lastId;
 }
 

@@ -10,6 +10,9 @@
 #include "ui/DetailSettingDlg.h"
 #include "ui/EndNoticeDlg.h"
 #include "ui/TimeSettingDlg.h"
+#include "ui/TrayMenu.h"
+#include "schedule/CivilTime.h"
+#include "schedule/RuleText.h"
 
 #include <commctrl.h>
 
@@ -63,12 +66,29 @@ std::wstring FullPath(const std::string& path) {
     return full.empty() ? name : full;
 }
 
+std::wstring Utf8ToWide(const std::string& text) {
+    const int len =
+        ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(len), L'\0');
+    ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(), len);
+    return wide;
+}
+
 } // namespace
 
-CQuillabertonDlg::CQuillabertonDlg(CWnd* pParent)
+CQuillabertonDlg::CQuillabertonDlg(CWnd* pParent, CTrayIcon::Notify notify)
     : CDialog(IDD_QUILLABERTON_DIALOG, pParent),
-      m_hIcon(::LoadIconW(AfxGetResourceHandle(), MAKEINTRESOURCEW(IDR_MAINFRAME))),
-      m_uTaskbarCreated(::RegisterWindowMessageW(L"TaskbarCreated")), m_trayTip(kTrayTip) {}
+      m_hIcon(static_cast<HICON>(
+          ::LoadImageW(AfxGetResourceHandle(), MAKEINTRESOURCEW(IDR_MAINFRAME), IMAGE_ICON,
+                       ::GetSystemMetrics(SM_CXICON), ::GetSystemMetrics(SM_CYICON), LR_SHARED))),
+      m_hSmallIcon(static_cast<HICON>(::LoadImageW(
+          AfxGetResourceHandle(), MAKEINTRESOURCEW(IDR_MAINFRAME), IMAGE_ICON,
+          ::GetSystemMetrics(SM_CXSMICON), ::GetSystemMetrics(SM_CYSMICON), LR_SHARED))),
+      m_tray(std::move(notify)), m_uTaskbarCreated(::RegisterWindowMessageW(L"TaskbarCreated")) {}
+
+UINT CQuillabertonDlg::ShowMessage() {
+    return ::RegisterWindowMessageW(L"Quillaberton.Show");
+}
 
 CQuillabertonDlg::~CQuillabertonDlg() = default;
 
@@ -83,6 +103,7 @@ const MessageMap* CQuillabertonDlg::GetThisMessageMap() {
         OnCommand<ID_STORE_TASKTRAY, &CQuillabertonDlg::OnCancel>(),
         OnCommand<ID_VERSION_INFO, &CQuillabertonDlg::OnVersionInfo>(),
         OnCommand<IDC_ADD_ENTRY, &CQuillabertonDlg::OnAddEntry>(),
+        OnControl<LBN_SELCHANGE, IDC_SCHEDULE_LIST, &CQuillabertonDlg::UpdateRule>(),
         OnCommand<IDC_EDIT_ENTRY, &CQuillabertonDlg::OnEditEntry>(),
         OnCommand<IDC_DELETE_ENTRY, &CQuillabertonDlg::OnDeleteEntry>(),
         OnCommand<ID_ADD_ENTRY, &CQuillabertonDlg::OnAddEntry>(),
@@ -104,6 +125,7 @@ void CQuillabertonDlg::DoDataExchange(CDataExchange* pDX) {
     DDX_Control(pDX, IDC_SCHEDULE_LIST, m_lstSchedule);
     DDX_Control(pDX, IDC_CLOCK, m_stClock);
     DDX_Control(pDX, IDC_NEXT_DUE, m_stNextDue);
+    DDX_Control(pDX, IDC_RULE, m_stRule);
 }
 
 BOOL CQuillabertonDlg::OnInitDialog() {
@@ -122,7 +144,9 @@ BOOL CQuillabertonDlg::OnInitDialog() {
     }
 
     SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
-    SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
+    SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hSmallIcon));
+    ::SetPropW(m_hWnd, kInstanceProp, m_hWnd);
+    m_tray.Attach(m_hWnd, kTrayMessage, [this](bool placed) { OnTrayPlaced(placed); });
 
     LoadSettings();
     RefreshList();
@@ -251,23 +275,77 @@ std::wstring CQuillabertonDlg::SaveFailureText(const SaveStatus& status) const {
 }
 
 void CQuillabertonDlg::StoreInTaskTray() {
-    m_nid = NOTIFYICONDATAW{};
-    m_nid.cbSize = NOTIFYICONDATAW_V1_SIZE;
-    m_nid.hWnd = m_hWnd;
-    m_nid.uID = 0;
-    m_nid.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
-    m_nid.hIcon = ::LoadIconW(AfxGetResourceHandle(), MAKEINTRESOURCEW(IDR_MAINFRAME));
-    m_nid.uCallbackMessage = kTrayMessage;
-    ::lstrcpynW(m_nid.szTip, m_trayTip.c_str(), 64);
-    ::Shell_NotifyIconW(NIM_ADD, &m_nid);
     m_bInTray = true;
-    ShowWindow(SW_HIDE);
+    m_tray.Show();
+    OnTrayPlaced(m_tray.IsPlaced());
 }
 
-void CQuillabertonDlg::RemoveTrayIcon() {
-    if (m_bInTray) {
-        ::Shell_NotifyIconW(NIM_DELETE, &m_nid);
-        m_bInTray = false;
+void CQuillabertonDlg::OnTrayPlaced(bool placed) {
+    if (!m_bInTray) {
+        return;
+    }
+    if (placed) {
+        ShowWindow(SW_HIDE);
+    } else if (!IsWindowVisible() || !IsIconic()) {
+        // No icon: a hidden window could not be reached at all.
+        m_bKeepHidden = 0;
+        ShowWindow(SW_SHOWMINNOACTIVE);
+    }
+}
+
+void CQuillabertonDlg::ShowFromTray() {
+    m_bInTray = false;
+    m_tray.Remove();
+    m_bKeepHidden = 0;
+    ShowWindow(IsIconic() ? SW_RESTORE : SW_SHOW);
+}
+
+void CQuillabertonDlg::UpdateRule() {
+    const int sel = m_lstSchedule.GetCurSel();
+    std::wstring text;
+    if (sel >= 0 && sel < m_ScheduleList.GetCount()) {
+        text = Utf8ToWide(RuleText(m_ScheduleList.GetAt(sel), CivilSecondOf(m_clock.Read())));
+    }
+    ::SetWindowTextW(m_stRule, text.c_str());
+}
+
+void CQuillabertonDlg::ShowTrayMenu() {
+    CTrayMenu::State state;
+    // A dialog of ours is open when this window is disabled.
+    state.onlyShow = !IsWindowEnabled();
+    const std::optional<DueTime> due = m_shownDue;
+    if (due) {
+        std::int32_t mode = -1;
+        if (due->index >= 0 && due->index < m_ScheduleList.GetCount()) {
+            mode = m_ScheduleList.GetAt(due->index).sd_mode;
+        }
+        for (int i = 0; i < m_cycle.OneOffs().GetCount(); ++i) {
+            if (m_cycle.OneOffs().GetAt(i).id == due->oneOffId && due->index < 0) {
+                mode = m_cycle.OneOffs().GetAt(i).sd_mode;
+            }
+        }
+        wchar_t when[40];
+        ::swprintf(when, 40, L"%d/%d %d:%02d", due->reading.month, due->reading.day,
+                   due->reading.hour, due->reading.minute);
+        const std::wstring name = Cp932ToWide(EndModeName(mode));
+        state.next = when + (name.empty() ? L"" : L" " + name);
+    }
+    state.hasOneOffs = !m_cycle.OneOffs().IsEmpty();
+    const CTrayMenu menu(state, ID_EXIT_PROGRAM);
+    const UINT command = m_tray.TrackMenu(menu.Handle());
+    if (command == CTrayMenu::kShow) {
+        ShowFromTray();
+    } else if (state.onlyShow) {
+        return; // the menu may have been opened before the dialog
+    } else if (const std::optional<CTrayMenu::Timer> timer = CTrayMenu::TimerOf(command)) {
+        m_cycle.AddTimer(timer->mode,
+                         CivilSecondOf(m_clock.Read()) + std::int64_t{timer->minutes} * 60);
+    } else if (command == CTrayMenu::kSkip && due) {
+        m_cycle.Skip(due->index, due->oneOffId, CivilSecondOf(due->reading));
+    } else if (command == CTrayMenu::kCancelTimers) {
+        m_cycle.CancelOneOffs();
+    } else if (command == ID_EXIT_PROGRAM) {
+        OnExitProgram();
     }
 }
 
@@ -293,13 +371,15 @@ void CQuillabertonDlg::RefreshList() {
     m_nextDue.Invalidate();
     m_nextDueStale = true;
     UpdateNextDue();
+    UpdateRule();
 }
 
 void CQuillabertonDlg::UpdateNextDue() {
     const std::optional<DueTime>& due =
         m_nextDue.Upcoming(static_cast<std::int64_t>(std::time(nullptr)));
     const bool same = due.has_value() == m_shownDue.has_value() &&
-                      (!due || (due->time == m_shownDue->time && due->index == m_shownDue->index));
+                      (!due || (due->time == m_shownDue->time && due->index == m_shownDue->index &&
+                                due->oneOffId == m_shownDue->oneOffId));
     if (same && !m_nextDueStale) {
         return;
     }
@@ -310,6 +390,7 @@ void CQuillabertonDlg::UpdateNextDue() {
     // The entry, or the one-off, that falls due.
     const std::string* name = nullptr;
     std::int32_t sdMode = -1;
+    bool timer = false;
     if (due && due->index >= 0 && due->index < m_ScheduleList.GetCount()) {
         name = &m_ScheduleList.GetAt(due->index).name;
         sdMode = m_ScheduleList.GetAt(due->index).sd_mode;
@@ -319,6 +400,7 @@ void CQuillabertonDlg::UpdateNextDue() {
         if (oneOffs.GetAt(i).id == due->oneOffId) {
             name = &oneOffs.GetAt(i).name;
             sdMode = oneOffs.GetAt(i).sd_mode;
+            timer = oneOffs.GetAt(i).timer;
         }
     }
     if (name != nullptr) {
@@ -326,7 +408,7 @@ void CQuillabertonDlg::UpdateNextDue() {
         // unknown mode) and the entry's name; a postponed one is marked.
         const std::wstring when = Cp932ToWide(FormatClockText(due->reading));
         const std::wstring mode = Cp932ToWide(EndModeName(sdMode));
-        const std::wstring mark = due->index < 0 ? L"（延期）" : L"";
+        const std::wstring mark = due->index >= 0 ? L"" : timer ? L"（タイマー）" : L"（延期）";
         line = when + L" " + mode;
         if (!name->empty()) {
             line += L"「" + Cp932ToWide(Cp932Prefix(*name, kShownNameChars)) + L"」";
@@ -335,20 +417,7 @@ void CQuillabertonDlg::UpdateNextDue() {
         tip += L"\n" + when + (mode.empty() ? L"" : L" " + mode) + mark;
     }
     ::SetWindowTextW(m_stNextDue, line.c_str());
-    SetTrayTip(tip.substr(0, kTipChars));
-}
-
-void CQuillabertonDlg::SetTrayTip(const std::wstring& tip) {
-    if (tip == m_trayTip) {
-        return;
-    }
-    m_trayTip = tip;
-    ::lstrcpynW(m_nid.szTip, m_trayTip.c_str(), 64);
-    if (m_bInTray) {
-        NOTIFYICONDATAW tipOnly = m_nid;
-        tipOnly.uFlags = NIF_TIP;
-        ::Shell_NotifyIconW(NIM_MODIFY, &tipOnly);
-    }
+    m_tray.SetTip(tip.substr(0, kTipChars));
 }
 
 void CQuillabertonDlg::OnTimeChange() {
@@ -377,15 +446,21 @@ LRESULT CQuillabertonDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
         break;
     }
     if (message == kTrayMessage && lParam == WM_LBUTTONDBLCLK) {
-        // Back from the tray.
-        ::Shell_NotifyIconW(NIM_DELETE, &m_nid);
-        m_bInTray = false;
-        m_bKeepHidden = 0;
-        ShowWindow(SW_SHOW);
-    } else if (message == m_uTaskbarCreated && m_uTaskbarCreated != 0 && m_bInTray) {
+        ShowFromTray();
+    } else if (message == kTrayMessage && (lParam == WM_RBUTTONUP || lParam == WM_CONTEXTMENU)) {
+        ShowTrayMenu();
+    } else if (message == m_uTaskbarCreated && m_uTaskbarCreated != 0) {
         // The notification area was recreated (Explorer restarted): without
         // its icon a hidden window could never be reached again.
-        ::Shell_NotifyIconW(NIM_ADD, &m_nid);
+        m_tray.OnTaskbarCreated();
+    } else if (message == ShowMessage()) {
+        // A second start: this window comes forward.
+        ShowFromTray();
+        ::SetForegroundWindow(m_hWnd);
+        return 0;
+    } else if (message == WM_DESTROY) {
+        m_tray.Remove();
+        ::RemovePropW(m_hWnd, kInstanceProp);
     }
     return CDialog::WindowProc(message, wParam, lParam);
 }
@@ -463,6 +538,7 @@ void CQuillabertonDlg::OnCancel() {
 }
 
 void CQuillabertonDlg::OnTimer(UINT_PTR nIDEvent) {
+    m_tray.OnTimer(nIDEvent);
     m_cycle.OnTimer(nIDEvent);
     if (nIDEvent == kClockTimer) {
         UpdateNextDue();
@@ -606,16 +682,15 @@ bool CQuillabertonDlg::ExecuteEndMode(std::int32_t mode) {
     // An end action may end this process before Close runs, so the file and
     // the icon go first.
     SaveIfUnsaved();
-    const bool wasInTray = m_bInTray;
-    RemoveTrayIcon();
+    const bool wasInTray = m_tray.IsWanted();
+    m_tray.Remove();
     const EndActionResult result = m_executor.ExecuteEndMode(mode);
     if (result.done) {
         return true;
     }
     // Nothing happened: say so, and keep running.
     if (wasInTray) {
-        ::Shell_NotifyIconW(NIM_ADD, &m_nid);
-        m_bInTray = true;
+        m_tray.Show();
     }
     const std::wstring text = Cp932ToWide(EndModeName(mode)) + L"を実行できませんでした。\n\n" +
                               SystemMessage(result.error);
@@ -624,6 +699,6 @@ bool CQuillabertonDlg::ExecuteEndMode(std::int32_t mode) {
 }
 
 void CQuillabertonDlg::Close() {
-    RemoveTrayIcon();
+    m_tray.Remove();
     CDialog::OnOK();
 }

@@ -7,6 +7,7 @@
 #include "schedule/EndActionExecutor.h"
 #include "schedule/EndActionPlatformWin32.h"
 #include "schedule/NextDueFinder.h"
+#include "ui/TrayIcon.h"
 #include "schedule/ScheduleList.h"
 #include "schedule/SystemClock.h"
 #include "schedule/SystemLocalTime.h"
@@ -35,7 +36,9 @@ public:
     // The tray icon's callback message; lParam carries the mouse message.
     static constexpr UINT kTrayMessage = WM_USER + 1;
 
-    explicit CQuillabertonDlg(CWnd* pParent = nullptr);
+    // `notify` stands for Shell_NotifyIconW (a test makes it fail).
+    explicit CQuillabertonDlg(CWnd* pParent = nullptr,
+                              CTrayIcon::Notify notify = ::Shell_NotifyIconW);
     ~CQuillabertonDlg() override;
 
     // Mirrors the schedule list into the list box, keeping the selected
@@ -47,8 +50,11 @@ public:
     // only once it has passed, the clock was set back, or the list or the
     // time zone changed.
     void UpdateNextDue();
-    // Adds the tray icon and hides the window.
+    // Puts the window in the tray: hidden once the icon is in place, shown
+    // minimised while it is not.
     void StoreInTaskTray();
+    // Shows the selected entry's rule under the list.
+    void UpdateRule();
 
     // The settings file: read once at start and written straight back, unless
     // it could not be read or is damaged (the user is told after the window
@@ -72,7 +78,13 @@ public:
     CStatic m_stNextDue;            // 1040
     ScheduleList m_ScheduleList;
     HICON m_hIcon = nullptr;
-    NOTIFYICONDATAW m_nid{}; // as last filled by StoreInTaskTray
+    HICON m_hSmallIcon = nullptr;
+    CStatic m_stRule; // 1041
+    CTrayIcon m_tray;
+    // Set on the window, so that a second start can find it.
+    static constexpr wchar_t kInstanceProp[] = L"Quillaberton.Main";
+    // Sent by a second start: the window comes forward.
+    static UINT ShowMessage();
 
     static const MessageMap* GetThisMessageMap();
     const MessageMap* GetMessageMap() const override { return GetThisMessageMap(); }
@@ -126,10 +138,12 @@ private:
     // Why a save failed and what is left where the file is.
     std::wstring SaveFailureText(const SaveStatus& status) const;
 
-    // Removes the tray icon if this window put it there.
-    void RemoveTrayIcon();
-    // The tray tip; the icon, when there, is told only of a changed text.
-    void SetTrayTip(const std::wstring& tip);
+    // The icon came or went while the window is meant to be in the tray.
+    void OnTrayPlaced(bool placed);
+    // Back from the tray: the icon goes, the window shows.
+    void ShowFromTray();
+    // The tray icon's menu and what was chosen in it.
+    void ShowTrayMenu();
 
     // Posted by OnInitDialog, so that the start's message comes with the
     // window running.
@@ -141,15 +155,14 @@ private:
     bool m_bFileUnreadable = false;    // not read at start: written only if the user says so
     bool m_bOverwriteDeclined = false; // the user said no to that for a change's save
     bool m_bSaveFailureTold = false;   // a change's failed save was told; not again
-    bool m_bInTray = false;            // hidden in the tray, the icon added
+    bool m_bInTray = false;            // meant to be in the tray
     UINT m_uTaskbarCreated = 0;        // "TaskbarCreated": the notification area was recreated
     CSystemClock m_clock;
     CSystemLocalTime m_localTime;
     CCheckCycle m_cycle{m_ScheduleList, m_clock, *this};
-    CNextDueFinder m_nextDue{m_ScheduleList, m_localTime, &m_cycle.OneOffs()};
+    CNextDueFinder m_nextDue{m_ScheduleList, m_localTime, &m_cycle.OneOffs(), &m_cycle.Skips()};
     bool m_nextDueStale = true;        // the list changed since the line was made
     std::optional<DueTime> m_shownDue; // what the line and the tip show
-    std::wstring m_trayTip;
     CEndActionPlatformWin32 m_endPlatform;
     CEndActionExecutor m_executor{m_endPlatform};
     CEndNoticeDlg* m_pNotice = nullptr; // the open warning

@@ -34,6 +34,7 @@ constexpr int kEditButton = 1007;
 constexpr int kDeleteButton = 1008;
 constexpr int kSpinId = 1038;
 constexpr int kNextDueId = 1040;
+constexpr int kRuleId = 1041;
 constexpr int kExitCommand = 32772;
 constexpr int kTrayCommand = 32773;
 constexpr int kAddCommand = 32774;
@@ -778,6 +779,95 @@ TEST(NextDue, LineTrayTipAndCountdown) {
     // The tip follows while the icon is in the tray.
     EXPECT_EQ(HoverTrayIcon(p.driver), L"Quillaberton\n" + ClockTextOf(tomorrow) + L" スタンバイ");
     EXPECT_EQ(p.ExitAndRead(), std::optional<std::string>(Layout({soon})));
+}
+
+// The tray menu's open menus (the menu, then its open submenus): screen rects.
+std::vector<RECT> OpenMenus() {
+    std::vector<RECT> rects;
+    ::EnumWindows(
+        [](HWND w, LPARAM lp) -> BOOL {
+            if (Driver::IsVisible(w) && Driver::ClassName(w) == L"#32768") {
+                reinterpret_cast<std::vector<RECT>*>(lp)->push_back(Driver::Rect(w));
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&rects));
+    return rects;
+}
+
+// Right-clicks the tray icon, then clicks one row in the menu and in each
+// submenu that opens. Rows are counted from the top; a separator is half a
+// row. Menus take no keys here: the hidden window cannot take the focus.
+bool PickFromTrayMenu(const Program& p, std::vector<double> rows, const wchar_t* shot = nullptr) {
+    constexpr int kTop = 9;        // the first row's middle, below the menu's top
+    constexpr int kRowHeight = 16; // measured in the shell desktop's menus
+    const std::wstring at = TrayIconPoint();
+    if (at.empty() || !p.driver.XdoTool(L"mousemove " + at + L" click 3")) {
+        return false;
+    }
+    std::vector<RECT> before;
+    for (const double& row : rows) {
+        std::vector<RECT> menus;
+        if (!Driver::WaitUntil([&] { return (menus = OpenMenus()).size() == before.size() + 1; })) {
+            return false;
+        }
+        // The menu that just opened.
+        RECT menu = menus.front();
+        for (const RECT& r : menus) {
+            bool old = false;
+            for (const RECT& o : before) {
+                old = old || std::memcmp(&o, &r, sizeof r) == 0;
+            }
+            menu = old ? menu : r;
+        }
+        before = menus;
+        if (shot != nullptr && &row == &rows.back()) {
+            p.driver.Screenshot(shot);
+        }
+        const int y = menu.top + kTop + static_cast<int>(row * kRowHeight);
+        if (!p.driver.XdoTool(L"mousemove " + std::to_wstring(menu.left + 20) + L" " +
+                              std::to_wstring(y) + L" click 1")) {
+            return false;
+        }
+    }
+    return Driver::WaitUntil([] { return OpenMenus().empty(); });
+}
+
+// A quick timer from the tray menu marks the line, タイマーを取り消す takes it
+// back, and 次回の実行をスキップ moves the line on by one occurrence.
+TEST(NextDue, TrayMenuTimerCancelAndSkip) {
+    Entry daily = Named("tv");
+    daily.hour = (LocalNowPlus(0).wHour + 3) % 24;
+    Program p(Layout({daily}));
+    ASSERT_NE(p.main, nullptr);
+    EXPECT_EQ(Driver::ReadText(p.Item(kRuleId)),
+              L"毎日 " + std::to_wstring(daily.hour) + L":00:00 シャットダウン");
+    const std::wstring entryLine = Driver::ReadText(p.Item(kNextDueId));
+    Driver::PostCommand(p.main, kTrayCommand);
+    ASSERT_TRUE(Driver::WaitUntil([&] { return !Driver::IsVisible(p.main); }));
+
+    const std::wstring earliest = ClockTextOf(LocalNowPlus(1800));
+    ASSERT_TRUE(PickFromTrayMenu(p, {1, 1, 0}, L"tray-menu"));
+    std::wstring line;
+    EXPECT_TRUE(Driver::WaitUntil([&] {
+        line = Driver::ReadText(p.Item(kNextDueId));
+        return line == earliest + L" シャットダウン（タイマー）" ||
+               line == ClockTextOf(LocalNowPlus(1800)) + L" シャットダウン（タイマー）";
+    })) << line;
+    EXPECT_EQ(HoverTrayIcon(p.driver), L"Quillaberton\n" + line);
+    p.driver.Screenshot(L"timer-tip");
+
+    ASSERT_TRUE(PickFromTrayMenu(p, {3.5}));
+    EXPECT_TRUE(Driver::WaitUntil(
+        [&] { return (line = Driver::ReadText(p.Item(kNextDueId))) == entryLine; }));
+
+    ASSERT_TRUE(PickFromTrayMenu(p, {2.5}));
+    EXPECT_TRUE(Driver::WaitUntil([&] {
+        line = Driver::ReadText(p.Item(kNextDueId));
+        return line != entryLine &&
+               line.substr(line.find(L' ')) == entryLine.substr(entryLine.find(L' '));
+    })) << line;
+    EXPECT_EQ(p.ExitAndRead(), std::optional<std::string>(Layout({daily})));
 }
 
 } // namespace

@@ -613,9 +613,11 @@ TEST(MainWindow, ClockShowsTheLocalDateAndTimeInItsExactFormat) {
     }
 }
 
-TEST(SingleInstance, ASecondStartEndsAtOnceWhileTheFirstGoesOn) {
+TEST(SingleInstance, ASecondStartEndsAtOnceAndBringsTheFirstForward) {
     Program first;
     ASSERT_NE(first.main, nullptr);
+    Driver::PostCommand(first.main, kTrayCommand);
+    ASSERT_TRUE(Driver::WaitUntil([&] { return !first.Visible(); }));
 
     Driver second;
     ASSERT_TRUE(second.LaunchProcess(ProgramExe()));
@@ -633,7 +635,8 @@ TEST(SingleInstance, ASecondStartEndsAtOnceWhileTheFirstGoesOn) {
     EXPECT_TRUE(third.WaitForExit(10s).has_value());
 
     EXPECT_TRUE(first.driver.IsRunning());
-    EXPECT_TRUE(first.Visible());
+    EXPECT_TRUE(first.Visible()); // back from the tray
+    EXPECT_FALSE(TrayIconPresent(first.main));
 
     // Once the first has ended, a new start runs.
     Driver::PostCommand(first.main, kExitCommand);

@@ -149,6 +149,8 @@ TEST_F(CheckCycleTest, SecondPassedDuringTheWarningIsMissed) {
 TEST_F(CheckCycleTest, LateTicksCancelsPostponementsAndWakes) {
     const WarnAnswer later5{WarnAnswer::Postpone, 5};
     constexpr int kWake = INT_MIN;
+    constexpr int kSkip = INT_MIN + 1;  // skip the first entry's 18:00:00
+    constexpr int kTimer = INT_MIN + 2; // a quick timer of mode 2 at 18:00:30
     struct Row {
         const char* what;
         std::vector<int> ticks;
@@ -202,6 +204,22 @@ TEST_F(CheckCycleTest, LateTicksCancelsPostponementsAndWakes) {
          true,
          {"stop 2", "warn 3", "withdraw", "restart 2"}},
         {"a short sleep: nothing caught up", {10, kWake, 20}, {}, 0, false, true, {}},
+        {"a skipped occurrence", {kSkip, -1, 0, 1}, {}, 0, false, true, {"one-offs"}},
+        {"a skipped occurrence, caught up", {kSkip, -2, 2}, {}, 0, false, true, {"one-offs"}},
+        {"a skip covers one occurrence",
+         {kSkip, 0, 86400},
+         {},
+         0,
+         false,
+         true,
+         {"one-offs", "stop 2", "warn 3", "perform 3", "close"}},
+        {"a quick timer",
+         {kTimer, 29, 30},
+         {},
+         0,
+         false,
+         true,
+         {"one-offs", "stop 2", "warn 2", "perform 2", "close"}},
         {"a failed action goes back to checking",
          {0, 0},
          {},
@@ -229,6 +247,10 @@ TEST_F(CheckCycleTest, LateTicksCancelsPostponementsAndWakes) {
         for (const int at : row.ticks) {
             if (at == kWake) {
                 subject.OnWake();
+                continue;
+            }
+            if (at == kSkip || at == kTimer) {
+                at == kSkip ? subject.Skip(0, 0, base) : subject.AddTimer(2, base + 30);
                 continue;
             }
             clock.now = ReadingAt(base + at);

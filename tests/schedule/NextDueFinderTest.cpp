@@ -6,6 +6,7 @@
 #include "schedule/CivilMatcher.h"
 #include "schedule/CivilTime.h"
 #include "schedule/NextDueFinder.h"
+#include "schedule/RuleText.h"
 #include "schedule/SystemLocalTime.h"
 
 #include <gtest/gtest.h>
@@ -92,6 +93,37 @@ TEST(CivilMatcher, EntriesTheClockCanNeverShowAreNeverDue) {
 
 // The clock cannot show a time past the conversion's range, so nothing is
 // due there; the Windows CRT ends with 3000-12-31 23:59:59 UTC.
+// The rule in words, read on 15 June 2026.
+TEST(RuleText, EachKindOfRule) {
+    struct Case {
+        CScheduleItem item;
+        const char* want;
+    };
+    const Case cases[] = {
+        {Entry(1, 0, 0, 0, 0x2A, 23, 0, 0), "毎週 月・水・金 23:00:00 シャットダウン"},
+        {Entry(1, 0, 0, 0, 0x41, 9, 5, 7, 1), "毎週 土・日 9:05:07 再起動"},
+        {Entry(1, 0, 0, 0, 0xFF, 7, 30, 0, 2), "毎日 7:30:00 スタンバイ"},
+        {Entry(0, 0, 0, 0, 0, 7, 30, 0, 2), "毎日 7:30:00 スタンバイ"},
+        {Entry(0, 0, 2, 29, 0, 12, 0, 0, 1), "毎年 2/29 12:00:00 再起動"},
+        {Entry(0, 2026, 12, 24, 0, 18, 0, 0, 3), "2026/12/24 18:00:00 ログオフ"},
+        {Entry(0, 0, 0, 24, 0, 18, 0, 0), "毎月 24日 18:00:00 シャットダウン"},
+        {Entry(0, 2027, 0, 1, 0, 0, 0, 0), "2027年 毎月 1日 0:00:00 シャットダウン"},
+        {Entry(0, 2026, 7, 0, 0, 0, 0, 0), "2026年 7月 毎日 0:00:00 シャットダウン"},
+        {Entry(0, 0, 7, 0, 0, 0, 0, 0), "毎年 7月 毎日 0:00:00 シャットダウン"},
+        {Entry(0, 2026, 0, 0, 0, 0, 0, 0), "2026年 毎日 0:00:00 シャットダウン"},
+        {Entry(0, 0, 0, 0, 0, 0, 0, 0, 4), "毎日 0:00:00"},
+        {Entry(0, 2026, 6, 14, 0, 18, 0, 0), "実行しない"}, // already past
+        {Entry(0, 0, 2, 30, 0, 18, 0, 0), "実行しない"},
+        {Entry(1, 0, 0, 0, 0x80, 18, 0, 0), "実行しない"},
+        {Entry(0, 0, 0, 0, 0, 24, 0, 0), "実行しない"},
+        {Entry(0, 0, 0, 0, 0, 18, 0, 0, -1), "実行しない"},
+        {Entry(2, 0, 0, 0, 0, 18, 0, 0), "実行しない"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(RuleText(c.item, CivilSecondOf(kMonday)), c.want);
+    }
+}
+
 TEST(NextDueFinder, NothingIsDuePastTheConversionRange) {
     const std::int64_t last = 32535215999;
     const FakeLocalTime local(0, last);
@@ -152,6 +184,15 @@ TEST(NextDueFinder, OneOffsCountAfterTheEntries) {
     EXPECT_EQ(due->oneOffId, id);
     EXPECT_EQ(due->time, noon - 60);
     EXPECT_EQ(FormatClockText(due->reading), "2026/6/15 11:59:00");
+    // Skipped occurrences do not count; each skip covers one only.
+    CSkipList skips;
+    const CNextDueFinder skipping(list, local, &oneOffs, &skips);
+    oneOffs.Remove(id);
+    skips.Add(list.GetAt(0), noonCivil);
+    EXPECT_EQ(skipping.NextDue(noon - 300)->oneOffId, 1u); // the tie's one-off
+    oneOffs.Clear();
+    skips.Add(list.GetAt(0), noonCivil + 86400);
+    EXPECT_EQ(skipping.NextDue(noon - 300)->time, noon + 2 * 86400);
 }
 
 // The runtime's own conversion in New York. glibc follows TZ. The Windows CRT

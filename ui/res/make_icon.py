@@ -1,12 +1,12 @@
 #!/usr/bin/env python3
 """Draws the program icon (a clock face whose hands point at a red power
-mark) at 16, 32 and 48 pixels and writes Quillaberton.ico with 32-bit
-DIB images. Standard library only; run: python3 make_icon.py [out.ico]"""
+mark) at 16, 20, 24, 32, 40, 48 and 64 pixels and writes Quillaberton.ico
+with 32-bit DIB images. Standard library only; run: python3 make_icon.py [out.ico]"""
 import math
 import struct
 import sys
 
-SIZES = (16, 32, 48)
+SIZES = (16, 20, 24, 32, 40, 48, 64)
 SUPER = 4  # samples per pixel edge
 
 

@@ -23,6 +23,7 @@
 #define IDC_DETAIL_SETTING 1009
 #define IDC_SPIN 1038
 #define IDC_NEXT_DUE 1040
+#define IDC_RULE 1041
 
 // Entry editor.
 #define IDC_CHECK_SUNDAY 1011

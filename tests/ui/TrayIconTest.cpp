@@ -1,0 +1,84 @@
+// The main window while the tray icon cannot be added: shown, minimised,
+// until a retry puts the icon in place, then hidden.
+#include "ui/QuillabertonDlg.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+#include <string>
+
+namespace {
+
+// Runs a check once the modal loop is going.
+class HookedMain : public CQuillabertonDlg {
+public:
+    using CQuillabertonDlg::CQuillabertonDlg;
+    std::function<void(HookedMain&)> onRun;
+    static constexpr UINT kRunMessage = WM_APP + 7;
+
+    static const MessageMap* GetThisMessageMap() {
+        static constexpr MessageMapEntry entries[] = {
+            OnMessage<kRunMessage, &HookedMain::OnRunMessage>(),
+        };
+        static constexpr MessageMap map{&CQuillabertonDlg::GetThisMessageMap, entries};
+        return &map;
+    }
+    const MessageMap* GetMessageMap() const override { return GetThisMessageMap(); }
+
+protected:
+    BOOL OnInitDialog() override {
+        const BOOL result = CQuillabertonDlg::OnInitDialog();
+        PostMessage(kRunMessage);
+        return result;
+    }
+
+private:
+    LRESULT OnRunMessage(WPARAM, LPARAM) {
+        onRun(*this);
+        EndDialog(IDCANCEL);
+        return 0;
+    }
+};
+
+TEST(TrayIcon, ShownMinimisedWhileTheIconFailsHiddenOnceARetryPlacesIt) {
+    const std::filesystem::path dir = std::filesystem::temp_directory_path() / "qb-tray-test";
+    std::filesystem::create_directories(dir);
+    std::filesystem::current_path(dir);
+    {
+        FILE* f = std::fopen("Quillaberton.dat", "wb");
+        ASSERT_NE(f, nullptr);
+        std::fputs("[COM]\r\nsize=0\r\ntasktray=1\r\n", f);
+        std::fclose(f);
+    }
+    int adds = 0;
+    int deletes = 0;
+    HookedMain dlg(nullptr, [&](DWORD message, NOTIFYICONDATAW*) -> BOOL {
+        adds += message == NIM_ADD;
+        deletes += message == NIM_DELETE;
+        return message != NIM_ADD || adds > 2; // fails twice, then succeeds
+    });
+    bool ran = false;
+    dlg.onRun = [&](HookedMain& d) {
+        ran = true;
+        EXPECT_EQ(adds, 1);
+        EXPECT_TRUE(d.IsWindowVisible());
+        EXPECT_TRUE(d.IsIconic());
+        d.SendMessage(WM_TIMER, CTrayIcon::kRetryTimer);
+        EXPECT_EQ(adds, 2);
+        EXPECT_TRUE(d.IsWindowVisible());
+        d.SendMessage(WM_TIMER, CTrayIcon::kRetryTimer);
+        EXPECT_EQ(adds, 3);
+        EXPECT_FALSE(d.IsWindowVisible());
+        d.SendMessage(WM_TIMER, CTrayIcon::kRetryTimer); // in place: no more tries
+        // Explorer restarted: the icon goes back.
+        d.SendMessage(::RegisterWindowMessageW(L"TaskbarCreated"));
+        EXPECT_EQ(adds, 4);
+        EXPECT_FALSE(d.IsWindowVisible());
+    };
+    dlg.DoModal();
+    EXPECT_TRUE(ran);
+    EXPECT_EQ(deletes, 1); // the window's end removes the icon
+}
+
+} // namespace

@@ -1,0 +1,124 @@
+#include "ui/TrayIcon.h"
+
+#include "framework/WinApp.h"
+#include "resource.h"
+
+#include <commctrl.h>
+
+namespace {
+
+// The record the shell knows the icon by; the icon at the small icon size of
+// the current scale.
+NOTIFYICONDATAW Record(HWND wnd, UINT message, const std::wstring& tip, HICON icon) {
+    NOTIFYICONDATAW nid{};
+    nid.cbSize = sizeof nid;
+    nid.hWnd = wnd;
+    nid.uID = 0;
+    nid.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+    nid.uCallbackMessage = message;
+    nid.hIcon = icon;
+    ::lstrcpynW(nid.szTip, tip.c_str(), ARRAYSIZE(nid.szTip));
+    return nid;
+}
+
+} // namespace
+
+void CTrayIcon::Attach(HWND wnd, UINT callbackMessage, std::function<void(bool)> placedChanged) {
+    m_wnd = wnd;
+    m_message = callbackMessage;
+    m_placedChanged = std::move(placedChanged);
+}
+
+void CTrayIcon::Show() {
+    m_wanted = true;
+    if (!m_placed) {
+        m_retriesLeft = kRetries;
+        TryAdd();
+    }
+}
+
+void CTrayIcon::Remove() {
+    m_wanted = false;
+    if (m_wnd != nullptr) {
+        ::KillTimer(m_wnd, kRetryTimer);
+    }
+    if (m_placed) {
+        NOTIFYICONDATAW nid = Record(m_wnd, m_message, m_tip, nullptr);
+        nid.uFlags = 0;
+        m_notify(NIM_DELETE, &nid);
+        m_placed = false; // meant: the owner is not told
+    }
+}
+
+void CTrayIcon::SetTip(const std::wstring& tip) {
+    if (tip == m_tip) {
+        return;
+    }
+    m_tip = tip;
+    if (m_placed) {
+        NOTIFYICONDATAW nid = Record(m_wnd, m_message, m_tip, nullptr);
+        nid.uFlags = NIF_TIP;
+        m_notify(NIM_MODIFY, &nid);
+    }
+}
+
+bool CTrayIcon::OnTimer(UINT_PTR id) {
+    if (id != kRetryTimer) {
+        return false;
+    }
+    if (m_wanted && !m_placed && m_retriesLeft > 0) {
+        --m_retriesLeft;
+        TryAdd();
+    } else {
+        ::KillTimer(m_wnd, kRetryTimer);
+    }
+    return true;
+}
+
+void CTrayIcon::OnTaskbarCreated() {
+    if (m_wanted) {
+        m_placed = false; // the new taskbar has no icon of ours
+        Show();
+    }
+}
+
+void CTrayIcon::TryAdd() {
+    HICON icon = nullptr;
+    // Not a shared icon: freed below, the shell keeps its own copy.
+    if (FAILED(::LoadIconMetric(AfxGetResourceHandle(), MAKEINTRESOURCEW(IDR_MAINFRAME), LIM_SMALL,
+                                &icon))) {
+        icon = nullptr;
+    }
+    NOTIFYICONDATAW nid = Record(m_wnd, m_message, m_tip, icon);
+    const bool added = m_notify(NIM_ADD, &nid) != FALSE;
+    if (icon != nullptr) {
+        ::DestroyIcon(icon);
+    }
+    if (added) {
+        ::KillTimer(m_wnd, kRetryTimer);
+        SetPlaced(true);
+    } else {
+        ::SetTimer(m_wnd, kRetryTimer, kRetryInterval, nullptr);
+        SetPlaced(false);
+    }
+}
+
+void CTrayIcon::SetPlaced(bool placed) {
+    const bool changed = placed != m_placed;
+    m_placed = placed;
+    if (m_placedChanged && (changed || !placed)) {
+        m_placedChanged(placed);
+    }
+}
+
+UINT CTrayIcon::TrackMenu(HMENU menu) const {
+    POINT at{};
+    ::GetCursorPos(&at);
+    // The shell's rules: the window in front first, so that the menu closes
+    // at a click elsewhere, and a message after it, so that it closes at once.
+    ::SetForegroundWindow(m_wnd);
+    const UINT command = static_cast<UINT>(::TrackPopupMenu(
+        menu, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, at.x, at.y, 0, m_wnd, nullptr));
+    ::PostMessageW(m_wnd, WM_NULL, 0, 0);
+    return command;
+}

@@ -1,0 +1,57 @@
+#pragma once
+
+#include <windows.h>
+
+#include <shellapi.h>
+
+#include <functional>
+#include <string>
+
+// The program's icon in the notification area: added, kept there and removed.
+// Adding can fail (at logon, before the taskbar is ready), so a failed add is
+// tried again on a timer for a while, and at every "TaskbarCreated". The
+// owner window decides what to do while the icon is missing: it hears of
+// every change through `placedChanged`.
+class CTrayIcon {
+public:
+    using Notify = std::function<BOOL(DWORD, NOTIFYICONDATAW*)>;
+    static constexpr UINT_PTR kRetryTimer = 3;
+    static constexpr UINT kRetryInterval = 2000; // ms
+    static constexpr int kRetries = 60;          // two minutes
+
+    explicit CTrayIcon(Notify notify = ::Shell_NotifyIconW) : m_notify(std::move(notify)) {}
+    ~CTrayIcon() { Remove(); }
+    CTrayIcon(const CTrayIcon&) = delete;
+    CTrayIcon& operator=(const CTrayIcon&) = delete;
+
+    // The window that gets `callbackMessage` (lParam: the mouse message) and
+    // the retry timer, and the function told whether the icon is in place.
+    void Attach(HWND wnd, UINT callbackMessage, std::function<void(bool)> placedChanged);
+    // Wants the icon there: adds it, or starts the retries.
+    void Show();
+    // Wants it gone: removes it and stops the retries.
+    void Remove();
+    bool IsWanted() const { return m_wanted; }
+    bool IsPlaced() const { return m_placed; }
+    void SetTip(const std::wstring& tip);
+    // WM_TIMER with kRetryTimer: one more try. True when the id was ours.
+    bool OnTimer(UINT_PTR id);
+    // "TaskbarCreated": the shell forgot every icon.
+    void OnTaskbarCreated();
+    // Runs `menu` at the pointer as the shell wants for a tray menu; returns
+    // the chosen command or 0.
+    UINT TrackMenu(HMENU menu) const;
+
+private:
+    void TryAdd();
+    void SetPlaced(bool placed);
+
+    Notify m_notify;
+    HWND m_wnd = nullptr;
+    UINT m_message = 0;
+    std::function<void(bool)> m_placedChanged;
+    std::wstring m_tip = L"Quillaberton";
+    bool m_wanted = false;
+    bool m_placed = false;
+    int m_retriesLeft = 0;
+};

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <type_traits>
+
+// The tray icon's right-click menu: 表示, タイマー ▸ (a submenu per delay,
+// an item per end action), 次回の実行をスキップ, タイマーを取り消す and
+// プログラムの終了.
+class CTrayMenu {
+public:
+    static constexpr UINT kShow = 40001;
+    static constexpr UINT kSkip = 40002;
+    static constexpr UINT kCancelTimers = 40003;
+    static constexpr UINT kTimerFirst = 40100; // + delay * 4 + end mode
+
+    // What the menu offers. `next`: the next occurrence in words, empty when
+    // nothing is due. `onlyShow`: a dialog of ours is open.
+    struct State {
+        std::wstring next;
+        bool hasOneOffs = false;
+        bool onlyShow = false;
+    };
+    // A quick timer's command: its end mode and delay.
+    struct Timer {
+        std::int32_t mode = 0;
+        int minutes = 0;
+    };
+
+    explicit CTrayMenu(const State& state, UINT exitCommand);
+    HMENU Handle() const { return m_menu.get(); }
+    static std::optional<Timer> TimerOf(UINT command);
+
+private:
+    struct Destroy {
+        void operator()(HMENU menu) const { ::DestroyMenu(menu); }
+    };
+    std::unique_ptr<std::remove_pointer_t<HMENU>, Destroy> m_menu;
+};
