@@ -63,14 +63,6 @@ std::wstring FullPath(const std::string& path) {
     return full.empty() ? name : full;
 }
 
-std::wstring Utf8ToWide(const std::string& text) {
-    const int len =
-        ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(len), L'\0');
-    ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(), len);
-    return wide;
-}
-
 } // namespace
 
 CQuillabertonDlg::CQuillabertonDlg(CWnd* pParent, CTrayIcon::Notify notify)
