@@ -361,10 +361,16 @@ TEST(ListCommands, MoveAndDelete) {
     ASSERT_TRUE(p.Select(3));
     Driver::Click(p.Item(kDeleteButton));
     EXPECT_TRUE(p.Shows({L"A", L"B", L"D"}, 2));
-    // Delete a middle line: the same index, now the following entry.
+    // Delete a middle line: the same index, now the following entry. The
+    // rule line follows the selection and the command.
+    const auto ruleIs = [&](const wchar_t* rule) {
+        return Driver::WaitUntil([&] { return Driver::ReadText(p.Item(kRuleId)) == rule; });
+    };
     ASSERT_TRUE(p.Select(1));
+    EXPECT_TRUE(ruleIs(L"毎週 月 2:10:00 再起動"));
     Driver::PostCommand(p.main, kDeleteCommand);
     EXPECT_TRUE(p.Shows({L"A", L"D"}, 1));
+    EXPECT_TRUE(ruleIs(L"毎週 水 4:30:00 ログオフ"));
     EXPECT_TRUE(p.FileBecomes(Layout({seed[0], seed[3]})));
 
     // The file gets the moved entry under its new position.
