@@ -14,6 +14,17 @@ int ClampedSize(std::size_t n) {
 
 } // namespace
 
+std::wstring Utf8ToWide(std::string_view text) {
+    const int inLen = ClampedSize(text.size());
+    const int outLen = ::MultiByteToWideChar(CP_UTF8, 0, text.data(), inLen, nullptr, 0);
+    if (outLen <= 0) {
+        return {};
+    }
+    std::wstring out(static_cast<std::size_t>(outLen), L'\0');
+    ::MultiByteToWideChar(CP_UTF8, 0, text.data(), inLen, out.data(), outLen);
+    return out;
+}
+
 std::wstring Cp932ToWide(std::string_view text) {
     if (text.empty()) {
         return {};

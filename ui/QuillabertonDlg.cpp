@@ -10,6 +10,7 @@
 #include "ui/DetailSettingDlg.h"
 #include "ui/EndNoticeDlg.h"
 #include "ui/TimeSettingDlg.h"
+#include "ui/NextDueText.h"
 #include "ui/TrayMenu.h"
 #include "schedule/CivilTime.h"
 #include "schedule/RuleText.h"
@@ -23,14 +24,10 @@
 
 namespace {
 
-constexpr wchar_t kTrayTip[] = L"Quillaberton";
 constexpr wchar_t kCaption[] = L"Quillaberton";
 // Most characters of a name the list shows: as many as the editor takes. Only
 // a hand-made file holds longer names; they keep their bytes but show cut.
 constexpr std::size_t kShownNameChars = 32767;
-
-// The shell shows at most this many characters of a tip (64 with the NUL).
-constexpr std::size_t kTipChars = 63;
 
 // The system's own words for an error code, without the line end.
 std::wstring SystemMessage(DWORD error) {
@@ -64,14 +61,6 @@ std::wstring FullPath(const std::string& path) {
     const DWORD len = ::GetFullPathNameW(name.c_str(), size, full.data(), nullptr);
     full.resize(len < size ? len : 0);
     return full.empty() ? name : full;
-}
-
-std::wstring Utf8ToWide(const std::string& text) {
-    const int len =
-        ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(len), L'\0');
-    ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(), len);
-    return wide;
 }
 
 } // namespace
@@ -314,22 +303,7 @@ void CQuillabertonDlg::ShowTrayMenu() {
     // A dialog of ours is open when this window is disabled.
     state.onlyShow = !IsWindowEnabled();
     const std::optional<DueTime> due = m_shownDue;
-    if (due) {
-        std::int32_t mode = -1;
-        if (due->index >= 0 && due->index < m_ScheduleList.GetCount()) {
-            mode = m_ScheduleList.GetAt(due->index).sd_mode;
-        }
-        for (int i = 0; i < m_cycle.OneOffs().GetCount(); ++i) {
-            if (m_cycle.OneOffs().GetAt(i).id == due->oneOffId && due->index < 0) {
-                mode = m_cycle.OneOffs().GetAt(i).sd_mode;
-            }
-        }
-        wchar_t when[40];
-        ::swprintf(when, 40, L"%d/%d %d:%02d", due->reading.month, due->reading.day,
-                   due->reading.hour, due->reading.minute);
-        const std::wstring name = Cp932ToWide(EndModeName(mode));
-        state.next = when + (name.empty() ? L"" : L" " + name);
-    }
+    state.next = m_shownText.skip;
     state.hasOneOffs = !m_cycle.OneOffs().IsEmpty();
     const CTrayMenu menu(state, ID_EXIT_PROGRAM);
     const UINT command = m_tray.TrackMenu(menu.Handle());
@@ -385,39 +359,9 @@ void CQuillabertonDlg::UpdateNextDue() {
     }
     m_nextDueStale = false;
     m_shownDue = due;
-    std::wstring line = L"なし";
-    std::wstring tip = kTrayTip;
-    // The entry, or the one-off, that falls due.
-    const std::string* name = nullptr;
-    std::int32_t sdMode = -1;
-    bool timer = false;
-    if (due && due->index >= 0 && due->index < m_ScheduleList.GetCount()) {
-        name = &m_ScheduleList.GetAt(due->index).name;
-        sdMode = m_ScheduleList.GetAt(due->index).sd_mode;
-    }
-    const COneOffList& oneOffs = m_cycle.OneOffs();
-    for (int i = 0; due && due->index < 0 && i < oneOffs.GetCount(); ++i) {
-        if (oneOffs.GetAt(i).id == due->oneOffId) {
-            name = &oneOffs.GetAt(i).name;
-            sdMode = oneOffs.GetAt(i).sd_mode;
-            timer = oneOffs.GetAt(i).timer;
-        }
-    }
-    if (name != nullptr) {
-        // In the clock's own format, then the end mode's name (none for an
-        // unknown mode) and the entry's name; a postponed one is marked.
-        const std::wstring when = Cp932ToWide(FormatClockText(due->reading));
-        const std::wstring mode = Cp932ToWide(EndModeName(sdMode));
-        const std::wstring mark = due->index >= 0 ? L"" : timer ? L"（タイマー）" : L"（延期）";
-        line = when + L" " + mode;
-        if (!name->empty()) {
-            line += L"「" + Cp932ToWide(Cp932Prefix(*name, kShownNameChars)) + L"」";
-        }
-        line += mark;
-        tip += L"\n" + when + (mode.empty() ? L"" : L" " + mode) + mark;
-    }
-    ::SetWindowTextW(m_stNextDue, line.c_str());
-    m_tray.SetTip(tip.substr(0, kTipChars));
+    m_shownText = DescribeNextDue(due, m_ScheduleList, m_cycle.OneOffs(), kShownNameChars);
+    ::SetWindowTextW(m_stNextDue, m_shownText.line.c_str());
+    m_tray.SetTip(m_shownText.tip);
 }
 
 void CQuillabertonDlg::OnTimeChange() {

@@ -7,13 +7,14 @@
 #include "schedule/EndActionExecutor.h"
 #include "schedule/EndActionPlatformWin32.h"
 #include "schedule/NextDueFinder.h"
-#include "ui/TrayIcon.h"
 #include "schedule/ScheduleList.h"
 #include "schedule/SystemClock.h"
 #include "schedule/SystemLocalTime.h"
 #include "settings/LoadStatus.h"
 #include "settings/SaveStatus.h"
 #include "ui/ListBoxMirror.h"
+#include "ui/NextDueText.h"
+#include "ui/TrayIcon.h"
 
 #include <windows.h>
 #include <shellapi.h>
@@ -163,6 +164,7 @@ private:
     CNextDueFinder m_nextDue{m_ScheduleList, m_localTime, &m_cycle.OneOffs(), &m_cycle.Skips()};
     bool m_nextDueStale = true;        // the list changed since the line was made
     std::optional<DueTime> m_shownDue; // what the line and the tip show
+    NextDueText m_shownText;           // ... in words
     CEndActionPlatformWin32 m_endPlatform;
     CEndActionExecutor m_executor{m_endPlatform};
     CEndNoticeDlg* m_pNotice = nullptr; // the open warning

@@ -39,9 +39,7 @@ void CTrayIcon::Show() {
 
 void CTrayIcon::Remove() {
     m_wanted = false;
-    if (m_wnd != nullptr) {
-        ::KillTimer(m_wnd, kRetryTimer);
-    }
+    StopRetries();
     if (m_placed) {
         NOTIFYICONDATAW nid = Record(m_wnd, m_message, m_tip, nullptr);
         nid.uFlags = 0;
@@ -70,7 +68,7 @@ bool CTrayIcon::OnTimer(UINT_PTR id) {
         --m_retriesLeft;
         TryAdd();
     } else {
-        ::KillTimer(m_wnd, kRetryTimer);
+        StopRetries();
     }
     return true;
 }
@@ -95,11 +93,18 @@ void CTrayIcon::TryAdd() {
         ::DestroyIcon(icon);
     }
     if (added) {
-        ::KillTimer(m_wnd, kRetryTimer);
+        StopRetries();
         SetPlaced(true);
     } else {
-        ::SetTimer(m_wnd, kRetryTimer, kRetryInterval, nullptr);
+        m_retrying = m_retrying || ::SetTimer(m_wnd, kRetryTimer, kRetryInterval, nullptr) != 0;
         SetPlaced(false);
+    }
+}
+
+void CTrayIcon::StopRetries() {
+    if (m_retrying) {
+        ::KillTimer(m_wnd, kRetryTimer);
+        m_retrying = false;
     }
 }
 

@@ -45,6 +45,7 @@ public:
 private:
     void TryAdd();
     void SetPlaced(bool placed);
+    void StopRetries();
 
     Notify m_notify;
     HWND m_wnd = nullptr;
@@ -54,4 +55,5 @@ private:
     bool m_wanted = false;
     bool m_placed = false;
     int m_retriesLeft = 0;
+    bool m_retrying = false; // the retry timer runs
 };

@@ -361,10 +361,16 @@ TEST(ListCommands, MoveAndDelete) {
     ASSERT_TRUE(p.Select(3));
     Driver::Click(p.Item(kDeleteButton));
     EXPECT_TRUE(p.Shows({L"A", L"B", L"D"}, 2));
-    // Delete a middle line: the same index, now the following entry.
+    // Delete a middle line: the same index, now the following entry. The
+    // rule line follows the selection and the command.
+    const auto ruleIs = [&](const wchar_t* rule) {
+        return Driver::WaitUntil([&] { return Driver::ReadText(p.Item(kRuleId)) == rule; });
+    };
     ASSERT_TRUE(p.Select(1));
+    EXPECT_TRUE(ruleIs(L"毎週 月 2:10:00 再起動"));
     Driver::PostCommand(p.main, kDeleteCommand);
     EXPECT_TRUE(p.Shows({L"A", L"D"}, 1));
+    EXPECT_TRUE(ruleIs(L"毎週 水 4:30:00 ログオフ"));
     EXPECT_TRUE(p.FileBecomes(Layout({seed[0], seed[3]})));
 
     // The file gets the moved entry under its new position.
@@ -846,14 +852,20 @@ TEST(NextDue, TrayMenuTimerCancelAndSkip) {
     Driver::PostCommand(p.main, kTrayCommand);
     ASSERT_TRUE(Driver::WaitUntil([&] { return !Driver::IsVisible(p.main); }));
 
-    const std::wstring earliest = ClockTextOf(LocalNowPlus(1800));
+    const ULONGLONG started = ::GetTickCount64();
     ASSERT_TRUE(PickFromTrayMenu(p, {1, 1, 0}, L"tray-menu"));
+    const std::wstring marked = L" シャットダウン（タイマー）";
     std::wstring line;
-    EXPECT_TRUE(Driver::WaitUntil([&] {
-        line = Driver::ReadText(p.Item(kNextDueId));
-        return line == earliest + L" シャットダウン（タイマー）" ||
-               line == ClockTextOf(LocalNowPlus(1800)) + L" シャットダウン（タイマー）";
+    ASSERT_TRUE(Driver::WaitUntil([&] {
+        return (line = Driver::ReadText(p.Item(kNextDueId))).ends_with(marked);
     })) << line;
+    // 30 minutes after the click, to the second.
+    const int span = static_cast<int>((::GetTickCount64() - started) / 1000) + 1;
+    bool thirtyMinutes = false;
+    for (int k = -span; k <= 0; ++k) {
+        thirtyMinutes = thirtyMinutes || line == ClockTextOf(LocalNowPlus(1800 + k)) + marked;
+    }
+    EXPECT_TRUE(thirtyMinutes) << line;
     EXPECT_EQ(HoverTrayIcon(p.driver), L"Quillaberton\n" + line);
     p.driver.Screenshot(L"timer-tip");
 

@@ -219,6 +219,7 @@ TEST_F(UiDialogTest, MainWindowTemplateCreatesAllControls) {
                                       -1,
                                       IDC_NEXT_DUE,
                                       IDC_SCHEDULE_LIST,
+                                      IDC_RULE,
                                       IDC_ADD_ENTRY,
                                       IDC_EDIT_ENTRY,
                                       IDC_DELETE_ENTRY,

@@ -1,6 +1,7 @@
 // The main window while the tray icon cannot be added: shown, minimised,
-// until a retry puts the icon in place, then hidden.
+// until a retry puts the icon in place, then hidden. The tray menu's items.
 #include "ui/QuillabertonDlg.h"
+#include "ui/TrayMenu.h"
 
 #include <gtest/gtest.h>
 
@@ -79,6 +80,45 @@ TEST(TrayIcon, ShownMinimisedWhileTheIconFailsHiddenOnceARetryPlacesIt) {
     dlg.DoModal();
     EXPECT_TRUE(ran);
     EXPECT_EQ(deletes, 1); // the window's end removes the icon
+}
+
+// Items, greyed or not, for what is due and what is pending; only 表示 while
+// a dialog is open. The timer commands give back their delay and action.
+TEST(TrayMenu, ItemsFollowTheStateAndTimerCommandsDecode) {
+    struct Row {
+        CTrayMenu::State state;
+        int count;
+        bool skipEnabled;
+        bool cancelEnabled;
+    };
+    const Row rows[] = {
+        {{L"12/9 18:00 シャットダウン", false, false}, 7, true, false},
+        {{L"", true, false}, 7, false, true},
+        {{L"12/9 18:00 シャットダウン", true, true}, 1, false, false},
+    };
+    for (const Row& row : rows) {
+        const CTrayMenu menu(row.state, 32772);
+        EXPECT_EQ(::GetMenuItemCount(menu.Handle()), row.count);
+        EXPECT_EQ(::GetMenuDefaultItem(menu.Handle(), FALSE, 0), CTrayMenu::kShow);
+        const auto enabled = [&](UINT id) {
+            const UINT state = ::GetMenuState(menu.Handle(), id, MF_BYCOMMAND);
+            return state != 0xFFFFFFFF && (state & MF_GRAYED) == 0;
+        };
+        EXPECT_EQ(enabled(CTrayMenu::kSkip), row.skipEnabled);
+        EXPECT_EQ(enabled(CTrayMenu::kCancelTimers), row.cancelEnabled);
+    }
+    wchar_t text[80] = {};
+    const CTrayMenu menu(rows[0].state, 32772);
+    ::GetMenuStringW(menu.Handle(), CTrayMenu::kSkip, text, 80, MF_BYCOMMAND);
+    EXPECT_STREQ(text, L"次回の実行をスキップ（12/9 18:00 シャットダウン）");
+    // タイマー ▸ 30分後 ▸ ログオフ
+    HMENU delays = ::GetSubMenu(menu.Handle(), 1);
+    const UINT logoff30 = ::GetMenuItemID(::GetSubMenu(delays, 1), 3);
+    const std::optional<CTrayMenu::Timer> timer = CTrayMenu::TimerOf(logoff30);
+    ASSERT_TRUE(timer);
+    EXPECT_EQ(timer->minutes, 30);
+    EXPECT_EQ(timer->mode, 3);
+    EXPECT_FALSE(CTrayMenu::TimerOf(CTrayMenu::kSkip));
 }
 
 } // namespace
