@@ -1,5 +1,7 @@
 #include "framework/Win32FileReplace.h"
 
+#include "framework/SystemText.h"
+
 #include <windows.h>
 
 namespace {
@@ -26,16 +28,11 @@ bool ToWide(const std::string& text, std::wstring& out) {
 // The full path of a name, with the \\?\ prefix where it is too long for
 // the plain form. ReplaceFileW refuses relative names on some systems.
 bool FullPath(const std::wstring& name, std::wstring& out) {
-    const DWORD size = ::GetFullPathNameW(name.c_str(), 0, nullptr, nullptr);
-    if (size == 0) {
+    std::optional<std::wstring> path = FullPathName(name);
+    if (!path) {
         return false;
     }
-    std::wstring full(size, L'\0');
-    const DWORD len = ::GetFullPathNameW(name.c_str(), size, full.data(), nullptr);
-    if (len == 0 || len >= size) {
-        return false;
-    }
-    full.resize(len);
+    std::wstring& full = *path;
     if (full.size() >= MAX_PATH && full.rfind(L"\\\\", 0) != 0) {
         full.insert(0, L"\\\\?\\");
     } else if (full.size() >= MAX_PATH && full.rfind(L"\\\\?\\", 0) != 0) {

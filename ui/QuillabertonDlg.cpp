@@ -1,6 +1,7 @@
 #include "ui/QuillabertonDlg.h"
 
 #include "framework/PaintDC.h"
+#include "framework/SystemText.h"
 #include "framework/Text.h"
 #include "framework/WinApp.h"
 #include "resource.h"
@@ -29,38 +30,10 @@ constexpr wchar_t kCaption[] = L"Quillaberton";
 // a hand-made file holds longer names; they keep their bytes but show cut.
 constexpr std::size_t kShownNameChars = 32767;
 
-// The system's own words for an error code, without the line end.
-std::wstring SystemMessage(DWORD error) {
-    if (error == 0) {
-        return L"原因は分かりません。"; // the system gave no code
-    }
-    wchar_t* text = nullptr;
-    const DWORD len = ::FormatMessageW(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-        nullptr, error, 0, reinterpret_cast<LPWSTR>(&text), 0, nullptr);
-    std::wstring message(text != nullptr ? text : L"", len);
-    ::LocalFree(text);
-    while (!message.empty() &&
-           (message.back() == L'\n' || message.back() == L'\r' || message.back() == L' ')) {
-        message.pop_back();
-    }
-    if (message.empty()) {
-        message = L"エラー番号 " + std::to_wstring(error);
-    }
-    return message;
-}
-
 // The settings file's full path, as the user would look for it.
 std::wstring FullPath(const std::string& path) {
     const std::wstring name = Cp932ToWide(path);
-    const DWORD size = ::GetFullPathNameW(name.c_str(), 0, nullptr, nullptr);
-    if (size == 0) {
-        return name;
-    }
-    std::wstring full(size, L'\0');
-    const DWORD len = ::GetFullPathNameW(name.c_str(), size, full.data(), nullptr);
-    full.resize(len < size ? len : 0);
-    return full.empty() ? name : full;
+    return FullPathName(name).value_or(name);
 }
 
 } // namespace
