@@ -717,6 +717,64 @@ int CountdownOf(HWND warning) {
     return n;
 }
 
+constexpr int kMenuRowHeight = 16; // measured in the shell desktop's menus
+
+// The tray menu's open menus (the menu, then its open submenus): screen rects.
+std::vector<RECT> OpenMenus() {
+    std::vector<RECT> rects;
+    ::EnumWindows(
+        [](HWND w, LPARAM lp) -> BOOL {
+            if (Driver::IsVisible(w) && Driver::ClassName(w) == L"#32768") {
+                reinterpret_cast<std::vector<RECT>*>(lp)->push_back(Driver::Rect(w));
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&rects));
+    return rects;
+}
+
+// Right-clicks the tray icon, then clicks one row in the menu and in each
+// submenu that opens. Rows are counted from the top; a separator is half a
+// row. Menus take no keys here: the hidden window cannot take the focus.
+// `first` (when given) gets the menu's own rect.
+bool PickFromTrayMenu(const Program& p, std::vector<double> rows, const wchar_t* shot = nullptr,
+                      RECT* first = nullptr) {
+    constexpr int kTop = 9; // the first row's middle, below the menu's top
+    const std::wstring at = TrayIconPoint();
+    if (at.empty() || !p.driver.XdoTool(L"mousemove " + at + L" click 3")) {
+        return false;
+    }
+    std::vector<RECT> before;
+    for (const double& row : rows) {
+        std::vector<RECT> menus;
+        if (!Driver::WaitUntil([&] { return (menus = OpenMenus()).size() == before.size() + 1; })) {
+            return false;
+        }
+        // The menu that just opened.
+        RECT menu = menus.front();
+        for (const RECT& r : menus) {
+            bool old = false;
+            for (const RECT& o : before) {
+                old = old || std::memcmp(&o, &r, sizeof r) == 0;
+            }
+            menu = old ? menu : r;
+        }
+        before = menus;
+        if (first != nullptr && &row == &rows.front()) {
+            *first = menu;
+        }
+        if (shot != nullptr && &row == &rows.back()) {
+            p.driver.Screenshot(shot);
+        }
+        const int y = menu.top + kTop + static_cast<int>(row * kMenuRowHeight);
+        if (!p.driver.XdoTool(L"mousemove " + std::to_wstring(menu.left + 20) + L" " +
+                              std::to_wstring(y) + L" click 1")) {
+            return false;
+        }
+    }
+    return Driver::WaitUntil([] { return OpenMenus().empty(); });
+}
+
 // What falls due next, in Wine's shell desktop: the line under the clock
 // (なし for an empty list, then the time, mode and name of an added entry),
 // the tray tip read from the shell, the warning's countdown from 15, and the
@@ -765,9 +823,17 @@ TEST(NextDue, LineTrayTipAndCountdown) {
     EXPECT_GE(later, 0);
     EXPECT_LT(later, first);
     p.driver.Screenshot(L"countdown", warning);
+    // While the warning is open, the tray menu offers 表示 alone, and it
+    // brings the window back under the warning.
+    RECT menu{};
+    ASSERT_TRUE(PickFromTrayMenu(p, {0}, nullptr, &menu));
+    EXPECT_LT(menu.bottom - menu.top, 2 * kMenuRowHeight);
+    EXPECT_TRUE(Driver::WaitUntil([&] { return Driver::IsVisible(p.main); }));
     Driver::Click(Driver::Control(warning, IDCANCEL));
     ASSERT_TRUE(Driver::WaitForWindowGone(warning));
     CancelWarnings(p, 1s, nullptr); // again within the entry's second
+    Driver::PostCommand(p.main, kTrayCommand);
+    ASSERT_TRUE(Driver::WaitUntil([&] { return !Driver::IsVisible(p.main); }));
 
     // Its second passed: the same time tomorrow.
     LONGLONG day = 24LL * 3600 * 10'000'000;
@@ -785,58 +851,6 @@ TEST(NextDue, LineTrayTipAndCountdown) {
     // The tip follows while the icon is in the tray.
     EXPECT_EQ(HoverTrayIcon(p.driver), L"Quillaberton\n" + ClockTextOf(tomorrow) + L" スタンバイ");
     EXPECT_EQ(p.ExitAndRead(), std::optional<std::string>(Layout({soon})));
-}
-
-// The tray menu's open menus (the menu, then its open submenus): screen rects.
-std::vector<RECT> OpenMenus() {
-    std::vector<RECT> rects;
-    ::EnumWindows(
-        [](HWND w, LPARAM lp) -> BOOL {
-            if (Driver::IsVisible(w) && Driver::ClassName(w) == L"#32768") {
-                reinterpret_cast<std::vector<RECT>*>(lp)->push_back(Driver::Rect(w));
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&rects));
-    return rects;
-}
-
-// Right-clicks the tray icon, then clicks one row in the menu and in each
-// submenu that opens. Rows are counted from the top; a separator is half a
-// row. Menus take no keys here: the hidden window cannot take the focus.
-bool PickFromTrayMenu(const Program& p, std::vector<double> rows, const wchar_t* shot = nullptr) {
-    constexpr int kTop = 9;        // the first row's middle, below the menu's top
-    constexpr int kRowHeight = 16; // measured in the shell desktop's menus
-    const std::wstring at = TrayIconPoint();
-    if (at.empty() || !p.driver.XdoTool(L"mousemove " + at + L" click 3")) {
-        return false;
-    }
-    std::vector<RECT> before;
-    for (const double& row : rows) {
-        std::vector<RECT> menus;
-        if (!Driver::WaitUntil([&] { return (menus = OpenMenus()).size() == before.size() + 1; })) {
-            return false;
-        }
-        // The menu that just opened.
-        RECT menu = menus.front();
-        for (const RECT& r : menus) {
-            bool old = false;
-            for (const RECT& o : before) {
-                old = old || std::memcmp(&o, &r, sizeof r) == 0;
-            }
-            menu = old ? menu : r;
-        }
-        before = menus;
-        if (shot != nullptr && &row == &rows.back()) {
-            p.driver.Screenshot(shot);
-        }
-        const int y = menu.top + kTop + static_cast<int>(row * kRowHeight);
-        if (!p.driver.XdoTool(L"mousemove " + std::to_wstring(menu.left + 20) + L" " +
-                              std::to_wstring(y) + L" click 1")) {
-            return false;
-        }
-    }
-    return Driver::WaitUntil([] { return OpenMenus().empty(); });
 }
 
 // A quick timer from the tray menu marks the line, タイマーを取り消す takes it
