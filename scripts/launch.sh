@@ -76,6 +76,12 @@ export QB_EXE="$exe" QB_SHOT="$shot"
     xdotool mousemove $QB_SHOT_POINTER && sleep 0.2 && xdotool mousemove_relative 1 0
     sleep 1.5
   fi
+  # QB_SHOT_XDO="..." runs those xdotool commands before the picture
+  # (opening the tray menu, say).
+  if [ -n "${QB_SHOT_XDO:-}" ]; then
+    xdotool $QB_SHOT_XDO
+    sleep 1
+  fi
   # import, not xwd -root: xwd shows a window lying wholly inside another
   # one (the warning over the main window) as black.
   import -silent -window root -crop "$crop" +repage "png:$QB_SHOT"

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Makes the README's pictures in docs/: the main window, the tray icon in the
-# taskbar of Wine's shell desktop, and the warning. Runs the built program
-# on a private Xvfb through launch.sh.
+# taskbar of Wine's shell desktop, its menu, and the warning. Runs the built
+# program on a private Xvfb through launch.sh.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 exe="$(realpath "${1:-$root/build/windows/app/Quillaberton.exe}")"
@@ -50,3 +50,18 @@ read -r y mo d h mi s < <(date -d '+20 seconds' '+%Y %-m %-d %-H %-M %-S')
 QB_WINEPREFIX="$root/build/run-wineprefix-192dpi" QB_DPI=192 QB_DESKTOP_SIZE=1600x1200 \
   QB_XVFB_SCREEN=1600x1200x24 \
   shot warning-192dpi 26 1010x680+295+243 1 0 "$y" "$mo" "$d" "$h" "$mi" "$s"
+# The tray menu, opened on the icon, with タイマー and 30分後 open.
+QB_SHOT_XDO="mousemove 790 589 click 3 sleep 1.5 mousemove 580 502 sleep 1.5 mousemove 500 518 sleep 1.5" \
+  shot tray-menu 6 340x125+460+475 1 1 0 12 31 23 30 0
+# The same at 192 dots per inch, opened on the icon, with タイマー and
+# 30分後 open.
+menu192="mousemove 1582 1181 click 3 sleep 1.5 mousemove 1160 1029 sleep 1.5 mousemove 1050 1057 sleep 1.5"
+QB_WINEPREFIX="$root/build/run-wineprefix-192dpi" QB_DPI=192 QB_DESKTOP_SIZE=1600x1200 \
+  QB_XVFB_SCREEN=1600x1200x24 QB_SHOT_XDO="$menu192" \
+  shot tray-menu-192dpi 8 660x230+940+975 1 1 0 12 31 23 30 0
+# シャットダウン chosen there, then the window brought back by a double-click:
+# the quick timer in the next-due line, and the selected entry's rule.
+QB_WINEPREFIX="$root/build/run-wineprefix-192dpi" QB_DPI=192 QB_DESKTOP_SIZE=1600x1200 \
+  QB_XVFB_SCREEN=1600x1200x24 \
+  QB_SHOT_XDO="$menu192 mousemove 1200 1057 click 1 sleep 1 mousemove 1582 1181 click --repeat 2 --delay 100 1 sleep 2 mousemove 10 10" \
+  shot tray-timer-192dpi 8 1010x680+295+243 1 1 0 12 31 23 30 0
