@@ -88,7 +88,9 @@ void CTrayIcon::TryAdd() {
         icon = nullptr;
     }
     NOTIFYICONDATAW nid = Record(m_wnd, m_message, m_tip, icon);
-    const bool added = m_notify(NIM_ADD, &nid) != FALSE;
+    // A busy shell may time out on an add and still carry it out; every add
+    // after that fails, as the icon exists, but a modify finds it.
+    const bool added = m_notify(NIM_ADD, &nid) != FALSE || m_notify(NIM_MODIFY, &nid) != FALSE;
     if (icon != nullptr) {
         ::DestroyIcon(icon);
     }

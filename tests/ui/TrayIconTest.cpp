@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -54,10 +55,16 @@ TEST(TrayIcon, ShownMinimisedWhileTheIconFailsHiddenOnceARetryPlacesIt) {
     }
     int adds = 0;
     int deletes = 0;
+    bool there = false;    // the shell holds the icon
+    bool timesOut = false; // the next add is carried out but reported failed
     HookedMain dlg(nullptr, [&](DWORD message, NOTIFYICONDATAW*) -> BOOL {
         adds += message == NIM_ADD;
         deletes += message == NIM_DELETE;
-        return message != NIM_ADD || adds > 2; // fails twice, then succeeds
+        if (message == NIM_ADD && !there && (adds > 2 || timesOut)) {
+            there = true; // fails twice, then succeeds
+            return !std::exchange(timesOut, false);
+        }
+        return message == NIM_DELETE ? std::exchange(there, false) : message == NIM_MODIFY && there;
     });
     bool ran = false;
     dlg.onRun = [&](HookedMain& d) {
@@ -75,6 +82,11 @@ TEST(TrayIcon, ShownMinimisedWhileTheIconFailsHiddenOnceARetryPlacesIt) {
         // Explorer restarted: the icon goes back.
         d.SendMessage(::RegisterWindowMessageW(L"TaskbarCreated"));
         EXPECT_EQ(adds, 4);
+        EXPECT_FALSE(d.IsWindowVisible());
+        // An add that times out in a busy shell but places the icon.
+        there = false;
+        timesOut = true;
+        d.SendMessage(::RegisterWindowMessageW(L"TaskbarCreated"));
         EXPECT_FALSE(d.IsWindowVisible());
     };
     dlg.DoModal();
