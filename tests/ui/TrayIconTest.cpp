@@ -80,6 +80,7 @@ TEST(TrayIcon, ShownMinimisedWhileTheIconFailsHiddenOnceARetryPlacesIt) {
         EXPECT_FALSE(d.IsWindowVisible());
         d.SendMessage(WM_TIMER, CTrayIcon::kRetryTimer); // in place: no more tries
         // Explorer restarted: the icon goes back.
+        there = false;
         d.SendMessage(::RegisterWindowMessageW(L"TaskbarCreated"));
         EXPECT_EQ(adds, 4);
         EXPECT_FALSE(d.IsWindowVisible());
