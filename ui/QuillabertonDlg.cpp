@@ -108,6 +108,10 @@ BOOL CQuillabertonDlg::OnInitDialog() {
     SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
     SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hSmallIcon));
     ::SetPropW(m_hWnd, kInstanceProp, m_hWnd);
+    // Run as administrator, the window would not hear these from the shell
+    // or a second start, which run without: the icon would not come back.
+    ::ChangeWindowMessageFilterEx(m_hWnd, m_uTaskbarCreated, MSGFLT_ALLOW, nullptr);
+    ::ChangeWindowMessageFilterEx(m_hWnd, ShowMessage(), MSGFLT_ALLOW, nullptr);
     m_tray.Attach(m_hWnd, kTrayMessage, [this](bool placed) { OnTrayPlaced(placed); });
 
     LoadSettings();
