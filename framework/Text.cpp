@@ -12,31 +12,30 @@ int ClampedSize(std::size_t n) {
     return n > static_cast<std::size_t>(INT_MAX) ? INT_MAX : static_cast<int>(n);
 }
 
-} // namespace
-
-std::wstring Utf8ToWide(std::string_view text) {
-    const int inLen = ClampedSize(text.size());
-    const int outLen = ::MultiByteToWideChar(CP_UTF8, 0, text.data(), inLen, nullptr, 0);
-    if (outLen <= 0) {
-        return {};
-    }
-    std::wstring out(static_cast<std::size_t>(outLen), L'\0');
-    ::MultiByteToWideChar(CP_UTF8, 0, text.data(), inLen, out.data(), outLen);
-    return out;
-}
-
-std::wstring Cp932ToWide(std::string_view text) {
+// Bytes in `codePage` to UTF-16; invalid sequences become the replacement
+// character.
+std::wstring ToWide(UINT codePage, std::string_view text) {
     if (text.empty()) {
         return {};
     }
     const int inLen = ClampedSize(text.size());
-    const int outLen = ::MultiByteToWideChar(kCp932, 0, text.data(), inLen, nullptr, 0);
+    const int outLen = ::MultiByteToWideChar(codePage, 0, text.data(), inLen, nullptr, 0);
     if (outLen <= 0) {
         return {};
     }
     std::wstring out(static_cast<std::size_t>(outLen), L'\0');
-    ::MultiByteToWideChar(kCp932, 0, text.data(), inLen, out.data(), outLen);
+    ::MultiByteToWideChar(codePage, 0, text.data(), inLen, out.data(), outLen);
     return out;
+}
+
+} // namespace
+
+std::wstring Utf8ToWide(std::string_view text) {
+    return ToWide(CP_UTF8, text);
+}
+
+std::wstring Cp932ToWide(std::string_view text) {
+    return ToWide(kCp932, text);
 }
 
 std::string WideToCp932(std::wstring_view text) {
