@@ -2,7 +2,6 @@
 
 #include "settings/ProfileFileError.h"
 #include "settings/ProfileLine.h"
-#include "settings/StdFileOps.h"
 
 #include <algorithm>
 #include <charconv>
@@ -171,8 +170,6 @@ private:
 };
 
 } // namespace
-
-CProfileFile::CProfileFile() : m_ownOps(std::make_unique<CStdFileOps>()), m_ops(m_ownOps.get()) {}
 
 CProfileFile::CProfileFile(IFileOps& ops) : m_ops(&ops) {}
 

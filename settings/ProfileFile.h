@@ -28,7 +28,6 @@
 // reports it with false; Save reports it with false too.
 class CProfileFile {
 public:
-    CProfileFile();
     // Uses ops for every file access; ops must outlive the store.
     explicit CProfileFile(IFileOps& ops);
     CProfileFile(const CProfileFile&) = delete;
@@ -89,7 +88,6 @@ private:
     int SectionId(std::string_view section);
     int CurrentSectionId();
 
-    std::unique_ptr<IFileOps> m_ownOps;
     IFileOps* m_ops;
     CProfileIndex m_index;
     bool m_indexValid = true;  // false: rebuild the index at the next lookup

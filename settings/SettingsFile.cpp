@@ -3,7 +3,6 @@
 #include "settings/ProfileFile.h"
 #include "settings/ProfileFileError.h"
 #include "settings/ProfileLine.h"
-#include "settings/StdFileOps.h"
 
 #include <algorithm>
 #include <array>
@@ -425,20 +424,9 @@ SaveStatus SaveReporting(CProfileFile& file, const ScheduleList& list, std::int3
 } // namespace
 
 LoadStatus LoadSettings(ScheduleList& list, std::int32_t& taskTray, const std::string& path,
-                        const Utf8ToCp932& toCp932) {
-    CStdFileOps ops;
-    return LoadSettings(list, taskTray, path, ops, SettingsLoadMode::Auto, toCp932);
-}
-
-LoadStatus LoadSettings(ScheduleList& list, std::int32_t& taskTray, const std::string& path,
                         IFileOps& ops, SettingsLoadMode mode, const Utf8ToCp932& toCp932) {
     CProfileFile file(ops);
     return Load(file, list, taskTray, path, ops, mode, toCp932);
-}
-
-SaveStatus SaveSettings(const ScheduleList& list, std::int32_t taskTray, const std::string& path) {
-    CProfileFile file;
-    return SaveReporting(file, list, taskTray, path);
 }
 
 SaveStatus SaveSettings(const ScheduleList& list, std::int32_t taskTray, const std::string& path,

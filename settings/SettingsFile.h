@@ -28,10 +28,8 @@ inline constexpr char kSettingsFileName[] = "Quillaberton.dat";
 // holds, so that loading costs time and memory in proportion to the file,
 // never to a number written in it. Every count this program writes is far
 // below that bound (each entry takes 11 lines).
-LoadStatus LoadSettings(ScheduleList& list, std::int32_t& taskTray,
-                        const std::string& path = kSettingsFileName,
-                        const Utf8ToCp932& toCp932 = {});
-// How LoadSettings finds the entries; both give the same results.
+//
+// Every file access goes through ops (platform/StdFileOps.h on disk).
 enum class SettingsLoadMode {
     Auto,   // in two passes over the lines, without indexing them
     Lookup, // by looking up each section and key in the store
@@ -43,7 +41,5 @@ LoadStatus LoadSettings(ScheduleList& list, std::int32_t& taskTray, const std::s
 // Replaces the file by the list and taskTray, atomically where the folder
 // allows it, else by writing the file in place. Reports whether the file now
 // holds them, and when not, the system's reason and what is left.
-SaveStatus SaveSettings(const ScheduleList& list, std::int32_t taskTray,
-                        const std::string& path = kSettingsFileName);
 SaveStatus SaveSettings(const ScheduleList& list, std::int32_t taskTray, const std::string& path,
                         IFileOps& ops);

@@ -5,8 +5,8 @@
 #include "schedule/CivilTime.h"
 #include "schedule/DueChecker.h"
 #include "schedule/NextDueFinder.h"
-#include "schedule/SystemClock.h"
-#include "schedule/SystemLocalTime.h"
+#include "platform/SystemClock.h"
+#include "platform/SystemLocalTime.h"
 
 #include <benchmark/benchmark.h>
 

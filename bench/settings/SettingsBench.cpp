@@ -4,6 +4,8 @@
 // to it (x_base), measured in the same run.
 
 #include "settings/ProfileFile.h"
+#include "platform/DiskSettings.h"
+#include "platform/StdFileOps.h"
 #include "settings/SettingsFile.h"
 
 #include <benchmark/benchmark.h>
@@ -167,7 +169,8 @@ void AgainstBaseline(benchmark::State& state, Op op, int cycles = 1) {
 // The store alone: Load, then Save (temp file, fsync, rename).
 void BM_StoreLoadSave(benchmark::State& state) {
     AgainstBaseline(state, [](const Fixture& f) {
-        CProfileFile store;
+        CStdFileOps ops;
+        CProfileFile store(ops);
         store.Load(f.path);
         store.Save();
         benchmark::DoNotOptimize(&store);

@@ -1,7 +1,7 @@
 #include "FakeClock.h"
 #include "schedule/DueChecker.h"
 #include "schedule/EndMode.h"
-#include "schedule/SystemClock.h"
+#include "platform/SystemClock.h"
 
 #include <gtest/gtest.h>
 

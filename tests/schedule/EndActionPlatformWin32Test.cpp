@@ -1,7 +1,7 @@
 // The real privilege calls and power-capability query; they succeed under
 // Wine. The end actions themselves are never called here.
 #include "schedule/EndActionExecutor.h"
-#include "schedule/EndActionPlatformWin32.h"
+#include "platform/EndActionPlatformWin32.h"
 
 #include <gtest/gtest.h>
 

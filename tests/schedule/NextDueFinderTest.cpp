@@ -7,7 +7,7 @@
 #include "schedule/CivilTime.h"
 #include "schedule/NextDueFinder.h"
 #include "schedule/RuleText.h"
-#include "schedule/SystemLocalTime.h"
+#include "platform/SystemLocalTime.h"
 
 #include <gtest/gtest.h>
 

@@ -3,6 +3,8 @@
 
 #include "settings/ProfileFile.h"
 #include "settings/ProfileFileError.h"
+#include "platform/DiskSettings.h"
+#include "platform/StdFileOps.h"
 #include "settings/SettingsFile.h"
 
 #include "FaultFileOps.h"
@@ -47,7 +49,8 @@ protected:
         }
     }
     std::string Fresh() {
-        CProfileFile reference;
+        CStdFileOps ops;
+        CProfileFile reference(ops);
         Prepare(reference);
         std::string bytes;
         for (const auto& l : reference.GetLines()) {
@@ -243,7 +246,8 @@ TEST_F(AtomicSaveTest, StaleTemporaryIsReplacedNotFollowed) {
 
 TEST_F(AtomicSaveTest, TargetThatIsAFolderOrHasNoPathIsLeftAloneAndReported) {
     std::filesystem::create_directory(path);
-    CProfileFile store;
+    CStdFileOps ops;
+    CProfileFile store(ops);
     store.Load(path); // a folder is no file to read
     EXPECT_TRUE(store.GetLines().empty());
     store.SetString("k", "v");
@@ -252,7 +256,7 @@ TEST_F(AtomicSaveTest, TargetThatIsAFolderOrHasNoPathIsLeftAloneAndReported) {
     EXPECT_TRUE(std::filesystem::is_directory(path));
     EXPECT_EQ(dir.Names(), std::set<std::string>{"Quillaberton.dat"});
 
-    CProfileFile unnamed; // never loaded: no path to save to
+    CProfileFile unnamed(ops); // never loaded: no path to save to
     unnamed.SetString("k", "v");
     EXPECT_FALSE(unnamed.Save());
 }

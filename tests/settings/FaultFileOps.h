@@ -4,7 +4,7 @@
 // either fails (returns its error) or the process "dies" there (SimulatedCrash
 // is thrown before the step runs, so no clean-up code of the store runs).
 
-#include "settings/StdFileOps.h"
+#include "platform/StdFileOps.h"
 
 #include <cstdint>
 #include <optional>

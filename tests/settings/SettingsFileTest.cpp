@@ -1,3 +1,5 @@
+#include "platform/DiskSettings.h"
+#include "platform/StdFileOps.h"
 #include "settings/SettingsFile.h"
 
 #include "settings/ProfileFile.h"

@@ -4,7 +4,9 @@
 // reports Windows' own reason, and no temporary file stays behind. Reads
 // share the file with other programs.
 
-#include "framework/Win32FileReplace.h"
+#include "platform/Win32FileReplace.h"
+#include "platform/DiskSettings.h"
+#include "platform/StdFileOps.h"
 #include "settings/SettingsFile.h"
 
 #include "FileBytes.h"

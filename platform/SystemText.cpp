@@ -1,4 +1,4 @@
-#include "framework/SystemText.h"
+#include "platform/SystemText.h"
 
 #include <windows.h>
 

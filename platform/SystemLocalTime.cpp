@@ -1,4 +1,4 @@
-#include "schedule/SystemLocalTime.h"
+#include "platform/SystemLocalTime.h"
 
 #include <climits>
 #include <ctime>

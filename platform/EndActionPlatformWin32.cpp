@@ -1,4 +1,4 @@
-#include "schedule/EndActionPlatformWin32.h"
+#include "platform/EndActionPlatformWin32.h"
 
 #include <windows.h>
 #include <powrprof.h>

@@ -1,6 +1,6 @@
-#include "schedule/SystemClock.h"
+#include "platform/SystemClock.h"
 
-#include "schedule/SystemLocalTime.h"
+#include "platform/SystemLocalTime.h"
 
 CSystemClock::CSystemClock() {
     Convert(std::time(nullptr));

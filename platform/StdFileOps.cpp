@@ -1,4 +1,4 @@
-#include "settings/StdFileOps.h"
+#include "platform/StdFileOps.h"
 
 #include <cerrno>
 #include <chrono>
@@ -8,7 +8,7 @@
 #include <thread>
 
 #ifdef _WIN32
-#include "framework/Win32FileReplace.h"
+#include "platform/Win32FileReplace.h"
 #include <io.h>
 #include <share.h>
 #include <stdlib.h>

@@ -1,6 +1,6 @@
-#include "framework/Win32FileReplace.h"
+#include "platform/Win32FileReplace.h"
 
-#include "framework/SystemText.h"
+#include "platform/SystemText.h"
 
 #include <windows.h>
 

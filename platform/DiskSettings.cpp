@@ -1,0 +1,14 @@
+#include "platform/DiskSettings.h"
+
+#include "platform/StdFileOps.h"
+
+LoadStatus LoadSettings(ScheduleList& list, std::int32_t& taskTray, const std::string& path,
+                        const Utf8ToCp932& toCp932) {
+    CStdFileOps ops;
+    return LoadSettings(list, taskTray, path, ops, SettingsLoadMode::Auto, toCp932);
+}
+
+SaveStatus SaveSettings(const ScheduleList& list, std::int32_t taskTray, const std::string& path) {
+    CStdFileOps ops;
+    return SaveSettings(list, taskTray, path, ops);
+}
