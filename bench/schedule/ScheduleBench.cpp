@@ -20,14 +20,16 @@ namespace {
 class PlainClock final : public IClock {
 public:
     const ClockReading& Read() override {
-        const std::time_t now = std::time(nullptr);
-        const std::tm* tm = std::localtime(&now);
+        m_time = std::time(nullptr);
+        const std::tm* tm = std::localtime(&m_time);
         m_reading = {tm->tm_year + 1900, tm->tm_mon + 1, tm->tm_mday, tm->tm_wday,
                      tm->tm_hour,        tm->tm_min,     tm->tm_sec};
         return m_reading;
     }
+    std::int64_t Time() override { return m_time; }
 
 private:
+    std::time_t m_time = 0;
     ClockReading m_reading;
 };
 
