@@ -1,10 +1,13 @@
 #include "FakeClock.h"
 #include "schedule/CheckCycle.h"
 #include "schedule/CivilTime.h"
+#include "schedule/WarningCountdown.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
+#include <cstdint>
 #include <deque>
 #include <functional>
 #include <string>
@@ -260,6 +263,30 @@ TEST_F(CheckCycleTest, LateTicksCancelsPostponementsAndWakes) {
         if (row.answers.size() == 1 && row.answers.front().kind == WarnAnswer::Postpone) {
             EXPECT_EQ(subject.OneOffs().GetCount(), row.ticks.back() < 300 ? 1 : 0);
         }
+    }
+}
+
+// Looks every `every` ms after the opening up to `until`: what the last says,
+// and the seconds then left.
+TEST(WarningCountdown, StallsAndSecondsLeft) {
+    const std::int64_t rows[][4] = {
+        // every, until, seen, seconds left
+        {200, 1, true, 15},     {200, 1000, true, 14},   {200, 13999, true, 2},
+        {200, 14000, true, 1},  {200, 15000, true, 0},   {200, 20000, true, 0},
+        {5000, 10000, true, 5}, {5001, 5001, false, 10}, {5001, 5201, false, 10},
+    };
+    for (const auto& [every, until, seen, left] : rows) {
+        const std::int64_t opened = 123456;
+        CWarningCountdown countdown(opened);
+        bool looked = true;
+        for (std::int64_t t = every;; t += every) {
+            looked = countdown.Look(opened + std::min(t, until));
+            if (t >= until) {
+                break;
+            }
+        }
+        EXPECT_EQ(looked, seen != 0) << every << " " << until;
+        EXPECT_EQ(countdown.SecondsLeft(opened + until), left) << every << " " << until;
     }
 }
 
