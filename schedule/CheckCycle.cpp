@@ -179,5 +179,9 @@ bool CCheckCycle::Skip(const DueTime& offered) {
 
 void CCheckCycle::CancelOneOffs() {
     m_oneOffs.Clear();
+    // The tray menu's loop can hold a one-off's warning: it goes with them.
+    if (m_warned.oneOffId != 0) {
+        Withdraw();
+    }
     m_host.OneOffsChanged();
 }

@@ -96,7 +96,8 @@ public:
     // false (and nothing changes) when it has come meanwhile (it was warned
     // about or passed), or it is gone.
     bool Skip(const DueTime& offered);
-    // Drops every quick timer and postponed occurrence.
+    // Drops every quick timer and postponed occurrence, and withdraws an
+    // open warning about one of them.
     void CancelOneOffs();
 
     bool IsWarning() const { return m_warning; }

@@ -168,7 +168,7 @@ TEST_F(CheckCycleTest, LateTicksCancelsPostponementsAndWakes) {
         kFails,      // every action fails from now on
         kHalfTimer,  // kTimer, made half a second into its second
     };
-    enum During { None, Wake, Suspend, Sleep, SleepAndCheck };
+    enum During { None, Wake, Suspend, Sleep, SleepAndCheck, CancelOneOffs };
     struct Row {
         const char* what;
         std::vector<int> ticks;
@@ -220,6 +220,8 @@ TEST_F(CheckCycleTest, LateTicksCancelsPostponementsAndWakes) {
          "one-offs, warn 2, perform 2, one-offs"},
         {"a quick timer that came while paused, then a sleep", {kTimer, kPause, 31, kSleep, 90,
          kResume, 91}, {}, 0, None, "one-offs, warn 2, perform 2, close"},
+        {"timers cancelled while one warns", {kTimer, 30, 31}, {}, 0, CancelOneOffs,
+         "one-offs, warn 2, withdraw, one-offs"},
         {"a skip of an occurrence warned about meanwhile", {0, kSkip, 86400}, {kCancel}, 0, None,
          "warn 3, too late, warn 3, perform 3, close"},
     };
@@ -252,6 +254,7 @@ TEST_F(CheckCycleTest, LateTicksCancelsPostponementsAndWakes) {
             row.during == Wake            ? subject.OnWake()
             : row.during == Suspend       ? subject.OnSuspend()
             : row.during == SleepAndCheck ? subject.Check()
+            : row.during == CancelOneOffs ? subject.CancelOneOffs()
                                           : void();
         };
         const std::map<int, std::function<void()>> markers = {
