@@ -2,6 +2,7 @@
 
 #include "schedule/Clock.h"
 
+#include <cstdint>
 #include <ctime>
 
 // The computer's local time from time() and the runtime's conversion
@@ -13,6 +14,7 @@ class CSystemClock final : public IClock {
 public:
     CSystemClock();
     const ClockReading& Read() override;
+    std::int64_t Time() override { return static_cast<std::int64_t>(m_cachedTime); }
 
 private:
     void Convert(std::time_t now);

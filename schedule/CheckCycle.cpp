@@ -1,112 +1,187 @@
 #include "schedule/CheckCycle.h"
 
+#include "schedule/CivilMatcher.h"
 #include "schedule/CivilTime.h"
+#include "schedule/LocalTimeMap.h"
 
 #include <algorithm>
+#include <string>
+#include <utility>
 
-void CCheckCycle::OnTimer(std::uintptr_t id) {
-    if (id == kClockTimer) {
-        m_host.SetClockText(FormatClockText(m_clock.Read()));
-    } else if (id == kCheckTimer) {
-        Check();
-    }
-}
-
-void CCheckCycle::OnWake() {
-    StartAfresh();
-    if (m_warning) {
-        m_host.WithdrawWarning();
-    }
-}
-
-void CCheckCycle::AddTimer(std::int32_t mode, std::int64_t second) {
-    m_oneOffs.Add({}, mode, second, true);
-    m_host.OneOffsChanged();
-}
-
-void CCheckCycle::Skip(int index, std::uint64_t oneOffId, std::int64_t second) {
-    if (oneOffId != 0) {
-        m_oneOffs.Remove(oneOffId);
-    } else if (index >= 0 && index < m_list.GetCount()) {
-        m_skips.Add(m_list.GetAt(index), second);
-    }
-    m_host.OneOffsChanged();
-}
-
-void CCheckCycle::CancelOneOffs() {
-    m_oneOffs.Clear();
-    m_host.OneOffsChanged();
-}
+namespace {
+constexpr std::int64_t kMsPerMinute = 60000;
+} // namespace
 
 void CCheckCycle::Check() {
+    LookForSleep(false);
+    if (m_paused || m_running) {
+        return;
+    }
     const std::int64_t now = CivilSecondOf(m_clock.Read());
+    const std::int64_t latest = LatestShown(now);
     std::int64_t first = now;
-    if (m_lastChecked && *m_lastChecked < now && now - *m_lastChecked <= kCatchUpSeconds) {
+    if (m_lastChecked && *m_lastChecked < latest && latest - *m_lastChecked <= kCatchUpSeconds) {
         first = *m_lastChecked + 1;
     }
-    m_lastChecked = now;
+    m_lastChecked = latest;
     if (m_answered) {
-        if (now < *m_answered) {
+        if (latest < *m_answered) {
             m_answered.reset(); // the clock was set back
         } else {
             first = std::max(first, *m_answered + 1);
         }
     }
-    if (first > now) {
-        return;
+    std::optional<DueOccurrence> due;
+    // A reading shown again in a repeated hour came due at its first showing.
+    if (latest == now && first <= now) {
+        m_skips.DropBefore(first);
+        due = m_checker.FindDue(first, now);
     }
-    m_skips.DropBefore(first);
-    if (!m_oneOffs.IsEmpty()) {
-        const int before = m_oneOffs.GetCount();
-        m_oneOffs.DropBefore(first);
-        if (m_oneOffs.GetCount() != before) {
-            m_host.OneOffsChanged();
+    if (!due) {
+        if (const OneOff* o = m_oneOffs.FirstDue(m_looked->elapsed, m_clock.Time())) {
+            due = DueOccurrence{o->sd_mode, -1, o->id};
         }
     }
-    const std::optional<DueOccurrence> due = m_checker.FindDue(first, now);
-    if (!due) {
-        return;
+    if (due) {
+        Run(*due, latest);
     }
+}
+
+void CCheckCycle::Run(const DueOccurrence& due, std::int64_t second) {
     // What a postponement copies; the entry may change later.
     std::string name;
-    if (due->index >= 0) {
-        name = m_list.GetAt(due->index).name;
-    } else {
-        for (int i = 0; i < m_oneOffs.GetCount(); ++i) {
-            if (m_oneOffs.GetAt(i).id == due->oneOffId) {
-                name = m_oneOffs.GetAt(i).name;
-            }
-        }
+    if (due.index >= 0) {
+        name = m_list.GetAt(due.index).name;
+    } else if (const OneOff* o = m_oneOffs.Find(due.oneOffId)) {
+        name = o->name;
     }
 
-    // Stop checking first, so that no second warning can open from the
-    // warning's own message loop.
-    m_host.StopCheckTimer();
+    m_running = true;
     m_warning = true;
-    const WarnAnswer answer = m_host.Warn(due->mode);
+    m_withdrawn = false;
+    m_warned = due;
+    WarnAnswer answer = m_host.Warn(due.mode);
     m_warning = false;
+    // A warning open across a sleep never goes ahead, however it ended: its
+    // time-out may have come at the wake, before any news of the sleep.
+    if (LookForSleep(false) || m_withdrawn) {
+        answer = {WarnAnswer::Cancel};
+    }
 
     if (answer.kind == WarnAnswer::Confirm) {
         // The time-out, or a warning that could not be shown: the action goes
-        // ahead, and the program ends once it has been requested.
-        if (m_host.ExecuteEndMode(due->mode)) {
+        // ahead, and the program ends once it has been requested. Nothing
+        // more is checked meanwhile.
+        if (m_host.ExecuteEndMode(due.mode)) {
             m_host.Close();
             return;
         }
         // It failed and was reported: back to checking.
     }
-    m_answered = now;
+    m_running = false;
+    m_answered = second;
     StartAfresh();
-    if (due->oneOffId != 0) {
-        m_oneOffs.Remove(due->oneOffId);
-    }
+    bool changed = due.oneOffId != 0 && m_oneOffs.Remove(due.oneOffId);
     if (answer.kind == WarnAnswer::Postpone) {
         // To the second, from the moment of the choice.
-        m_oneOffs.Add(std::move(name), due->mode,
-                      CivilSecondOf(m_clock.Read()) + std::int64_t{answer.minutes} * 60);
+        m_clock.Read();
+        m_oneOffs.Add(std::move(name), due.mode,
+                      m_uptime.ElapsedMs() + std::int64_t{answer.minutes} * kMsPerMinute,
+                      m_clock.Time() + std::int64_t{answer.minutes} * 60);
+        changed = true;
     }
-    if (due->oneOffId != 0 || answer.kind == WarnAnswer::Postpone) {
+    if (changed) {
         m_host.OneOffsChanged();
     }
-    m_host.RestartCheckTimer();
+}
+
+bool CCheckCycle::LookForSleep(bool woke) {
+    const Uptime now{m_uptime.ElapsedMs(), m_uptime.AwakeMs()};
+    const Uptime before = m_looked.value_or(now);
+    m_looked = now;
+    const bool slept = woke || m_suspended ||
+                       (now.elapsed - before.elapsed) - (now.awake - before.awake) > kSleepMs;
+    m_suspended = false;
+    if (!slept) {
+        return false;
+    }
+    StartAfresh();
+    Withdraw();
+    if (m_oneOffs.DropDueIn(before.elapsed, now.elapsed)) {
+        m_host.OneOffsChanged();
+    }
+    return true;
+}
+
+void CCheckCycle::Withdraw() {
+    if (m_warning && !m_withdrawn) {
+        m_withdrawn = true;
+        m_host.WithdrawWarning();
+    }
+}
+
+std::int64_t CCheckCycle::LatestShown(std::int64_t reading) {
+    const std::optional<std::int64_t> latest = CLocalTimeMap(m_zone).LatestShownBy(m_clock.Time());
+    return std::max(reading, latest.value_or(reading));
+}
+
+void CCheckCycle::Resume() {
+    m_paused = false;
+    StartAfresh();
+}
+
+void CCheckCycle::OnSuspend() {
+    m_suspended = true; // the next look starts afresh
+    Withdraw();
+}
+
+void CCheckCycle::OnWake() {
+    LookForSleep(true);
+}
+
+void CCheckCycle::OnClockChanged() {
+    m_clock.Read();
+    if (m_oneOffs.Retime(m_uptime.ElapsedMs(), m_clock.Time())) {
+        m_host.OneOffsChanged();
+    }
+}
+
+void CCheckCycle::AddTimer(std::int32_t mode, int minutes) {
+    m_clock.Read();
+    m_oneOffs.Add({}, mode, m_uptime.ElapsedMs() + std::int64_t{minutes} * kMsPerMinute,
+                  m_clock.Time() + std::int64_t{minutes} * 60, true);
+    m_host.OneOffsChanged();
+}
+
+bool CCheckCycle::Skip(const DueTime& offered) {
+    if (offered.oneOffId != 0) {
+        // The one being warned about has come.
+        if ((m_running && m_warned.oneOffId == offered.oneOffId) ||
+            !m_oneOffs.Remove(offered.oneOffId)) {
+            return false;
+        }
+    } else {
+        if (offered.index < 0 || offered.index >= m_list.GetCount()) {
+            return false;
+        }
+        const CScheduleItem& item = m_list.GetAt(offered.index);
+        const std::int64_t second = CivilSecondOf(offered.reading);
+        // Come already (the clock has shown it), or no longer this entry's.
+        if (second <= LatestShown(CivilSecondOf(m_clock.Read())) ||
+            CCivilMatcher(second - 1).Next(item) != second) {
+            return false;
+        }
+        m_skips.Add(item, second);
+    }
+    m_host.OneOffsChanged();
+    return true;
+}
+
+void CCheckCycle::CancelOneOffs() {
+    m_oneOffs.Clear();
+    // The tray menu's loop can hold a one-off's warning: it goes with them.
+    if (m_warned.oneOffId != 0) {
+        Withdraw();
+    }
+    m_host.OneOffsChanged();
 }

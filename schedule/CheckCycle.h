@@ -2,18 +2,21 @@
 
 #include "schedule/Clock.h"
 #include "schedule/DueChecker.h"
+#include "schedule/LocalTimeConverter.h"
+#include "schedule/NextDueFinder.h"
 #include "schedule/OneOffList.h"
 #include "schedule/ScheduleList.h"
+#include "schedule/SkipList.h"
+#include "schedule/Uptime.h"
 
 #include <cstdint>
 #include <optional>
-#include <string>
 
 // How the user answered a warning.
 struct WarnAnswer {
     enum Kind {
         Confirm,  // the time-out (or a warning that could not be shown)
-        Cancel,   // キャンセル, Esc, or a warning withdrawn at a wake
+        Cancel,   // キャンセル, Esc, or a warning withdrawn
         Postpone, // 延期: again `minutes` after the choice
     };
     Kind kind = Confirm;
@@ -23,20 +26,14 @@ struct WarnAnswer {
 // What the main window provides to the check-and-warn cycle.
 class ICheckCycleHost {
 public:
-    // Writes the clock text into control 1004.
-    virtual void SetClockText(const std::string& text) = 0;
-    // KillTimer(2) on the main window.
-    virtual void StopCheckTimer() = 0;
-    // SetTimer(2, 300, NULL) on the main window.
-    virtual void RestartCheckTimer() = 0;
-    // Runs the warning for an end mode until it is answered.
+    // Runs the warning for an end mode until it is answered or withdrawn.
     virtual WarnAnswer Warn(std::int32_t mode) = 0;
     // Ends the open warning as a cancel would.
     virtual void WithdrawWarning() = 0;
     // Performs the end action (the end-action executor). False when it
     // failed; the failure has then been shown to the user.
     virtual bool ExecuteEndMode(std::int32_t mode) = 0;
-    // Ends the main window through the base dialog's OK processing.
+    // The action was requested: the program ends.
     virtual void Close() = 0;
     // The postponed occurrences, quick timers or skips changed.
     virtual void OneOffsChanged() = 0;
@@ -45,58 +42,102 @@ protected:
     ~ICheckCycleHost() = default;
 };
 
-// The timer handler of the main window: timer 1 keeps the clock text current,
-// timer 2 runs the due check and, when an entry falls due, warns and then
-// either goes back to watching (cancel, postpone, a failed action) or
-// performs the end action and closes.
+// The due check and its warning: when an entry or a one-off falls due, warns,
+// and then either goes back to checking (cancel, postpone, a failed action)
+// or performs the end action and closes.
 //
-// A tick may come late (a busy machine, a stalled call, the clock stepped
-// forward): each check also covers the seconds since the one before, up to
-// a minute back. A longer gap is a sleep or a large clock change, and
-// nothing is caught up after it. An occurrence that was warned about is
+// A check may come late (a busy machine, a stalled call, the clock stepped
+// forward): it also covers the seconds since the one before, up to a minute
+// back. Seconds in which the machine slept are never caught up: a sleep shows
+// as more time on IUptime's elapsed count than on its awake count. In an hour
+// that repeats (daylight saving time ends) an entry falls due only at the
+// first of the two equal readings. An occurrence that was warned about is
 // never warned about again: checking resumes after the second of its check.
+//
+// One-offs are due by real elapsed time, whatever the wall clock does, and
+// are kept until they are warned about or cancelled; one that comes while
+// checking is paused or another warning is open warns at the first check
+// after. One whose time comes while the machine sleeps is dropped.
 class CCheckCycle {
 public:
-    static constexpr std::uintptr_t kClockTimer = 1;
-    static constexpr std::uintptr_t kCheckTimer = 2;
-    static constexpr unsigned kTimerInterval = 300; // ms, both timers
     static constexpr std::int64_t kCatchUpSeconds = 60;
+    // More elapsed than awake time between two looks at the uptime: a sleep.
+    static constexpr std::int64_t kSleepMs = 1500;
 
-    CCheckCycle(const ScheduleList& list, IClock& clock, ICheckCycleHost& host)
-        : m_checker(list, clock, &m_oneOffs, &m_skips), m_list(list), m_clock(clock), m_host(host) {
-    }
+    CCheckCycle(const ScheduleList& list, IClock& clock, IUptime& uptime,
+                const ILocalTimeConverter& zone, ICheckCycleHost& host)
+        : m_checker(list, clock, &m_skips), m_list(list), m_clock(clock), m_uptime(uptime),
+          m_zone(zone), m_host(host) {}
 
-    // One WM_TIMER tick. Ids other than 1 and 2 do nothing.
-    void OnTimer(std::uintptr_t id);
-    // Checking was paused (the entry editor): the next check covers its own
-    // second only.
-    void StartAfresh() { m_lastChecked.reset(); }
-    // The machine woke: the next check starts afresh, and an open warning is
-    // withdrawn, its due time being stale.
+    // One check. The window calls it about once a second, shortly after each
+    // second begins; more calls do no harm, a late one catches up. Does
+    // nothing while paused or while a warning is open, except that a sleep
+    // seen meanwhile withdraws the warning.
+    void Check();
+    // The entry editor is open: nothing falls due meanwhile. After Resume the
+    // next check covers its own second only; one-offs that came meanwhile
+    // warn at that check.
+    void Pause() { m_paused = true; }
+    void Resume();
+    // PBT_APMSUSPEND: an open warning is withdrawn before the machine sleeps,
+    // and the next check catches nothing up.
+    void OnSuspend();
+    // A wake (PBT_APMRESUMEAUTOMATIC or PBT_APMRESUMESUSPEND, either or both,
+    // in any order): an open warning is withdrawn, checking starts afresh,
+    // and one-offs whose time came while the machine slept are dropped.
     void OnWake();
+    // WM_TIMECHANGE: the wall clock was set or the zone changed. One-offs keep
+    // their real time left; their due times follow the new clock.
+    void OnClockChanged();
 
-    // A quick timer: `mode` once at civil second `second`.
-    void AddTimer(std::int32_t mode, std::int64_t second);
-    // Drops one occurrence: entry `index` at civil second `second`, or the
-    // one-off `oneOffId` when it is not 0.
-    void Skip(int index, std::uint64_t oneOffId, std::int64_t second);
-    // Drops every quick timer and postponed occurrence.
+    // A quick timer: `mode` once, `minutes` of real elapsed time from now.
+    void AddTimer(std::int32_t mode, int minutes);
+    // Drops the occurrence the tray menu offered, if it is still to come;
+    // false (and nothing changes) when it has come meanwhile (it was warned
+    // about or passed), or it is gone.
+    bool Skip(const DueTime& offered);
+    // Drops every quick timer and postponed occurrence, and withdraws an
+    // open warning about one of them.
     void CancelOneOffs();
 
-    const CDueChecker& Checker() const { return m_checker; }
+    bool IsWarning() const { return m_warning; }
     const COneOffList& OneOffs() const { return m_oneOffs; }
     const CSkipList& Skips() const { return m_skips; }
 
 private:
-    void Check();
+    struct Uptime {
+        std::int64_t elapsed;
+        std::int64_t awake;
+    };
+
+    // Reads the uptime. After a sleep since the last look (or when told of
+    // one): checking starts afresh, an open warning is withdrawn and the
+    // one-offs due in between are dropped. True after a sleep.
+    bool LookForSleep(bool woke);
+    void StartAfresh() { m_lastChecked.reset(); }
+    void Withdraw();
+    // The latest civil second the clock has shown by now: its reading, or,
+    // in an hour that repeats, the last reading before the clock went back.
+    std::int64_t LatestShown(std::int64_t reading);
+    // Warns about `due`, found by the check of civil second `second`, and
+    // acts on the answer.
+    void Run(const DueOccurrence& due, std::int64_t second);
 
     COneOffList m_oneOffs;
     CSkipList m_skips;
     CDueChecker m_checker;
     const ScheduleList& m_list;
     IClock& m_clock;
+    IUptime& m_uptime;
+    const ILocalTimeConverter& m_zone;
     ICheckCycleHost& m_host;
-    std::optional<std::int64_t> m_lastChecked; // civil second of the last check
-    std::optional<std::int64_t> m_answered;    // ... of the last check that warned
-    bool m_warning = false;
+    std::optional<std::int64_t> m_lastChecked; // latest civil second shown at the last check
+    std::optional<std::int64_t> m_answered;    // ... at the last check that warned
+    std::optional<Uptime> m_looked;            // the uptime at the last look
+    DueOccurrence m_warned;                    // what the open warning is about
+    bool m_paused = false;
+    bool m_suspended = false; // told of a sleep to come
+    bool m_running = false;   // a warning or its action is under way
+    bool m_warning = false;   // a warning is open
+    bool m_withdrawn = false; // ... and was withdrawn
 };

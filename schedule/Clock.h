@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 // One reading of the local time, in whole seconds.
@@ -13,11 +14,14 @@ struct ClockReading {
     int second = 0;  // 0 to 59
 };
 
-// The clock the due check and the clock text read: one replaceable operation.
+// The clock the due check and the clock text read, replaceable for tests.
 // The reading returned stays valid until the next Read.
 class IClock {
 public:
     virtual const ClockReading& Read() = 0;
+    // Seconds since 1970-01-01 00:00:00 UTC of the last Read's reading (the
+    // same second, never the next one).
+    virtual std::int64_t Time() = 0;
 
 protected:
     ~IClock() = default;

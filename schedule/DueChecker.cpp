@@ -105,13 +105,5 @@ std::optional<DueOccurrence> CDueChecker::FindDue(std::int64_t first, std::int64
             }
         }
     }
-    if (m_oneOffs != nullptr) {
-        for (int k = 0; k < m_oneOffs->GetCount(); ++k) {
-            const OneOff& o = m_oneOffs->GetAt(k);
-            if (o.sd_mode != -1 && o.second >= first && o.second <= now) {
-                return DueOccurrence{o.sd_mode, -1, o.id};
-            }
-        }
-    }
     return std::nullopt;
 }

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "schedule/Clock.h"
-#include "schedule/OneOffList.h"
 #include "schedule/ScheduleList.h"
 #include "schedule/SkipList.h"
 
@@ -21,9 +20,8 @@ struct DueOccurrence {
 // clock cannot show simply never matches.
 class CDueChecker {
 public:
-    CDueChecker(const ScheduleList& list, IClock& clock, const COneOffList* oneOffs = nullptr,
-                const CSkipList* skips = nullptr)
-        : m_list(list), m_clock(clock), m_oneOffs(oneOffs), m_skips(skips) {}
+    CDueChecker(const ScheduleList& list, IClock& clock, const CSkipList* skips = nullptr)
+        : m_list(list), m_clock(clock), m_skips(skips) {}
 
     // sd_mode of the first entry in list order that is due now; -1 when none
     // is. An entry whose sd_mode is -1 is therefore passed over.
@@ -35,11 +33,11 @@ public:
     // Hour, minute and second all equal those of the clock (no wildcard).
     bool CheckTime(const CScheduleItem& item) const;
 
-    // The first occurrence due in any of the civil seconds `first` to `now`
-    // (CivilTime.h): the entries in list order, then the one-offs. The
-    // current second `now` is tested as CheckSchedule tests it; the seconds
-    // before it, which late ticks skipped, are tested as readings of their
-    // own, without the clock. An entry's skipped occurrences are passed over.
+    // The first entry in list order due in any of the civil seconds `first`
+    // to `now` (CivilTime.h). The current second `now` is tested as
+    // CheckSchedule tests it; the seconds before it, which late ticks
+    // skipped, are tested as readings of their own, without the clock. An
+    // entry's skipped occurrences are passed over.
     std::optional<DueOccurrence> FindDue(std::int64_t first, std::int64_t now) const;
 
 private:
@@ -52,6 +50,5 @@ private:
 
     const ScheduleList& m_list;
     IClock& m_clock;
-    const COneOffList* m_oneOffs;
     const CSkipList* m_skips;
 };

@@ -5,19 +5,27 @@
 #include "schedule/LocalTimeMap.h"
 
 std::optional<DueTime> CNextDueFinder::NextDue(std::int64_t after) const {
-    return Search(
+    std::optional<DueTime> due = Search(
         after, m_list.GetCount(), [this](int i) -> const CScheduleItem& { return m_list.GetAt(i); },
-        m_oneOffs, m_skips);
+        m_skips);
+    const OneOff* next = m_oneOffs != nullptr ? m_oneOffs->Next() : nullptr;
+    ClockReading reading;
+    if (next != nullptr && (!due || next->time < due->time) &&
+        m_converter.ToLocal(next->time, reading)) {
+        due = DueTime{next->time, -1, next->id, reading};
+    }
+    return due;
 }
 
 std::optional<DueTime> CNextDueFinder::NextDueOf(const CScheduleItem& item,
                                                  std::int64_t after) const {
     return Search(
-        after, 1, [&item](int) -> const CScheduleItem& { return item; }, nullptr, nullptr);
+        after, 1, [&item](int) -> const CScheduleItem& { return item; }, nullptr);
 }
 
 const std::optional<DueTime>& CNextDueFinder::Upcoming(std::int64_t now) {
-    if (!m_kept || now < m_keptFrom || (m_upcoming && now >= m_upcoming->time)) {
+    if (!m_kept || now < m_keptFrom ||
+        (m_upcoming && m_upcoming->index >= 0 && now >= m_upcoming->time)) {
         m_upcoming = NextDue(now);
         m_keptFrom = now;
         m_kept = true;
@@ -27,7 +35,6 @@ const std::optional<DueTime>& CNextDueFinder::Upcoming(std::int64_t now) {
 
 template <class GetItem>
 std::optional<DueTime> CNextDueFinder::Search(std::int64_t after, int count, GetItem getItem,
-                                              const COneOffList* oneOffs,
                                               const CSkipList* skips) const {
     const CLocalTimeMap map(m_converter);
     // Readings up to this one have been shown by `after`.
@@ -50,15 +57,6 @@ std::optional<DueTime> CNextDueFinder::Search(std::int64_t after, int count, Get
                 bestIndex = i;
             }
         }
-        std::uint64_t bestOneOff = 0;
-        for (int k = 0; oneOffs != nullptr && k < oneOffs->GetCount(); ++k) {
-            const OneOff& o = oneOffs->GetAt(k);
-            if (o.sd_mode != -1 && o.second > *floor && (!best || o.second < *best)) {
-                best = o.second;
-                bestIndex = -1;
-                bestOneOff = o.id;
-            }
-        }
         if (!best) {
             return std::nullopt;
         }
@@ -67,7 +65,7 @@ std::optional<DueTime> CNextDueFinder::Search(std::int64_t after, int count, Get
         const CLocalTimeMap::Shown shown = map.FirstShown(*best);
         switch (shown.kind) {
         case CLocalTimeMap::Shown::At:
-            return DueTime{shown.value, bestIndex, bestOneOff, ReadingAt(*best)};
+            return DueTime{shown.value, bestIndex, 0, ReadingAt(*best)};
         case CLocalTimeMap::Shown::Skipped:
             floor = shown.value - 1; // past the gap
             break;

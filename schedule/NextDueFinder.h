@@ -19,10 +19,14 @@ struct DueTime {
 
 // The first second strictly after a given time at which the due check would
 // report an entry, over the list (the first entry in list order on a tie) or
-// for one entry. The list's one-offs count after its entries; its skipped
-// occurrences do not count. Candidates are found in civil time
-// and only the earliest is converted, so a search costs one pass over the list and a few
-// conversions.
+// for one entry. The list's skipped occurrences do not count. Candidates are
+// found in civil time and only the earliest is converted, so a search costs
+// one pass over the list and a few conversions.
+//
+// The list's one-offs count by their own due times, after the entries on a
+// tie. One whose time has come is still waiting to be warned about (the check
+// was paused, or another warning was open): it comes first, with its own
+// time.
 //
 // Local time is the converter's: a reading that daylight saving time skips
 // never comes, and a reading that comes twice counts when it first comes.
@@ -39,17 +43,19 @@ public:
     std::optional<DueTime> NextDueOf(const CScheduleItem& item, std::int64_t after) const;
 
     // The next due time after `now`, kept between calls: it is computed again
-    // only when `now` has reached it, when `now` lies before the time it was
-    // computed from (the clock was set back), or after Invalidate. For any
-    // `now` in between, the kept answer is still the right one.
+    // only when `now` has reached an entry's answer, when `now` lies before the
+    // time it was computed from (the clock was set back), or after Invalidate.
+    // For any `now` in between, the kept answer is still the right one; a
+    // one-off's stays until it is warned about, which changes the one-offs.
     const std::optional<DueTime>& Upcoming(std::int64_t now);
-    // Call when the list or the local time conversion (time zone) changed.
+    // Call when the list, the one-offs, the skips or the local time conversion
+    // (time zone) changed.
     void Invalidate() { m_kept = false; }
 
 private:
     template <class GetItem>
     std::optional<DueTime> Search(std::int64_t after, int count, GetItem getItem,
-                                  const COneOffList* oneOffs, const CSkipList* skips) const;
+                                  const CSkipList* skips) const;
 
     const ScheduleList& m_list;
     const ILocalTimeConverter& m_converter;

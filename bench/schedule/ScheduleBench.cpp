@@ -1,12 +1,15 @@
 // One due-check tick over lists of 10 to 100,000 entries, with the system
 // clock that keeps its reading for the current second, and with a fresh
-// time() + localtime() for every reading side by side. Then the next due time
-// over 100,000 mixed entries, in Tokyo and in New York.
+// time() + localtime() for every reading side by side. Then the check cycle's
+// whole check, and the next due time over 100,000 mixed entries, in Tokyo and
+// in New York.
+#include "schedule/CheckCycle.h"
 #include "schedule/CivilTime.h"
 #include "schedule/DueChecker.h"
 #include "schedule/NextDueFinder.h"
 #include "platform/SystemClock.h"
 #include "platform/SystemLocalTime.h"
+#include "platform/SystemUptime.h"
 
 #include <benchmark/benchmark.h>
 
@@ -20,14 +23,16 @@ namespace {
 class PlainClock final : public IClock {
 public:
     const ClockReading& Read() override {
-        const std::time_t now = std::time(nullptr);
-        const std::tm* tm = std::localtime(&now);
+        m_time = std::time(nullptr);
+        const std::tm* tm = std::localtime(&m_time);
         m_reading = {tm->tm_year + 1900, tm->tm_mon + 1, tm->tm_mday, tm->tm_wday,
                      tm->tm_hour,        tm->tm_min,     tm->tm_sec};
         return m_reading;
     }
+    std::int64_t Time() override { return m_time; }
 
 private:
+    std::time_t m_time = 0;
     ClockReading m_reading;
 };
 
@@ -92,6 +97,35 @@ void BM_FindDue(benchmark::State& state) {
 BENCHMARK(BM_FindDue)
     ->ArgNames({"entries", "skipped"})
     ->ArgsProduct({{1000, 100000}, {0, 1, 10, 60}});
+
+// Never asked for: nothing in the benchmark's lists falls due.
+class IdleHost final : public ICheckCycleHost {
+public:
+    WarnAnswer Warn(std::int32_t) override { return {WarnAnswer::Cancel}; }
+    void WithdrawWarning() override {}
+    bool ExecuteEndMode(std::int32_t) override { return false; }
+    void Close() override {}
+    void OneOffsChanged() override {}
+};
+
+// The window's check once a second: the uptime's look for a sleep, the
+// zone's word on a repeated hour, and the current second over the list.
+void BM_Check(benchmark::State& state) {
+    const int count = static_cast<int>(state.range(0));
+    const ScheduleList list = MakeList(count, true);
+    CSystemClock clock;
+    CSystemUptime uptime;
+    const CSystemLocalTime zone;
+    IdleHost host;
+    CCheckCycle cycle(list, clock, uptime, zone, host);
+    for (auto _ : state) {
+        cycle.Check();
+    }
+    state.counters["per_entry"] = benchmark::Counter(
+        count, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+
+BENCHMARK(BM_Check)->ArgName("entries")->Arg(10)->Arg(1000)->Arg(100000);
 
 void SetZone(const char* zone) {
     setenv("TZ", zone, 1);

@@ -2,9 +2,12 @@
 #include "schedule/DueChecker.h"
 #include "schedule/EndMode.h"
 #include "platform/SystemClock.h"
+#include "platform/SystemLocalTime.h"
+#include "platform/SystemUptime.h"
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <ctime>
 
 namespace {
@@ -204,6 +207,28 @@ TEST(SystemClock, ReadingEqualsFreshLocalTime) {
         ASSERT_EQ(r.weekday, fresh.weekday);
         ++compared;
     }
+    // The time of a reading stays its own after the next second began.
+    const ClockReading r = clock.Read();
+    const std::int64_t time = clock.Time();
+    while (std::time(nullptr) <= time) {
+    }
+    ClockReading back;
+    ASSERT_TRUE(CSystemLocalTime().ToLocal(clock.Time(), back));
+    EXPECT_EQ(FormatClockText(back), FormatClockText(r));
+}
+
+// Awake, both counts advance by the time waited.
+TEST(SystemUptime, BothCountsAdvanceTogetherWhileAwake) {
+    CSystemUptime uptime;
+    const std::int64_t elapsed = uptime.ElapsedMs();
+    const std::int64_t awake = uptime.AwakeMs();
+    const auto start = std::chrono::steady_clock::now();
+    while (std::chrono::steady_clock::now() - start < std::chrono::milliseconds(300)) {
+    }
+    const std::int64_t passed = uptime.ElapsedMs() - elapsed;
+    EXPECT_GE(passed, 250);
+    EXPECT_LT(passed, 5000);
+    EXPECT_NEAR(uptime.AwakeMs() - awake, passed, 50);
 }
 
 } // namespace

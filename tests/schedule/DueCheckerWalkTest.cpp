@@ -22,6 +22,10 @@ namespace {
 
 namespace cr = std::chrono;
 
+// Local time of the walk: Tokyo's fixed offset, so that calendar times and
+// readings differ.
+constexpr std::int64_t kOffset = 9 * 3600;
+
 // A clock that counts its readings and is advanced one second at a time with
 // its own calendar arithmetic.
 class WalkingClock final : public IClock {
@@ -30,6 +34,7 @@ public:
         ++reads;
         return now;
     }
+    std::int64_t Time() override { return CivilSecondOf(now) - kOffset; }
 
     void Tick() {
         if (++now.second < 60) {
@@ -127,10 +132,6 @@ const std::vector<WalkEntry>& Entries() {
     };
     return entries;
 }
-
-// Local time of the walk: Tokyo's fixed offset, so that calendar times and
-// readings differ.
-constexpr std::int64_t kOffset = 9 * 3600;
 
 bool SameReading(const ClockReading& a, const ClockReading& b) {
     return a.year == b.year && a.month == b.month && a.day == b.day && a.weekday == b.weekday &&

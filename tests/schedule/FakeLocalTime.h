@@ -7,12 +7,14 @@
 #include <limits>
 
 // Local time at a fixed offset from UTC by the standard library's calendar,
-// convertible up to `lastTime`. Counts its conversions.
+// an hour more from `dstFrom` up to `dstTo`, convertible up to `lastTime`.
+// Counts its conversions.
 class FakeLocalTime final : public ILocalTimeConverter {
 public:
     explicit FakeLocalTime(std::int64_t offset = 0,
-                           std::int64_t lastTime = std::numeric_limits<std::int64_t>::max())
-        : m_offset(offset), m_lastTime(lastTime) {}
+                           std::int64_t lastTime = std::numeric_limits<std::int64_t>::max(),
+                           std::int64_t dstFrom = 0, std::int64_t dstTo = 0)
+        : m_offset(offset), m_lastTime(lastTime), m_dstFrom(dstFrom), m_dstTo(dstTo) {}
 
     bool ToLocal(std::int64_t time, ClockReading& r) const override {
         ++conversions;
@@ -20,7 +22,8 @@ public:
             return false;
         }
         using namespace std::chrono;
-        const sys_seconds local{seconds{time + m_offset}};
+        const bool dst = time >= m_dstFrom && time < m_dstTo;
+        const sys_seconds local{seconds{time + m_offset + (dst ? 3600 : 0)}};
         const sys_days day = floor<days>(local);
         const year_month_day ymd{day};
         const hh_mm_ss hms{local - day};
@@ -36,4 +39,6 @@ public:
 private:
     std::int64_t m_offset;
     std::int64_t m_lastTime;
+    std::int64_t m_dstFrom;
+    std::int64_t m_dstTo;
 };

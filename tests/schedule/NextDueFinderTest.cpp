@@ -165,7 +165,8 @@ TEST(NextDueFinder, UpcomingIsComputedAgainOnlyWhenItMayHaveChanged) {
     EXPECT_EQ(due->index, 1);
 }
 
-// A postponed occurrence counts after the entries, by its own second.
+// A one-off counts by its own due time, after the entries on a tie; one whose
+// time has come waits to be warned about, and comes first with its own time.
 TEST(NextDueFinder, OneOffsCountAfterTheEntries) {
     const FakeLocalTime local(9 * 3600);
     ScheduleList list;
@@ -174,10 +175,9 @@ TEST(NextDueFinder, OneOffsCountAfterTheEntries) {
     const CNextDueFinder finder(list, local, &oneOffs);
     const std::int64_t noon = 1781492400; // 2026-06-15 12:00:00 in Tokyo
     const std::int64_t noonCivil = CivilSecondOf(At(2026, 6, 15, 1, 12, 0, 0));
-    oneOffs.Add("late", 2, noonCivil);       // a tie: the entry wins
-    oneOffs.Add("past", 1, noonCivil - 600); // already come
+    oneOffs.Add("late", 2, 0, noon); // a tie: the entry wins
     EXPECT_EQ(finder.NextDue(noon - 300)->index, 0);
-    const std::uint64_t id = oneOffs.Add("soon", 3, noonCivil - 60);
+    const std::uint64_t id = oneOffs.Add("soon", 3, 0, noon - 60);
     const std::optional<DueTime> due = finder.NextDue(noon - 300);
     ASSERT_TRUE(due);
     EXPECT_EQ(due->index, -1);
@@ -193,6 +193,9 @@ TEST(NextDueFinder, OneOffsCountAfterTheEntries) {
     oneOffs.Clear();
     skips.Add(list.GetAt(0), noonCivil + 86400);
     EXPECT_EQ(skipping.NextDue(noon - 300)->time, noon + 2 * 86400);
+    const std::uint64_t waiting = oneOffs.Add("past", 1, 0, noon - 600);
+    EXPECT_EQ(skipping.NextDue(noon - 300)->oneOffId, waiting);
+    EXPECT_EQ(FormatClockText(skipping.NextDue(noon - 300)->reading), "2026/6/15 11:50:00");
 }
 
 // The runtime's own conversion in New York. glibc follows TZ. The Windows CRT
