@@ -183,6 +183,7 @@ TEST_F(AtomicSaveTest, TemporaryIsKeptWhenTheOldFileIsAlreadyGone) {
     const SaveStatus status = SaveSettings(one, 1, path, ops);
     EXPECT_FALSE(status.saved);
     EXPECT_EQ(status.left, SaveLeft::NewInTemporary);
+    EXPECT_EQ(status.heldIn, path + ".tmp");
     const std::string saved = ReadBytes(path + ".tmp");
 
     // The next start: the file missing or empty, the temporary complete.
@@ -209,6 +210,81 @@ TEST_F(AtomicSaveTest, TemporaryIsKeptWhenTheOldFileIsAlreadyGone) {
         EXPECT_EQ(LoadSettings(list, tray, path).file, LoadStatus::File::Missing) << cut;
         EXPECT_EQ(list.GetCount(), 0);
         EXPECT_EQ(ReadBytes(path), "");
+    }
+}
+
+// A complete temporary file beside a missing or empty file (a replace that
+// failed half way, a recovery that could not move it) is the only copy on
+// disk: the next save keeps it until the file holds the newer list, whether
+// that save succeeds or fails, and names the file the next start reads.
+TEST_F(AtomicSaveTest, OnlyCompleteCopyInATemporarySurvivesTheNextSave) {
+    using S = FileStep;
+    using R = IFileOps::ReplaceResult;
+    using L = SaveLeft;
+    const std::string F = "Quillaberton.dat", T1 = F + ".tmp", T2 = F + ".tmp2";
+    struct Row {
+        S step;
+        int times; // calls that fail, from the first on
+        R replace;
+        char start; // '-': nothing held; 't': a complete .tmp; 'r': which the start read
+                    // but could not move into place
+        L left;     // NoFile: OldFile for an empty file
+        const char* heldIn;
+        std::set<std::string> names;
+        int loaded; // entries the next start reads
+    };
+    const Row rows[] = {
+        {S::Write, 0, R::Failed, 't', L::OldFile, "", {F}, 2},
+        {S::Write, 1, R::Failed, 't', L::OldInTemporary, ".tmp", {T1}, 1},
+        {S::Write, 1, R::Failed, 'r', L::OldInTemporary, ".tmp", {T1}, 1},
+        {S::Replace, 1, R::Failed, 't', L::OldInTemporary, ".tmp", {T1}, 1},
+        {S::Replace, 1, R::FailedMoved, 't', L::NewInTemporary, ".tmp", {T1}, 2},
+        {S::Replace, 2, R::FailedMoved, 't', L::NewInTemporary, ".tmp2", {T1, T2}, 2},
+        {S::Write, 1, R::Failed, '-', L::NoFile, "", {}, 0},
+    };
+    ScheduleList one, two;
+    one.AddTail(CScheduleItem());
+    two = one;
+    two.AddTail(CScheduleItem());
+    for (const bool empty : {false, true}) {
+        for (const Row& row : rows) {
+            const std::string at = std::to_string(&row - rows) + (empty ? ", empty file" : "");
+            std::filesystem::remove(path + ".tmp2");
+            ASSERT_TRUE(SaveSettings(one, 1, path).saved);
+            if (row.start != '-') {
+                std::filesystem::rename(path, path + ".tmp");
+            }
+            ASSERT_TRUE(WriteBytes(path, ""));
+            if (!empty) {
+                std::filesystem::remove(path);
+            }
+            FaultFileOps ops;
+            ops.faultStep = S::Replace; // the start's move into place
+            ops.faultOn = 1;
+            ScheduleList list;
+            std::int32_t tray = 0;
+            if (row.start == 'r') {
+                EXPECT_EQ(LoadSettings(list, tray, path, ops).file, LoadStatus::File::Recovered);
+                EXPECT_EQ(list.GetCount() + tray, 2) << at;
+                ops.calls.clear();
+            }
+            ops.faultStep = row.step;
+            ops.faultOn = row.times > 0 ? 1 : 0;
+            ops.faultTimes = row.times;
+            ops.replaceFault = row.replace;
+            const SaveStatus status = SaveSettings(two, 1, path, ops);
+            EXPECT_EQ(status.saved, row.times == 0) << at;
+            EXPECT_EQ(status.left, empty && row.left == L::NoFile ? L::OldFile : row.left) << at;
+            EXPECT_EQ(status.heldIn, *row.heldIn ? path + row.heldIn : "") << at;
+            std::set<std::string> names = row.names;
+            if (empty) {
+                names.insert(F);
+            }
+            EXPECT_EQ(dir.Names(), names) << at;
+            list.RemoveAll();
+            LoadSettings(list, tray, path);
+            EXPECT_EQ(list.GetCount(), row.loaded) << at;
+        }
     }
 }
 
