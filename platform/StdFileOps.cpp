@@ -108,6 +108,7 @@ constexpr int kTempFlags = O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC;
 constexpr int kInPlaceFlags = O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC;
 constexpr int kTempMode = 0666;
 constexpr std::uint32_t kAccessDenied = EACCES;
+constexpr std::uint32_t kNotFound = ENOENT;
 using IoSize = std::size_t;
 constexpr std::size_t kMaxIo = SSIZE_MAX;
 int OpenFd(const std::string& path, int flags, int mode = 0) {
@@ -165,6 +166,18 @@ void SyncParentDir(const std::string& path) {
     }
 }
 #endif
+
+// Why no new file could be made under name: something is there, or the
+// folder refused access to a free name, or another reason.
+IFileOps::CreateFailure CreateFailureOf(const std::string& name, std::uint32_t error) {
+    StatBuf st;
+    errno = 0;
+    if (StatPath(name, st) == 0 || errno != ENOENT) {
+        return IFileOps::CreateFailure::NameTaken; // or pending deletion
+    }
+    return error == kAccessDenied ? IFileOps::CreateFailure::FolderRefuses
+                                  : IFileOps::CreateFailure::Other;
+}
 
 class FdReader : public IFileOps::Reader {
 public:
@@ -265,23 +278,24 @@ std::unique_ptr<IFileOps::Reader> CStdFileOps::OpenRead(const std::string& path)
 }
 
 std::unique_ptr<IFileOps::Writer> CStdFileOps::OpenTemp(const std::string& target,
-                                                        std::string& tempPath) {
-    if (target.empty()) {
+                                                        const std::string& tempPath) {
+    m_createFailure = CreateFailure::Other;
+    if (target.empty() || tempPath.empty()) {
+        m_lastError = kNotFound;
         return nullptr;
     }
     StatBuf st;
     const bool exists = StatPath(target, st) == 0;
     // Refuse early what the replace would refuse, so nothing is written.
     if (exists && (IsDir(st) || !Writable(target))) {
+        m_lastError = kAccessDenied;
         return nullptr;
     }
-    tempPath = TempPathFor(target);
-    // A temporary file left by a crash is stale; O_EXCL below never follows
-    // a link planted under that name.
-    Unlink(tempPath);
+    // O_EXCL never follows a link planted under the name.
     const int fd = OpenFd(tempPath, kTempFlags, kTempMode);
     if (fd < 0) {
         m_lastError = SystemError();
+        m_createFailure = CreateFailureOf(tempPath, m_lastError);
         return nullptr;
     }
 #ifndef _WIN32
@@ -290,6 +304,10 @@ std::unique_ptr<IFileOps::Writer> CStdFileOps::OpenTemp(const std::string& targe
     }
 #endif
     return std::make_unique<FdWriter>(fd, m_lastError);
+}
+
+IFileOps::CreateFailure CStdFileOps::LastCreateFailure() const {
+    return m_createFailure;
 }
 
 IFileOps::ReplaceResult CStdFileOps::Replace(const std::string& temp, const std::string& target) {

@@ -10,7 +10,11 @@
 class CStdFileOps : public IFileOps {
 public:
     std::unique_ptr<Reader> OpenRead(const std::string& path) override;
-    std::unique_ptr<Writer> OpenTemp(const std::string& target, std::string& tempPath) override;
+    // A create refused with access denied while stat finds nothing at the
+    // name is the folder's refusal (CreateFailure::FolderRefuses).
+    std::unique_ptr<Writer> OpenTemp(const std::string& target,
+                                     const std::string& tempPath) override;
+    CreateFailure LastCreateFailure() const override;
     ReplaceResult Replace(const std::string& temp, const std::string& target) override;
     bool RemoveTemp(const std::string& temp) override;
     std::unique_ptr<Writer> OpenInPlace(const std::string& target) override;
@@ -21,4 +25,5 @@ public:
 
 private:
     std::uint32_t m_lastError = 0;
+    CreateFailure m_createFailure = CreateFailure::Other;
 };

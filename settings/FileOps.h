@@ -8,11 +8,11 @@
 // The file operations the profile store needs, behind one interface so that
 // tests can put faults into every step of loading and saving.
 //
-// Saving goes: OpenTemp, Write (any number of times), Flush, Close, Replace;
-// after a failure the temporary file is removed with RemoveTemp, unless the
-// replace has already taken the old file away. Only when no temporary file
-// can be made in the folder does the save write the target itself:
-// OpenInPlace, Write, Flush, Close.
+// Saving goes: RemoveTemp (stale temporaries), OpenTemp, Write (any number of
+// times), Flush, Close, Replace; after a failure the temporary file is
+// removed with RemoveTemp, unless the replace has already taken the old file
+// away. Only when the folder refuses new files does the save write the
+// target itself: OpenInPlace, Write, Flush, Close.
 //
 // Reading shares the file with other programs; writing is exclusive where the
 // platform allows it, so no other program reads or writes it half way through.
@@ -22,6 +22,14 @@ public:
         Replaced,
         Failed,     // target is as it was; temp still exists
         FailedMoved // the old target is gone and temp holds the only copy: keep it
+    };
+
+    // Why OpenTemp made no file.
+    enum class CreateFailure {
+        NameTaken,     // something is at the name: a file another program holds, a
+                       // folder, a name pending deletion
+        FolderRefuses, // the name is free, but the folder refused a new file (access denied)
+        Other,         // anything else: a full disk, a quota, a read-only target
     };
 
     // An open file being read. Read returns false on a read error; at the end
@@ -51,9 +59,13 @@ public:
     // with the reason in LastError.
     virtual std::unique_ptr<Reader> OpenRead(const std::string& path) = 0;
 
-    // Creates a new temporary file in the folder of target and sets tempPath
-    // to its name; nullptr when it cannot be made (nothing is created then).
-    virtual std::unique_ptr<Writer> OpenTemp(const std::string& target, std::string& tempPath) = 0;
+    // Creates tempPath, a name beside target that must be free, for a save of
+    // target to write. A target that is a folder or read-only is refused
+    // before anything is made. nullptr when nothing was made; LastError and
+    // LastCreateFailure say why.
+    virtual std::unique_ptr<Writer> OpenTemp(const std::string& target,
+                                             const std::string& tempPath) = 0;
+    virtual CreateFailure LastCreateFailure() const = 0;
 
     // Puts temp in the place of target in one step.
     virtual ReplaceResult Replace(const std::string& temp, const std::string& target) = 0;
@@ -81,4 +93,12 @@ public:
 // leave it behind; the next load may recover the settings from it.
 inline std::string TempPathFor(const std::string& target) {
     return target + ".tmp";
+}
+
+// The second temporary name: a save writes under it while the first one
+// holds the only complete copy (the target missing or empty) or cannot be
+// removed, and under the first while this one holds it. A load reads it
+// before the first.
+inline std::string SecondTempPathFor(const std::string& target) {
+    return target + ".tmp2";
 }

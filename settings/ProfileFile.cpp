@@ -315,17 +315,49 @@ void CProfileFile::VisitLines(const std::function<void(std::string_view)>& visit
     ForEachLine(m_unsplit, [&](const char* data, std::size_t size, bool) { visit({data, size}); });
 }
 
-bool CProfileFile::Save() {
+bool CProfileFile::Save(const std::string& keep) {
     m_saveError = 0;
     m_saveLeft = SaveLeft::OldFile;
-    std::string temp;
-    auto writer = m_ops->OpenTemp(m_path, temp);
-    if (!writer) {
-        // No file can be made in the folder (one the user may write files
-        // in, but not create them): write the file itself.
-        return SaveInPlace();
+    m_saveHeldIn.clear();
+    if (m_path.empty()) {
+        return false; // never loaded: no file to write
     }
-    // A failure before the replace leaves the old file and no temporary.
+    const std::string names[] = {TempPathFor(m_path), SecondTempPathFor(m_path)};
+    for (const std::string& name : names) {
+        if (name != keep) {
+            m_ops->RemoveTemp(name); // left by a crash, or older than keep
+        }
+    }
+    std::string temp;
+    std::unique_ptr<IFileOps::Writer> writer;
+    bool refused = true; // the folder refused every name tried
+    for (const std::string& name : names) {
+        if (name == keep) {
+            continue;
+        }
+        writer = m_ops->OpenTemp(m_path, name);
+        if (writer) {
+            temp = name;
+            m_saveError = 0;
+            break;
+        }
+        m_saveError = m_ops->LastError();
+        const IFileOps::CreateFailure why = m_ops->LastCreateFailure();
+        if (why == IFileOps::CreateFailure::Other) {
+            return false;
+        }
+        refused = refused && why == IFileOps::CreateFailure::FolderRefuses;
+    }
+    if (!writer) {
+        // Only a folder where the user may change files but not create them
+        // gets the file itself written: a crash then would cut it.
+        if (!refused) {
+            return false;
+        }
+        m_saveError = 0;
+        return SaveInPlace(keep);
+    }
+    // A failure before the replace leaves the old file and no new temporary.
     WriteTo(*writer, [&] {
         writer.reset();
         m_ops->RemoveTemp(temp);
@@ -333,11 +365,13 @@ bool CProfileFile::Save() {
     writer.reset();
     switch (m_ops->Replace(temp, m_path)) {
     case IFileOps::ReplaceResult::Replaced:
+        if (!keep.empty()) {
+            m_ops->RemoveTemp(keep); // the file holds newer bytes now
+        }
         return true;
     case IFileOps::ReplaceResult::FailedMoved:
-        // The old file is already gone: the temporary is all there is.
         m_saveError = m_ops->LastError();
-        m_saveLeft = SaveLeft::NewInTemporary;
+        KeepNewBytes(temp, keep);
         return false;
     case IFileOps::ReplaceResult::Failed:
         break;
@@ -345,6 +379,25 @@ bool CProfileFile::Save() {
     m_saveError = m_ops->LastError();
     m_ops->RemoveTemp(temp);
     return false;
+}
+
+void CProfileFile::KeepNewBytes(const std::string& temp, const std::string& keep) {
+    m_saveLeft = SaveLeft::NewInTemporary;
+    m_saveHeldIn = temp;
+    if (keep.empty()) {
+        return;
+    }
+    // The new bytes take keep's name, or keep goes: temp is complete.
+    switch (m_ops->Replace(temp, keep)) {
+    case IFileOps::ReplaceResult::Replaced:
+        m_saveHeldIn = keep;
+        break;
+    case IFileOps::ReplaceResult::FailedMoved:
+        break; // keep is gone, temp stays
+    case IFileOps::ReplaceResult::Failed:
+        m_ops->RemoveTemp(keep);
+        break;
+    }
 }
 
 namespace {
@@ -379,7 +432,7 @@ ReadAll ReadWholeFile(IFileOps& ops, const std::string& path, std::string& bytes
 
 } // namespace
 
-bool CProfileFile::SaveInPlace() {
+bool CProfileFile::SaveInPlace(const std::string& keep) {
     // The old bytes, to put back should the write stop part way; a file that
     // exists but cannot be read is not written over.
     std::string old;
@@ -404,6 +457,9 @@ bool CProfileFile::SaveInPlace() {
         }
         throw CProfileFileError(e.what(), e.SystemError(),
                                 restored ? SaveLeft::OldFile : SaveLeft::Damaged);
+    }
+    if (!keep.empty()) {
+        m_ops->RemoveTemp(keep);
     }
     return true;
 }

@@ -39,14 +39,22 @@ public:
     std::uint32_t GetLoadError() const { return m_loadError; }
     // Whether the bytes the last Load read end with a line end (LF).
     bool EndsWithLineEnd() const { return m_endsWithLf; }
+    // Whether the store holds any line; splits none.
+    bool HasLines() const { return !m_lines.empty() || !m_unsplit.empty(); }
     // Writes the lines to the path of the last Load: into a temporary file
-    // that then takes the file's place in one step, or, where no file can be
-    // made in the folder, into the file itself, putting its old bytes back if
-    // that write fails part way. False when the file could not be written;
-    // GetSaveError gives the system's reason and GetSaveLeft what is there.
-    bool Save();
+    // that then takes the file's place in one step, or, where the folder
+    // refuses new files, into the file itself, putting its old bytes back if
+    // that write fails part way. keep names a temporary file that holds the
+    // only complete copy of the file's contents: it is left alone until the
+    // file holds the new bytes, then removed; other temporaries are stale.
+    // False when the file could not be written; GetSaveError gives the
+    // system's reason and GetSaveLeft what is there: OldFile (the file as it
+    // was, or still none), NewInTemporary (the file is gone, the new bytes
+    // are in GetSaveHeldIn) or Damaged.
+    bool Save(const std::string& keep = {});
     std::uint32_t GetSaveError() const { return m_saveError; }
     SaveLeft GetSaveLeft() const { return m_saveLeft; }
+    const std::string& GetSaveHeldIn() const { return m_saveHeldIn; }
     void Clear();
 
     void SetSection(const std::string& section);
@@ -78,7 +86,10 @@ private:
     // runs cleanUp and raises CProfileFileError.
     void WriteTo(IFileOps::Writer& writer, const std::function<void()>& cleanUp);
     // The write in place, for a folder that takes no temporary file.
-    bool SaveInPlace();
+    bool SaveInPlace(const std::string& keep);
+    // After a replace that took the old file away and left the new bytes in
+    // temp: no older copy in keep is to be read in their place.
+    void KeepNewBytes(const std::string& temp, const std::string& keep);
     // Copies the pieces, one after the other, into the store's own blocks,
     // followed by CR LF; the line is their concatenation.
     ProfileLineRef StoreLine(std::string_view a, std::string_view b = {}, std::string_view c = {});
@@ -106,6 +117,7 @@ private:
     bool m_endsWithLf = false;
     std::uint32_t m_saveError = 0;
     SaveLeft m_saveLeft = SaveLeft::OldFile;
+    std::string m_saveHeldIn;
     // The lines; read bytes are split into them on first use.
     mutable std::vector<ProfileLineRef> m_lines;
     mutable std::string_view m_unsplit;

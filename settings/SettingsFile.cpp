@@ -271,6 +271,50 @@ ReadCounts Read(CProfileFile& file, ScheduleList& list, std::int32_t& taskTray,
                                           : ReadByLookups(file, list, taskTray, lossyLines);
 }
 
+// A complete save that a temporary file holds.
+struct HeldSave {
+    std::string path;
+    ScheduleList list;
+    std::int32_t taskTray = 0;
+};
+
+// What a load takes when the file is missing or empty: the temporary file
+// with the newest complete save. The second name comes first: beside a
+// complete first one, a save leaves the second only when it is the newer.
+std::optional<HeldSave> FindHeldSave(const std::string& path, IFileOps& ops,
+                                     SettingsLoadMode mode) {
+    for (std::string name : {SecondTempPathFor(path), TempPathFor(path)}) {
+        CProfileFile temp(ops);
+        std::uint32_t error = 0;
+        HeldSave held;
+        if (LoadHeld(temp, name, ops, error) &&
+            CompleteSave(temp, Read(temp, held.list, held.taskTray, mode, {}))) {
+            held.path = std::move(name);
+            return held;
+        }
+    }
+    return std::nullopt;
+}
+
+bool SameList(const ScheduleList& a, const ScheduleList& b) {
+    if (a.GetCount() != b.GetCount()) {
+        return false;
+    }
+    for (int i = 0; i < a.GetCount(); ++i) {
+        const CScheduleItem& x = a.GetAt(i);
+        const CScheduleItem& y = b.GetAt(i);
+        if (x.name != y.name) {
+            return false;
+        }
+        for (const auto& key : kNumberKeys) {
+            if (x.*key.second != y.*key.second) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
 LoadStatus Load(CProfileFile& file, ScheduleList& list, std::int32_t& taskTray,
                 const std::string& path, IFileOps& ops, SettingsLoadMode mode,
                 const Utf8ToCp932& toCp932) {
@@ -289,20 +333,15 @@ LoadStatus Load(CProfileFile& file, ScheduleList& list, std::int32_t& taskTray,
     if (file.GetLineCount() == 0) {
         // A save cut short may have left its complete temporary file with the
         // old file already gone, or the file just made and still empty.
-        CProfileFile temp(ops);
-        std::uint32_t tempError = 0;
-        const std::string tempPath = TempPathFor(path);
-        ScheduleList recovered;
-        std::int32_t tray = 0;
-        if (LoadHeld(temp, tempPath, ops, tempError) &&
-            CompleteSave(temp, Read(temp, recovered, tray, mode, {}))) {
+        if (std::optional<HeldSave> held = FindHeldSave(path, ops, mode)) {
             status.file = LoadStatus::File::Recovered;
-            if (ops.Replace(tempPath, path) != IFileOps::ReplaceResult::Replaced) {
-                // Kept where it is; the next save writes the file.
-                for (int i = 0; i < recovered.GetCount(); ++i) {
-                    list.AddTail(recovered.GetAt(i));
+            if (ops.Replace(held->path, path) != IFileOps::ReplaceResult::Replaced) {
+                // Read from where it is, and kept by the next save until the
+                // file holds the list.
+                for (int i = 0; i < held->list.GetCount(); ++i) {
+                    list.AddTail(held->list.GetAt(i));
                 }
-                taskTray = tray;
+                taskTray = held->taskTray;
                 return status;
             }
             if (!LoadHeld(file, path, ops, error)) {
@@ -372,13 +411,30 @@ void AppendLayout(CProfileFile& file, const ScheduleList& list, std::int32_t tas
     }
 }
 
+// What a save found where the file is.
+enum class Found { Lines, NoLines, Missing, Unreadable };
+
 bool Save(CProfileFile& file, const ScheduleList& list, std::int32_t taskTray,
-          const std::string& path) {
+          const std::string& path, IFileOps& ops, Found& found) {
+    found = Found::Unreadable;
     try {
-        file.Load(path); // sets the path; nothing of the old lines is kept
+        // Sets the path; nothing of the old lines is kept.
+        if (file.Load(path)) {
+            found = file.HasLines() ? Found::Lines : Found::NoLines;
+        } else if (ops.IsMissing(file.GetLoadError())) {
+            found = Found::Missing;
+        }
     } catch (const CProfileFileError&) {
     }
     file.Clear();
+    // Unless the file holds the settings, a complete save in a temporary
+    // file may be their only copy on disk: it stays until the file has them.
+    std::string keep;
+    if (found != Found::Lines) {
+        if (std::optional<HeldSave> held = FindHeldSave(path, ops, SettingsLoadMode::Auto)) {
+            keep = held->path;
+        }
+    }
     bool plain = true;
     for (int i = 0; i < list.GetCount() && plain; ++i) {
         // "name=" has no bracket and no lead byte, so the line is a header
@@ -387,7 +443,7 @@ bool Save(CProfileFile& file, const ScheduleList& list, std::int32_t taskTray,
     }
     if (plain) {
         AppendLayout(file, list, taskTray);
-        return file.Save();
+        return file.Save(keep);
     }
     file.SetSection("COM");
     file.SetInt("size", list.GetCount());
@@ -406,19 +462,38 @@ bool Save(CProfileFile& file, const ScheduleList& list, std::int32_t taskTray,
         file.SetInt("second", item.second);
         file.SetInt("sd_mode", item.sd_mode);
     }
-    return file.Save();
+    return file.Save(keep);
 }
 
 SaveStatus SaveReporting(CProfileFile& file, const ScheduleList& list, std::int32_t taskTray,
-                         const std::string& path) {
+                         const std::string& path, IFileOps& ops) {
+    SaveStatus status;
+    Found found = Found::Unreadable;
     try {
-        if (Save(file, list, taskTray, path)) {
-            return {true, 0, SaveLeft::OldFile};
+        if (Save(file, list, taskTray, path, ops, found)) {
+            status.saved = true;
+            return status;
         }
-        return {false, file.GetSaveError(), file.GetSaveLeft()};
+        status = {false, file.GetSaveError(), file.GetSaveLeft(), file.GetSaveHeldIn()};
     } catch (const CProfileFileError& e) {
-        return {false, e.SystemError(), e.Left()};
+        status = {false, e.SystemError(), e.Left(), {}};
     }
+    // Where no file holds the settings now, the next start reads a
+    // temporary file: the status names the one it reads, and what it holds.
+    const bool gone = status.left == SaveLeft::NewInTemporary || found == Found::Missing;
+    if (status.left == SaveLeft::Damaged || (!gone && found != Found::NoLines)) {
+        return status;
+    }
+    const std::optional<HeldSave> held = FindHeldSave(path, ops, SettingsLoadMode::Auto);
+    if (!held) {
+        status.left = gone ? SaveLeft::NoFile : SaveLeft::OldFile;
+        status.heldIn.clear();
+        return status;
+    }
+    const bool same = SameList(held->list, list) && held->taskTray == taskTray;
+    status.left = same ? SaveLeft::NewInTemporary : SaveLeft::OldInTemporary;
+    status.heldIn = held->path;
+    return status;
 }
 
 } // namespace
@@ -432,5 +507,5 @@ LoadStatus LoadSettings(ScheduleList& list, std::int32_t& taskTray, const std::s
 SaveStatus SaveSettings(const ScheduleList& list, std::int32_t taskTray, const std::string& path,
                         IFileOps& ops) {
     CProfileFile file(ops);
-    return SaveReporting(file, list, taskTray, path);
+    return SaveReporting(file, list, taskTray, path, ops);
 }

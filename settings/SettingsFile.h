@@ -20,9 +20,11 @@ inline constexpr char kSettingsFileName[] = "Quillaberton.dat";
 // keys; the others are left out and counted. A file that exists but cannot
 // be read gives nothing (a file another program holds is tried again for up
 // to 2 s). A missing or empty file whose save was cut short is recovered from
-// the complete temporary file left beside it. A file that starts with a UTF-8
-// byte-order mark is read as UTF-8 and converted with toCp932. Damaged and
-// unreadable files are not written back. The result says what was found.
+// the complete temporary file left beside it (see SecondTempPathFor); one
+// that cannot be moved into place is read where it is. A file that starts
+// with a UTF-8 byte-order mark is read as UTF-8 and converted with toCp932.
+// Damaged and unreadable files are not written back. The result says what
+// was found.
 //
 // The count of entries is honoured only up to the number of lines the file
 // holds, so that loading costs time and memory in proportion to the file,
@@ -38,8 +40,11 @@ LoadStatus LoadSettings(ScheduleList& list, std::int32_t& taskTray, const std::s
                         IFileOps& ops, SettingsLoadMode mode = SettingsLoadMode::Auto,
                         const Utf8ToCp932& toCp932 = {});
 
-// Replaces the file by the list and taskTray, atomically where the folder
-// allows it, else by writing the file in place. Reports whether the file now
-// holds them, and when not, the system's reason and what is left.
+// Replaces the file by the list and taskTray in one step; only where the
+// folder refuses new files, by writing the file in place. A complete save in
+// a temporary file beside a missing or empty file stays until the file holds
+// the new list. Reports whether the file now holds them, and when not, the
+// system's reason and what is left: where no file holds a list, the
+// temporary file the next start reads.
 SaveStatus SaveSettings(const ScheduleList& list, std::int32_t taskTray, const std::string& path,
                         IFileOps& ops);

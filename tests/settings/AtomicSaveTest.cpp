@@ -14,27 +14,43 @@
 
 #include <gtest/gtest.h>
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
 namespace {
 
 const std::string kOld = "[COM]\r\nsize=0\r\ntasktray=1\r\n";
 
+using Failure = IFileOps::CreateFailure;
+
 enum class Outcome {
     Raised,   // a failure part way: raised, the old file stays
-    Reported, // the replace failed: reported, the old file stays
-    InPlace,  // no temporary file could be made: the file is written in place
+    Reported, // reported, the old file stays
+    InPlace,  // the folder refuses new files: the file is written in place
+    Second,   // the first temporary name is taken: saved through the second
 };
 
 struct StepCase {
     FileStep step;
     int on;
     Outcome outcome;
+    int times = 1;
+    Failure failure = Failure::Other; // at OpenTemp
 };
 
 // Each step of a save of more than one write chunk.
 const StepCase kSteps[] = {
-    {FileStep::OpenTemp, 1, Outcome::InPlace}, {FileStep::Write, 1, Outcome::Raised},
-    {FileStep::Write, 2, Outcome::Raised},     {FileStep::Flush, 1, Outcome::Raised},
-    {FileStep::Close, 1, Outcome::Raised},     {FileStep::Replace, 1, Outcome::Reported},
+    {FileStep::OpenTemp, 1, Outcome::InPlace, 2, Failure::FolderRefuses},
+    {FileStep::OpenTemp, 1, Outcome::Reported}, // a full disk, a quota
+    {FileStep::OpenTemp, 1, Outcome::Second, 1, Failure::NameTaken},
+    {FileStep::OpenTemp, 1, Outcome::Reported, 2, Failure::NameTaken},
+    {FileStep::Write, 1, Outcome::Raised},
+    {FileStep::Write, 2, Outcome::Raised},
+    {FileStep::Flush, 1, Outcome::Raised},
+    {FileStep::Close, 1, Outcome::Raised},
+    {FileStep::Replace, 1, Outcome::Reported},
 };
 
 class AtomicSaveTest : public ::testing::Test {
@@ -63,7 +79,7 @@ protected:
     const std::string path = dir.Path("Quillaberton.dat");
 };
 
-TEST_F(AtomicSaveTest, FailedStepLeavesTheOldFileOrWritesInPlaceAndNoTemporary) {
+TEST_F(AtomicSaveTest, FailedStepLeavesTheOldFileOrSavesAnotherWayAndNoTemporary) {
     const std::string fresh = Fresh();
     for (const bool existed : {true, false}) {
         for (const StepCase& c : kSteps) {
@@ -82,6 +98,8 @@ TEST_F(AtomicSaveTest, FailedStepLeavesTheOldFileOrWritesInPlaceAndNoTemporary) 
                 Prepare(store);
                 ops.faultStep = c.step;
                 ops.faultOn = c.on;
+                ops.faultTimes = c.times;
+                ops.tempFault = c.failure;
                 if (inPlaceFails) {
                     ops.alsoFail = FileStep::OpenInPlace;
                 }
@@ -97,7 +115,7 @@ TEST_F(AtomicSaveTest, FailedStepLeavesTheOldFileOrWritesInPlaceAndNoTemporary) 
                         EXPECT_EQ(e.Left(), SaveLeft::OldFile);
                     }
                 }
-                const bool written = inPlace && !inPlaceFails;
+                const bool written = (inPlace && !inPlaceFails) || c.outcome == Outcome::Second;
                 EXPECT_EQ(saved, written);
                 EXPECT_EQ(store.GetSaveError(), inPlaceFails ? FaultError(FileStep::OpenInPlace)
                                                 : c.outcome == Outcome::Reported
@@ -115,15 +133,13 @@ TEST_F(AtomicSaveTest, FailedStepLeavesTheOldFileOrWritesInPlaceAndNoTemporary) 
                 } else {
                     EXPECT_TRUE(names.empty());
                 }
-                // The temporary is removed exactly when one was made.
-                EXPECT_EQ(ops.Count(FileStep::RemoveTemp), inPlace ? 0 : 1);
                 EXPECT_EQ(store.GetLines().size(), 200001u); // the store is untouched
             }
         }
     }
 }
 
-// Where no temporary file can be made, a write in place that stops part way
+// Where the folder refuses new files, a write in place that stops part way
 // (a full disk) puts the old bytes back, or says that it could not.
 TEST_F(AtomicSaveTest, FailedWriteInPlacePutsTheOldBytesBack) {
     for (const bool undoFails : {false, true}) {
@@ -131,12 +147,15 @@ TEST_F(AtomicSaveTest, FailedWriteInPlacePutsTheOldBytesBack) {
         FaultFileOps ops;
         CProfileFile store(ops);
         Prepare(store);
+        ops.tempFault = Failure::FolderRefuses;
         ops.faultStep = FileStep::OpenTemp;
         ops.faultOn = 1;
+        ops.faultTimes = 2;
         ops.alsoFail = FileStep::Write;
         if (!undoFails) { // only the second write of the new bytes fails
             ops.faultStep = FileStep::Write;
             ops.faultOn = 2;
+            ops.faultTimes = 1;
             ops.alsoFail = FileStep::OpenTemp;
         }
         try {
@@ -164,7 +183,7 @@ TEST_F(AtomicSaveTest, TemporaryIsKeptWhenTheOldFileIsAlreadyGone) {
     const SaveStatus status = SaveSettings(one, 1, path, ops);
     EXPECT_FALSE(status.saved);
     EXPECT_EQ(status.left, SaveLeft::NewInTemporary);
-    EXPECT_EQ(ops.Count(FileStep::RemoveTemp), 0);
+    EXPECT_EQ(status.heldIn, path + ".tmp");
     const std::string saved = ReadBytes(path + ".tmp");
 
     // The next start: the file missing or empty, the temporary complete.
@@ -191,6 +210,81 @@ TEST_F(AtomicSaveTest, TemporaryIsKeptWhenTheOldFileIsAlreadyGone) {
         EXPECT_EQ(LoadSettings(list, tray, path).file, LoadStatus::File::Missing) << cut;
         EXPECT_EQ(list.GetCount(), 0);
         EXPECT_EQ(ReadBytes(path), "");
+    }
+}
+
+// A complete temporary file beside a missing or empty file (a replace that
+// failed half way, a recovery that could not move it) is the only copy on
+// disk: the next save keeps it until the file holds the newer list, whether
+// that save succeeds or fails, and names the file the next start reads.
+TEST_F(AtomicSaveTest, OnlyCompleteCopyInATemporarySurvivesTheNextSave) {
+    using S = FileStep;
+    using R = IFileOps::ReplaceResult;
+    using L = SaveLeft;
+    const std::string F = "Quillaberton.dat", T1 = F + ".tmp", T2 = F + ".tmp2";
+    struct Row {
+        S step;
+        int times; // calls that fail, from the first on
+        R replace;
+        char start; // '-': nothing held; 't': a complete .tmp; 'r': which the start read
+                    // but could not move into place
+        L left;     // NoFile: OldFile for an empty file
+        const char* heldIn;
+        std::set<std::string> names;
+        int loaded; // entries the next start reads
+    };
+    const Row rows[] = {
+        {S::Write, 0, R::Failed, 't', L::OldFile, "", {F}, 2},
+        {S::Write, 1, R::Failed, 't', L::OldInTemporary, ".tmp", {T1}, 1},
+        {S::Write, 1, R::Failed, 'r', L::OldInTemporary, ".tmp", {T1}, 1},
+        {S::Replace, 1, R::Failed, 't', L::OldInTemporary, ".tmp", {T1}, 1},
+        {S::Replace, 1, R::FailedMoved, 't', L::NewInTemporary, ".tmp", {T1}, 2},
+        {S::Replace, 2, R::FailedMoved, 't', L::NewInTemporary, ".tmp2", {T1, T2}, 2},
+        {S::Write, 1, R::Failed, '-', L::NoFile, "", {}, 0},
+    };
+    ScheduleList one, two;
+    one.AddTail(CScheduleItem());
+    two = one;
+    two.AddTail(CScheduleItem());
+    for (const bool empty : {false, true}) {
+        for (const Row& row : rows) {
+            const std::string at = std::to_string(&row - rows) + (empty ? ", empty file" : "");
+            std::filesystem::remove(path + ".tmp2");
+            ASSERT_TRUE(SaveSettings(one, 1, path).saved);
+            if (row.start != '-') {
+                std::filesystem::rename(path, path + ".tmp");
+            }
+            ASSERT_TRUE(WriteBytes(path, ""));
+            if (!empty) {
+                std::filesystem::remove(path);
+            }
+            FaultFileOps ops;
+            ops.faultStep = S::Replace; // the start's move into place
+            ops.faultOn = 1;
+            ScheduleList list;
+            std::int32_t tray = 0;
+            if (row.start == 'r') {
+                EXPECT_EQ(LoadSettings(list, tray, path, ops).file, LoadStatus::File::Recovered);
+                EXPECT_EQ(list.GetCount() + tray, 2) << at;
+                ops.calls.clear();
+            }
+            ops.faultStep = row.step;
+            ops.faultOn = row.times > 0 ? 1 : 0;
+            ops.faultTimes = row.times;
+            ops.replaceFault = row.replace;
+            const SaveStatus status = SaveSettings(two, 1, path, ops);
+            EXPECT_EQ(status.saved, row.times == 0) << at;
+            EXPECT_EQ(status.left, empty && row.left == L::NoFile ? L::OldFile : row.left) << at;
+            EXPECT_EQ(status.heldIn, *row.heldIn ? path + row.heldIn : "") << at;
+            std::set<std::string> names = row.names;
+            if (empty) {
+                names.insert(F);
+            }
+            EXPECT_EQ(dir.Names(), names) << at;
+            list.RemoveAll();
+            LoadSettings(list, tray, path);
+            EXPECT_EQ(list.GetCount(), row.loaded) << at;
+        }
     }
 }
 
@@ -261,16 +355,35 @@ TEST_F(AtomicSaveTest, TargetThatIsAFolderOrHasNoPathIsLeftAloneAndReported) {
     EXPECT_FALSE(unnamed.Save());
 }
 
-TEST_F(AtomicSaveTest, TemporaryThatCannotBeRemovedGivesAWriteInPlace) {
+TEST_F(AtomicSaveTest, TemporaryThatCannotBeRemovedGivesTheSecondNameNotAWriteInPlace) {
     ASSERT_TRUE(WriteBytes(path, kOld));
     // A folder in the temporary's place: it can be neither removed nor opened.
     std::filesystem::create_directories(path + ".tmp/inside");
+    FaultFileOps ops;
     ScheduleList empty;
-    const SaveStatus status = SaveSettings(empty, 0, path);
-    EXPECT_TRUE(status.saved);
+    EXPECT_TRUE(SaveSettings(empty, 0, path, ops).saved);
+    EXPECT_EQ(ops.Count(FileStep::OpenInPlace), 0);
     EXPECT_EQ(ReadBytes(path), "[COM]\r\nsize=0\r\ntasktray=0\r\n");
-    EXPECT_TRUE(std::filesystem::is_directory(path + ".tmp/inside"));
+    EXPECT_EQ(dir.Names(), (std::set<std::string>{"Quillaberton.dat", "Quillaberton.dat.tmp"}));
 }
+
+#ifndef _WIN32
+// A folder where the user may write the file but create none: access denied
+// to both free temporary names, so the file is written in place.
+TEST_F(AtomicSaveTest, FolderThatRefusesNewFilesGetsTheFileWrittenInPlace) {
+    ASSERT_TRUE(WriteBytes(path, kOld));
+    ASSERT_EQ(::chmod(path.c_str(), 0666), 0);
+    ASSERT_EQ(::chmod(dir.Path("").c_str(), 0555), 0);
+    const bool root = ::geteuid() == 0; // root may create anything: act as nobody
+    ASSERT_TRUE(!root || ::seteuid(65534) == 0);
+    FaultFileOps ops;
+    const SaveStatus status = SaveSettings(ScheduleList(), 0, path, ops);
+    ASSERT_TRUE(!root || ::seteuid(0) == 0);
+    ::chmod(dir.Path("").c_str(), 0755);
+    EXPECT_TRUE(status.saved);
+    EXPECT_EQ(ops.Count(FileStep::OpenInPlace), 1);
+}
+#endif
 
 TEST_F(AtomicSaveTest, LoadSettingsReadErrorIsReportedAndNothingIsWritten) {
     ASSERT_TRUE(WriteBytes(path, kOld));

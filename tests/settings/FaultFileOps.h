@@ -37,6 +37,7 @@ class FaultFileOps : public IFileOps {
 public:
     FileStep faultStep = FileStep::OpenRead;
     int faultOn = 0;                  // 1-based call of faultStep that goes wrong; 0 = none
+    int faultTimes = 1;               // ... and how many calls from there on
     std::optional<FileStep> alsoFail; // every call of this step fails too
     bool crash = false;
     std::vector<FileStep> calls;
@@ -52,12 +53,20 @@ public:
         }
         return std::make_unique<FaultReader>(*this, std::move(r));
     }
-    std::unique_ptr<Writer> OpenTemp(const std::string& target, std::string& tempPath) override {
+    // How a fault at OpenTemp says it failed.
+    CreateFailure tempFault = CreateFailure::Other;
+
+    std::unique_ptr<Writer> OpenTemp(const std::string& target,
+                                     const std::string& tempPath) override {
         if (Hit(FileStep::OpenTemp)) {
+            m_createFailure = tempFault;
             return nullptr;
         }
-        return Wrap(m_real.OpenTemp(target, tempPath));
+        auto w = m_real.OpenTemp(target, tempPath);
+        m_createFailure = m_real.LastCreateFailure();
+        return Wrap(std::move(w));
     }
+    CreateFailure LastCreateFailure() const override { return m_createFailure; }
     // The result a fault at Replace gives.
     ReplaceResult replaceFault = ReplaceResult::Failed;
 
@@ -95,7 +104,9 @@ private:
     // Records the call; true when it is to fail. Throws for a crash.
     bool Hit(FileStep s) {
         calls.push_back(s);
-        if ((s != faultStep || Count(s) != faultOn) && s != alsoFail) {
+        const int n = Count(s);
+        if ((s != faultStep || faultOn == 0 || n < faultOn || n >= faultOn + faultTimes) &&
+            s != alsoFail) {
             return false;
         }
         if (crash) {
@@ -147,4 +158,5 @@ private:
 
     CStdFileOps m_real;
     std::uint32_t m_error = 0;
+    CreateFailure m_createFailure = CreateFailure::Other;
 };

@@ -22,7 +22,8 @@ public:
     std::uint32_t busyOpens = 0;                    // opens that fail as held by another program
     std::size_t failWriteAfter = std::string::npos; // bytes written in all before a write fails
     int pauses = 0;
-    int saves = 0; // files opened for writing
+    int saves = 0;                 // files opened for writing
+    std::uint32_t createError = 0; // while set, OpenTemp fails with this error
 
     std::unique_ptr<Reader> OpenRead(const std::string& path) override {
         if (busyOpens > 0) {
@@ -40,15 +41,18 @@ public:
                                                                          : sizeHint);
     }
 
-    std::unique_ptr<Writer> OpenTemp(const std::string& target, std::string& tempPath) override {
-        if (target.empty()) {
+    std::unique_ptr<Writer> OpenTemp(const std::string& target,
+                                     const std::string& tempPath) override {
+        m_error = target.empty() ? kMissing : files.contains(tempPath) ? kExists : createError;
+        m_createFailure =
+            files.contains(tempPath) ? CreateFailure::NameTaken : CreateFailure::Other;
+        if (m_error != 0) {
             return nullptr;
         }
-        tempPath = TempPathFor(target);
         ++saves;
-        files[tempPath].clear();
         return std::make_unique<MemWriter>(files[tempPath], *this);
     }
+    CreateFailure LastCreateFailure() const override { return m_createFailure; }
 
     ReplaceResult Replace(const std::string& temp, const std::string& target) override {
         const auto it = files.find(temp);
@@ -61,7 +65,10 @@ public:
         return ReplaceResult::Replaced;
     }
 
-    bool RemoveTemp(const std::string& temp) override { return files.erase(temp) == 1; }
+    bool RemoveTemp(const std::string& temp) override {
+        m_error = kMissing;
+        return files.erase(temp) == 1;
+    }
 
     std::unique_ptr<Writer> OpenInPlace(const std::string& target) override {
         if (target.empty()) {
@@ -80,6 +87,7 @@ public:
     static constexpr std::uint32_t kMissing = 2;
     static constexpr std::uint32_t kBusy = 32;
     static constexpr std::uint32_t kFull = 112;
+    static constexpr std::uint32_t kExists = 80;
 
 private:
     class MemReader : public Reader {
@@ -132,5 +140,6 @@ private:
     };
 
     std::uint32_t m_error = 0;
+    CreateFailure m_createFailure = CreateFailure::Other;
     std::size_t m_written = 0;
 };

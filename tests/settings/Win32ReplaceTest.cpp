@@ -9,6 +9,7 @@
 #include "platform/StdFileOps.h"
 #include "settings/SettingsFile.h"
 
+#include "FaultFileOps.h"
 #include "FileBytes.h"
 #include "TempDir.h"
 
@@ -51,17 +52,46 @@ TEST(Win32ReplaceTest, HiddenTargetStaysHiddenReplacedOrWrittenInPlace) {
         TempDir dir;
         const std::string path = dir.Path("Quillaberton.dat");
         ASSERT_TRUE(WriteBytes(path, kOld));
-        if (inPlace) { // a folder where the temporary file would go
-            std::filesystem::create_directories(path + ".tmp/x");
-        }
+        FaultFileOps ops; // in place: the folder refuses new files
+        ops.faultOn = inPlace ? 1 : 0;
+        ops.faultStep = FileStep::OpenTemp;
+        ops.faultTimes = 2;
+        ops.tempFault = IFileOps::CreateFailure::FolderRefuses;
         const std::wstring wide = std::filesystem::path(path).wstring();
         ASSERT_TRUE(::SetFileAttributesW(wide.c_str(), FILE_ATTRIBUTE_HIDDEN));
-        EXPECT_TRUE(SaveSettings(OneEntry(), 0, path).saved) << inPlace;
+        EXPECT_TRUE(SaveSettings(OneEntry(), 0, path, ops).saved) << inPlace;
         const DWORD attributes = ::GetFileAttributesW(wide.c_str());
         ASSERT_NE(attributes, INVALID_FILE_ATTRIBUTES);
         EXPECT_TRUE(attributes & FILE_ATTRIBUTE_HIDDEN) << inPlace;
         EXPECT_NE(ReadBytes(path), kOld);
-        EXPECT_EQ(dir.Names().size(), inPlace ? 2u : 1u);
+        EXPECT_EQ(ops.Count(FileStep::OpenInPlace), inPlace ? 1 : 0);
+        EXPECT_EQ(dir.Names().size(), 1u);
+    }
+}
+
+// A temporary file another program holds, or one pending deletion, stays
+// where it is: the save goes through the second name, not in place.
+TEST(Win32ReplaceTest, HeldTemporaryGivesTheSecondName) {
+    for (const bool pending : {false, true}) {
+        TempDir dir;
+        ASSERT_TRUE(WriteBytes(dir.Path(kSettingsFileName), kOld));
+        ASSERT_TRUE(WriteBytes(dir.Path("Quillaberton.dat.tmp"), "held"));
+        const std::wstring temp = std::filesystem::path(dir.Path("Quillaberton.dat.tmp")).wstring();
+        HANDLE h = ::CreateFileW(temp.c_str(), GENERIC_READ | DELETE,
+                                 pending ? FILE_SHARE_READ | FILE_SHARE_DELETE : 0, nullptr,
+                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        ASSERT_NE(h, INVALID_HANDLE_VALUE);
+        ASSERT_TRUE(!pending || ::DeleteFileW(temp.c_str()));
+        const std::filesystem::path cwd = std::filesystem::current_path();
+        std::filesystem::current_path(dir.Path(""));
+        FaultFileOps ops;
+        const SaveStatus status = SaveSettings(OneEntry(), 0, kSettingsFileName, ops);
+        std::filesystem::current_path(cwd);
+        ::CloseHandle(h);
+        EXPECT_TRUE(status.saved) << pending;
+        EXPECT_EQ(ops.Count(FileStep::OpenInPlace), 0) << pending;
+        EXPECT_NE(ReadBytes(dir.Path(kSettingsFileName)), kOld);
+        EXPECT_EQ(dir.Names().size(), pending ? 1u : 2u) << pending; // no .tmp2 left
     }
 }
 
