@@ -21,6 +21,7 @@ class CWnd;
 //             OnCommand<IDC_ADD, &CMyDlg::OnAddEntry>(),
 //             OnControl<EN_KILLFOCUS, IDC_HOUR, &CMyDlg::OnKillfocusHour>(),
 //             OnNotify<UDN_DELTAPOS, IDC_SPIN, &CMyDlg::OnDeltaposSpin>(),
+//             OnRegistered<&CMyDlg::TaskbarCreated, &CMyDlg::OnTaskbarCreated>(),
 //         };
 //         static constexpr MessageMap map{&CDialog::GetThisMessageMap, entries};
 //         return &map;
@@ -36,6 +37,10 @@ struct MessageMapEntry {
     UINT code;    // notification code (0 for plain commands: menus, accelerators, BN_CLICKED)
     UINT id;      // command or control id
     MessageThunk thunk;
+    // A message registered at run time (RegisterWindowMessage): the id the
+    // window holds for it, asked of the window itself; `message` is unused.
+    // An id of 0 (the registration failed) matches nothing.
+    UINT (*registered)(const CWnd& wnd) = nullptr;
 };
 
 struct MessageMap {
@@ -49,6 +54,10 @@ template <typename F>
 struct MemberOf;
 template <typename C, typename R, typename... A>
 struct MemberOf<R (C::*)(A...)> {
+    using type = C;
+};
+template <typename C, typename R, typename... A>
+struct MemberOf<R (C::*)(A...) const> {
     using type = C;
 };
 
@@ -149,6 +158,12 @@ LRESULT CommandThunkFor(CWnd& wnd, WPARAM, LPARAM) {
     return 0;
 }
 
+template <auto Getter>
+UINT RegisteredIdFor(const CWnd& wnd) {
+    using C = HandlerClass<Getter>;
+    return (static_cast<const C&>(wnd).*Getter)();
+}
+
 template <auto F>
 LRESULT NotifyThunkFor(CWnd& wnd, WPARAM, LPARAM l) {
     using C = HandlerClass<F>;
@@ -185,4 +200,11 @@ constexpr MessageMapEntry OnControl() {
 template <UINT Code, UINT Id, auto F>
 constexpr MessageMapEntry OnNotify() {
     return {WM_NOTIFY, Code, Id, &qb::detail::NotifyThunkFor<F>};
+}
+
+// A message registered at run time, whose id the window's `Getter`
+// (UINT Getter() const) gives: LRESULT Handler(WPARAM, LPARAM).
+template <auto Getter, auto F>
+constexpr MessageMapEntry OnRegistered() {
+    return {0, 0, 0, &qb::detail::MessageThunkFor<F, 0>, &qb::detail::RegisteredIdFor<Getter>};
 }

@@ -113,7 +113,8 @@ BOOL CWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult
     for (const MessageMap* map = GetMessageMap(); map != nullptr;
          map = map->base ? map->base() : nullptr) {
         for (const MessageMapEntry& e : map->entries) {
-            if (e.message != message) {
+            const UINT wanted = e.registered != nullptr ? e.registered(*this) : e.message;
+            if (wanted != message || (e.registered != nullptr && wanted == 0)) {
                 continue;
             }
             if ((message == WM_COMMAND || message == WM_NOTIFY) && (e.code != code || e.id != id)) {

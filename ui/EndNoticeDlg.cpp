@@ -53,17 +53,16 @@ BOOL CEndNoticeDlg::OnInitDialog() {
     // Above every other window: a program in the background cannot take the
     // foreground, but a topmost window is still seen.
     SetWindowPos(HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    m_openedAt = ::GetTickCount64();
-    ShowCountdown();
+    const ULONGLONG now = ::GetTickCount64();
+    m_countdown.emplace(static_cast<std::int64_t>(now));
+    ShowCountdown(now);
     SetTimer(kCountdownTimer, kCountdownMs, nullptr);
     SetTimer(kTimeoutTimer, kTimeoutMs, nullptr);
     return TRUE;
 }
 
-void CEndNoticeDlg::ShowCountdown() {
-    const ULONGLONG elapsed = ::GetTickCount64() - m_openedAt;
-    const ULONGLONG left = elapsed < kTimeoutMs ? kTimeoutMs - elapsed : 0;
-    const int seconds = static_cast<int>((left + 999) / 1000);
+void CEndNoticeDlg::ShowCountdown(ULONGLONG now) {
+    const int seconds = m_countdown->SecondsLeft(static_cast<std::int64_t>(now));
     if (seconds != m_shownSeconds) {
         m_shownSeconds = seconds;
         ::SetWindowTextW(m_stCountdown, (L"あと " + std::to_wstring(seconds) + L" 秒").c_str());
@@ -111,11 +110,17 @@ void CEndNoticeDlg::Withdraw() {
 }
 
 void CEndNoticeDlg::OnTimer(UINT_PTR nIDEvent) {
-    if (nIDEvent == kTimeoutTimer) {
+    const bool ours = nIDEvent == kTimeoutTimer || nIDEvent == kCountdownTimer;
+    const ULONGLONG now = ::GetTickCount64();
+    if (ours && m_countdown && !m_bEnding && !m_countdown->Look(static_cast<std::int64_t>(now))) {
+        // Whichever timer comes first after a stall or a sleep sees the gap:
+        // the user may not have seen the warning, so nothing goes ahead.
+        OnCancel();
+    } else if (nIDEvent == kTimeoutTimer && !m_bEnding) {
         StopCounting();
         CDialog::OnOK();
-    } else if (nIDEvent == kCountdownTimer) {
-        ShowCountdown();
+    } else if (nIDEvent == kCountdownTimer && !m_bEnding) {
+        ShowCountdown(now);
     }
     Default();
 }

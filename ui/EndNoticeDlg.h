@@ -2,12 +2,18 @@
 
 #include "framework/Dialog.h"
 #include "framework/Static.h"
+#include "schedule/WarningCountdown.h"
+
+#include <optional>
 
 // The warning shown before an end action: names the end mode, counts down
 // the seconds left and closes itself with IDOK after 15 seconds unless the
 // user cancels (IDCANCEL) or postpones it through the 延期 button's menu
 // (kPostponed, with the minutes chosen). It is created topmost so that it is
-// seen even when the program is not in the foreground.
+// seen even when the program is not in the foreground. The action goes ahead
+// only when the warning could be seen for its full time: a gap between its
+// timer ticks longer than a few seconds (the program stalled, the machine
+// slept) withdraws it as ｷｬﾝｾﾙ would.
 class CEndNoticeDlg : public CDialog {
 public:
     explicit CEndNoticeDlg(CWnd* pParent = nullptr) noexcept;
@@ -19,8 +25,8 @@ public:
     virtual int DoNotice(int nMode);
     static constexpr int kPostponed = 1042; // the 延期 button's id
     int PostponeMinutes() const { return m_nPostponeMinutes; }
-    // Ends the open warning as a cancel would (the machine woke: its due
-    // time is stale).
+    // Ends the open warning as a cancel would (the machine sleeps or woke:
+    // its due time is stale).
     void Withdraw();
 
     int m_nMode = -1;
@@ -31,7 +37,7 @@ public:
     const MessageMap* GetMessageMap() const override { return GetThisMessageMap(); }
 
     static constexpr UINT_PTR kTimeoutTimer = 3;
-    static constexpr UINT kTimeoutMs = 15000;
+    static constexpr UINT kTimeoutMs = CWarningCountdown::kTimeoutMs;
     // Only refreshes the countdown; never ends the dialog.
     static constexpr UINT_PTR kCountdownTimer = 4;
     static constexpr UINT kCountdownMs = 200;
@@ -49,12 +55,12 @@ private:
     // "あと N 秒": the whole seconds left, rounded up, from the time elapsed
     // since the dialog opened (not from counting ticks, which a busy machine
     // delays).
-    void ShowCountdown();
+    void ShowCountdown(ULONGLONG now);
 
     // Stops both timers and closes an open menu of delays.
     void StopCounting();
 
-    ULONGLONG m_openedAt = 0; // GetTickCount64 when the dialog opened
+    std::optional<CWarningCountdown> m_countdown; // on GetTickCount64, which counts sleep
     int m_shownSeconds = -1;
     int m_nPostponeMinutes = 0;
     bool m_bEnding = false; // the dialog is being ended: a menu choice comes too late

@@ -27,14 +27,18 @@ void CTrayIcon::Attach(HWND wnd, UINT callbackMessage, std::function<void(bool)>
     m_wnd = wnd;
     m_message = callbackMessage;
     m_placedChanged = std::move(placedChanged);
+    if (m_taskbarCreated != 0) {
+        ::ChangeWindowMessageFilterEx(wnd, m_taskbarCreated, MSGFLT_ALLOW, nullptr);
+    }
 }
 
-void CTrayIcon::Show() {
+bool CTrayIcon::Show() {
     m_wanted = true;
     if (!m_placed) {
         m_retriesLeft = kRetries;
-        TryAdd();
+        TryAdd(false);
     }
+    return m_placed;
 }
 
 void CTrayIcon::Remove() {
@@ -66,7 +70,7 @@ bool CTrayIcon::OnTimer(UINT_PTR id) {
     }
     if (m_wanted && !m_placed && m_retriesLeft > 0) {
         --m_retriesLeft;
-        TryAdd();
+        TryAdd(true);
     } else {
         StopRetries();
     }
@@ -74,13 +78,15 @@ bool CTrayIcon::OnTimer(UINT_PTR id) {
 }
 
 void CTrayIcon::OnTaskbarCreated() {
+    // The new taskbar has no icon of ours: added again, and the owner hears
+    // only if that fails.
     if (m_wanted) {
-        m_placed = false; // the new taskbar has no icon of ours
-        Show();
+        m_retriesLeft = kRetries;
+        TryAdd(true);
     }
 }
 
-void CTrayIcon::TryAdd() {
+void CTrayIcon::TryAdd(bool tell) {
     HICON icon = nullptr;
     // Not a shared icon: freed below, the shell keeps its own copy.
     if (FAILED(::LoadIconMetric(AfxGetResourceHandle(), MAKEINTRESOURCEW(IDR_MAINFRAME), LIM_SMALL,
@@ -96,10 +102,14 @@ void CTrayIcon::TryAdd() {
     }
     if (added) {
         StopRetries();
-        SetPlaced(true);
     } else {
         m_retrying = m_retrying || ::SetTimer(m_wnd, kRetryTimer, kRetryInterval, nullptr) != 0;
-        SetPlaced(false);
+    }
+    const bool changed = added != m_placed;
+    m_placed = added;
+    // Every failure is told: the owner may have to make the window reachable.
+    if (tell && (changed || !added) && m_placedChanged) {
+        m_placedChanged(added);
     }
 }
 
@@ -107,14 +117,6 @@ void CTrayIcon::StopRetries() {
     if (m_retrying) {
         ::KillTimer(m_wnd, kRetryTimer);
         m_retrying = false;
-    }
-}
-
-void CTrayIcon::SetPlaced(bool placed) {
-    const bool changed = placed != m_placed;
-    m_placed = placed;
-    if (m_placedChanged && (changed || !placed)) {
-        m_placedChanged(placed);
     }
 }
 

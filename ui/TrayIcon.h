@@ -9,9 +9,12 @@
 
 // The program's icon in the notification area: added, kept there and removed.
 // Adding can fail (at logon, before the taskbar is ready), so a failed add is
-// tried again on a timer for a while, and at every "TaskbarCreated". The
-// owner window decides what to do while the icon is missing: it hears of
-// every change through `placedChanged`.
+// tried again every 2 s for two minutes, and at every "TaskbarCreated", which
+// this object registers once and lets through the window's message filter (an
+// elevated run would not hear the shell otherwise). The owner window decides
+// what to do while the icon is missing: it hears through `placedChanged` of
+// every later try (a retry, or a TaskbarCreated) that fails or puts the icon
+// in place.
 class CTrayIcon {
 public:
     using Notify = std::function<BOOL(DWORD, NOTIFYICONDATAW*)>;
@@ -19,7 +22,9 @@ public:
     static constexpr UINT kRetryInterval = 2000; // ms
     static constexpr int kRetries = 60;          // two minutes
 
-    explicit CTrayIcon(Notify notify = ::Shell_NotifyIconW) : m_notify(std::move(notify)) {}
+    explicit CTrayIcon(Notify notify = ::Shell_NotifyIconW)
+        : m_notify(std::move(notify)),
+          m_taskbarCreated(::RegisterWindowMessageW(L"TaskbarCreated")) {}
     ~CTrayIcon() { Remove(); }
     CTrayIcon(const CTrayIcon&) = delete;
     CTrayIcon& operator=(const CTrayIcon&) = delete;
@@ -27,8 +32,9 @@ public:
     // The window that gets `callbackMessage` (lParam: the mouse message) and
     // the retry timer, and the function told whether the icon is in place.
     void Attach(HWND wnd, UINT callbackMessage, std::function<void(bool)> placedChanged);
-    // Wants the icon there: adds it, or starts the retries.
-    void Show();
+    // Wants the icon there: adds it, or starts the retries. True when it is in
+    // place now.
+    bool Show();
     // Wants it gone: removes it and stops the retries.
     void Remove();
     bool IsWanted() const { return m_wanted; }
@@ -36,18 +42,21 @@ public:
     void SetTip(const std::wstring& tip);
     // WM_TIMER with kRetryTimer: one more try. True when the id was ours.
     bool OnTimer(UINT_PTR id);
-    // "TaskbarCreated": the shell forgot every icon.
+    // The id of "TaskbarCreated", sent when the shell restarted and forgot
+    // every icon; then call OnTaskbarCreated.
+    UINT TaskbarCreatedMessage() const { return m_taskbarCreated; }
     void OnTaskbarCreated();
     // Runs `menu` at the pointer as the shell wants for a tray menu; returns
     // the chosen command or 0.
     UINT TrackMenu(HMENU menu) const;
 
 private:
-    void TryAdd();
-    void SetPlaced(bool placed);
+    // One add; `tell`: the owner hears of a change.
+    void TryAdd(bool tell);
     void StopRetries();
 
     Notify m_notify;
+    UINT m_taskbarCreated = 0;
     HWND m_wnd = nullptr;
     UINT m_message = 0;
     std::function<void(bool)> m_placedChanged;

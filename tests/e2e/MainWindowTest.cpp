@@ -728,5 +728,44 @@ TEST(DueWarning, ACancelledWarningNeverComesBackAndPostponeMakesAOneOff) {
     EXPECT_TRUE(TrayIconPresent(p.main));
 }
 
+// Warnings taken away because their due time is stale: the program's
+// thread held up for 7 s (as a stall or a sleep looks to its timers, whose
+// messages then come in no set order), a suspend, and both kinds of wake.
+// Each is withdrawn at once as ｷｬﾝｾﾙ would be; none of the standby actions
+// is carried out (standby would end the program).
+TEST(DueWarning, AStallASuspendAndAWakeWithdrawTheWarning) {
+    enum Event { Stall, Suspend, ResumeSuspend, ResumeAutomatic };
+    const Event events[] = {Stall, Suspend, ResumeSuspend, ResumeAutomatic};
+    std::vector<Entry> entries;
+    for (int i = 0; i < 4; ++i) {
+        entries.push_back(
+            DueAt(LocalNowPlus(4 + 4 * i + (i > 0 ? 8 : 0)), 2, "s" + std::to_string(i)));
+    }
+    UnmanagedWindows();
+    Program p(Layout(entries, 1));
+    ASSERT_NE(p.main, nullptr);
+    for (const Event event : events) {
+        SCOPED_TRACE(static_cast<int>(event));
+        const HWND warning = p.driver.WaitForWindow(L"", kDialogClass, 20s);
+        ASSERT_NE(warning, nullptr);
+        if (event == Stall) {
+            const DWORD thread = ::GetWindowThreadProcessId(warning, nullptr);
+            const OwnedHandle handle(::OpenThread(THREAD_SUSPEND_RESUME, FALSE, thread));
+            ASSERT_NE(handle.Get(), nullptr);
+            ASSERT_NE(::SuspendThread(handle.Get()), static_cast<DWORD>(-1));
+            std::this_thread::sleep_for(7s);
+            ::ResumeThread(handle.Get());
+        } else {
+            const WPARAM pbt[] = {0, PBT_APMSUSPEND, PBT_APMRESUMESUSPEND, PBT_APMRESUMEAUTOMATIC};
+            ::PostMessageW(p.main, WM_POWERBROADCAST, pbt[event], 0);
+        }
+        EXPECT_TRUE(Driver::WaitForWindowGone(warning, 3s)) << "the warning stayed";
+        EXPECT_TRUE(p.driver.IsRunning());
+    }
+    std::this_thread::sleep_for(1s);
+    EXPECT_TRUE(p.driver.IsRunning());
+    EXPECT_TRUE(TrayIconPresent(p.main));
+}
+
 } // namespace
 } // namespace qb::e2e

@@ -320,6 +320,7 @@ TEST_F(DialogTest, MessageTableDispatch) {
     ProbeDlg dlg(IDD_TEST_PLAIN);
     LRESULT notifyResult = 0;
     LRESULT otherNotifyResult = -1;
+    LRESULT registeredResult = 0;
     dlg.onRun = [&](ProbeDlg& d) {
         HWND edit = d.GetDlgItem(IDC_TEST_EDIT);
         // A menu command (no control window) by id.
@@ -343,11 +344,17 @@ TEST_F(DialogTest, MessageTableDispatch) {
         otherNotifyResult = d.SendMessage(WM_NOTIFY, IDC_TEST_LIST, reinterpret_cast<LPARAM>(&nm));
         // WM_TIMER with its id.
         d.SendMessage(WM_TIMER, 4321, 0);
+        // A registered message by the window's own id for it, with the
+        // handler's result; a failed registration (0) never takes WM_NULL.
+        registeredResult = d.SendMessage(d.registered, 1);
+        d.registered = 0;
+        d.SendMessage(WM_NULL, 2);
         d.EndDialog(IDOK);
     };
     EXPECT_EQ(dlg.DoModal(), IDOK);
-    const std::vector<std::string> expected = {"menu", "killfocus", "clicked",
-                                               "notify " + std::to_string(IDC_TEST_LIST)};
+    const std::vector<std::string> expected = {
+        "menu", "killfocus", "clicked", "notify " + std::to_string(IDC_TEST_LIST), "registered 1"};
+    EXPECT_EQ(registeredResult, 5);
     EXPECT_EQ(dlg.log, expected);
     EXPECT_EQ(notifyResult, 77);
     EXPECT_EQ(otherNotifyResult, 0);

@@ -12,6 +12,7 @@ const MessageMap* ProbeDlg::GetThisMessageMap() {
         OnControl<EN_KILLFOCUS, IDC_TEST_EDIT, &ProbeDlg::OnEditKillFocus>(),
         OnControl<BN_CLICKED, IDC_TEST_CHECK, &ProbeDlg::OnCheckClicked>(),
         OnNotify<UDN_DELTAPOS, IDC_TEST_LIST, &ProbeDlg::OnListNotify>(),
+        OnRegistered<&ProbeDlg::Registered, &ProbeDlg::OnRegisteredMessage>(),
     };
     static constexpr MessageMap map{&CDialog::GetThisMessageMap, entries};
     return &map;
@@ -70,4 +71,9 @@ void ProbeDlg::OnCheckClicked() {
 void ProbeDlg::OnListNotify(NMHDR* pNMHDR, LRESULT* pResult) {
     log.push_back("notify " + std::to_string(pNMHDR->idFrom));
     *pResult = 77;
+}
+
+LRESULT ProbeDlg::OnRegisteredMessage(WPARAM wParam, LPARAM) {
+    log.push_back("registered " + std::to_string(wParam));
+    return 5;
 }

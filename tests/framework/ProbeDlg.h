@@ -27,6 +27,9 @@ public:
     static constexpr UINT_PTR kSafetyTimer = 999;
     static constexpr int kSafetyResult = -99;
     static constexpr UINT kMenuCommand = 40001;
+    // A message registered at run time; 0 stands for a failed registration.
+    UINT registered = ::RegisterWindowMessageW(L"Quillaberton.ProbeDlg");
+    UINT Registered() const { return registered; }
 
     static const MessageMap* GetThisMessageMap();
     const MessageMap* GetMessageMap() const override { return GetThisMessageMap(); }
@@ -44,4 +47,5 @@ protected:
     void OnEditKillFocus();
     void OnCheckClicked();
     void OnListNotify(NMHDR* pNMHDR, LRESULT* pResult);
+    LRESULT OnRegisteredMessage(WPARAM, LPARAM);
 };

@@ -1,5 +1,9 @@
 // The main window while the tray icon cannot be added: shown, minimised,
-// until a retry puts the icon in place, then hidden. The tray menu's items.
+// until a retry puts the icon in place, then hidden; restored by the user
+// meanwhile, left as the user left it. The retries' span, the tray menu's
+// items, and the icon after an end action Windows refused.
+#include "tests/settings/MemoryFileOps.h"
+#include "ui/EndActionHost.h"
 #include "ui/QuillabertonDlg.h"
 #include "ui/TrayMenu.h"
 
@@ -12,10 +16,19 @@
 
 namespace {
 
+// The one-copy rule's side of the window, unused here.
+class NoInstance final : public IInstanceMark {
+public:
+    UINT ShowMessage() const override { return 0; }
+    void Mark(HWND) override {}
+    void Unmark(HWND) override {}
+};
+
 // Runs a check once the modal loop is going.
 class HookedMain : public CQuillabertonDlg {
 public:
-    using CQuillabertonDlg::CQuillabertonDlg;
+    explicit HookedMain(CTrayIcon::Notify notify)
+        : CQuillabertonDlg(m_instance, std::move(notify)) {}
     std::function<void(HookedMain&)> onRun;
     static constexpr UINT kRunMessage = WM_APP + 7;
 
@@ -41,23 +54,27 @@ private:
         EndDialog(IDCANCEL);
         return 0;
     }
+    NoInstance m_instance;
 };
 
-TEST(TrayIcon, ShownMinimisedWhileTheIconFailsHiddenOnceARetryPlacesIt) {
+// A start in the tray, in a folder of its own.
+void StartInTray() {
     const std::filesystem::path dir = std::filesystem::temp_directory_path() / "qb-tray-test";
     std::filesystem::create_directories(dir);
     std::filesystem::current_path(dir);
-    {
-        FILE* f = std::fopen("Quillaberton.dat", "wb");
-        ASSERT_NE(f, nullptr);
-        std::fputs("[COM]\r\nsize=0\r\ntasktray=1\r\n", f);
-        std::fclose(f);
-    }
+    FILE* f = std::fopen("Quillaberton.dat", "wb");
+    ASSERT_NE(f, nullptr);
+    std::fputs("[COM]\r\nsize=0\r\ntasktray=1\r\n", f);
+    std::fclose(f);
+}
+
+TEST(TrayIcon, ShownMinimisedWhileTheIconFailsHiddenOnceARetryPlacesIt) {
+    StartInTray();
     int adds = 0;
     int deletes = 0;
     bool there = false;    // the shell holds the icon
     bool timesOut = false; // the next add is carried out but reported failed
-    HookedMain dlg(nullptr, [&](DWORD message, NOTIFYICONDATAW*) -> BOOL {
+    HookedMain dlg([&](DWORD message, NOTIFYICONDATAW*) -> BOOL {
         adds += message == NIM_ADD;
         deletes += message == NIM_DELETE;
         if (message == NIM_ADD && !there && (adds > 2 || timesOut)) {
@@ -93,6 +110,52 @@ TEST(TrayIcon, ShownMinimisedWhileTheIconFailsHiddenOnceARetryPlacesIt) {
     dlg.DoModal();
     EXPECT_TRUE(ran);
     EXPECT_EQ(deletes, 1); // the window's end removes the icon
+}
+
+// While the icon is tried, the user restores the window from the taskbar: no
+// retry minimises it again, and none hides it. The retries stop at once, and
+// without the user they give up after about two minutes.
+TEST(TrayIcon, AWindowRestoredDuringTheRetriesStaysAndTheRetriesSpanTwoMinutes) {
+    StartInTray();
+    int adds = 0;
+    bool succeed = false;
+    HookedMain dlg([&](DWORD message, NOTIFYICONDATAW*) -> BOOL {
+        adds += message == NIM_ADD;
+        return message == NIM_DELETE || succeed;
+    });
+    dlg.onRun = [&](HookedMain& d) {
+        ASSERT_TRUE(d.IsIconic());
+        d.ShowWindow(SW_RESTORE);
+        d.SendMessage(WM_TIMER, CTrayIcon::kRetryTimer); // fails again
+        EXPECT_TRUE(d.IsWindowVisible());
+        EXPECT_FALSE(d.IsIconic());
+        succeed = true;
+        const int tried = adds;
+        d.SendMessage(WM_TIMER, CTrayIcon::kRetryTimer);
+        EXPECT_EQ(adds, tried); // back from the tray: no icon wanted
+        EXPECT_TRUE(d.IsWindowVisible());
+        EXPECT_FALSE(d.IsIconic());
+    };
+    dlg.DoModal();
+
+    // Left alone, a failing icon is tried kRetries times more, 2 s apart.
+    StartInTray();
+    adds = 0;
+    succeed = false;
+    HookedMain alone([&](DWORD message, NOTIFYICONDATAW*) -> BOOL {
+        adds += message == NIM_ADD;
+        return message == NIM_DELETE;
+    });
+    alone.onRun = [&](HookedMain& d) {
+        for (int i = 0; i < 100; ++i) {
+            d.SendMessage(WM_TIMER, CTrayIcon::kRetryTimer);
+        }
+        EXPECT_TRUE(d.IsIconic());
+    };
+    alone.DoModal();
+    const int spanMs = (adds - 1) * static_cast<int>(CTrayIcon::kRetryInterval);
+    EXPECT_GE(spanMs, 110000);
+    EXPECT_LE(spanMs, 130000);
 }
 
 // Items, greyed or not, for what is due and what is pending; only 表示 while
@@ -135,3 +198,101 @@ TEST(TrayMenu, ItemsFollowTheStateAndTimerCommandsDecode) {
 }
 
 } // namespace
+
+namespace {
+
+// End-action calls that succeed up to the action itself, which Windows
+// refuses (access denied) when `refuse` is set.
+class RefusingPlatform final : public IEndActionPlatform {
+public:
+    bool refuse = true;
+    PlatformHandle GetCurrentProcess() override { return nullptr; }
+    bool OpenProcessToken(PlatformHandle, std::uint32_t, PlatformHandle* token) override {
+        *token = nullptr;
+        return true;
+    }
+    bool LookupPrivilegeValueA(const char*, const char*, PrivilegeLuid*) override { return true; }
+    bool AdjustTokenPrivileges(PlatformHandle, bool, const TokenPrivilege*, std::uint32_t,
+                               TokenPrivilege*, std::uint32_t*) override {
+        m_error = 0;
+        return true;
+    }
+    std::uint32_t GetLastError() override { return m_error; }
+    void CloseHandle(PlatformHandle) override {}
+    bool ExitWindowsEx(std::uint32_t, std::uint32_t) override {
+        m_error = refuse ? ERROR_ACCESS_DENIED : 0;
+        return !refuse;
+    }
+    bool SetSystemPowerState(bool, bool) override { return false; }
+    bool SetSuspendState(bool, bool, bool) override { return false; }
+    bool GetPwrCapabilities(PowerCapabilities*) override { return false; }
+    bool SendMessageTimeoutW(PlatformHandle, std::uint32_t, std::uintptr_t, std::intptr_t,
+                             std::uint32_t, std::uint32_t, std::uintptr_t*) override {
+        return false;
+    }
+
+private:
+    std::uint32_t m_error = 0;
+};
+
+class SilentPrompt final : public ISettingsPrompt {
+public:
+    void TellLoadProblems(const LoadStatus&) override {}
+    bool AskOverwrite(bool) override { return false; }
+    void TellSaveFailed(const SaveStatus&) override {}
+    bool AskEndWithoutSaving(const SaveStatus&) override { return false; }
+};
+
+} // namespace
+
+// An action Windows refuses is told with its reason; the host says it was not
+// done, so the program keeps running, and the icon comes back when the
+// window was in the tray. A done action leaves the icon removed.
+TEST(EndActionHost, ARefusedActionIsToldAndTheIconComesBackToTheTray) {
+    const HWND wnd = ::CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                       nullptr, nullptr);
+    ASSERT_NE(wnd, nullptr);
+    struct Row {
+        bool inTray;
+        bool refuse;
+        std::vector<DWORD> calls; // to the shell, after the icon was shown or not
+        bool told;
+    };
+    const Row rows[] = {
+        {true, true, {NIM_DELETE, NIM_ADD}, true},
+        {false, true, {}, true},
+        {true, false, {NIM_DELETE}, false},
+    };
+    for (const Row& row : rows) {
+        std::vector<DWORD> calls;
+        CTrayIcon tray([&](DWORD message, NOTIFYICONDATAW*) -> BOOL {
+            calls.push_back(message);
+            return TRUE;
+        });
+        tray.Attach(wnd, WM_APP, nullptr);
+        if (row.inTray) {
+            tray.Show();
+        }
+        calls.clear();
+        ScheduleList list;
+        std::int32_t taskTray = 0;
+        MemoryFileOps ops;
+        SilentPrompt prompt;
+        CSettingsKeeper keeper(list, taskTray, ops, prompt, "Quillaberton.dat");
+        keeper.Load();
+        RefusingPlatform platform;
+        platform.refuse = row.refuse;
+        std::vector<std::wstring> told;
+        CEndActionHost host(keeper, tray, platform,
+                            {wnd, [] {}, [] {}, [&] { tray.Show(); },
+                             [&](const std::wstring& text) { told.push_back(text); }});
+        EXPECT_EQ(host.ExecuteEndMode(0), !row.refuse);
+        EXPECT_EQ(calls, row.calls);
+        ASSERT_EQ(told.size(), row.told ? 1u : 0u);
+        if (row.told) {
+            EXPECT_EQ(told[0].rfind(L"シャットダウンを実行できませんでした。\n\n", 0), 0u)
+                << row.inTray;
+        }
+    }
+    ::DestroyWindow(wnd);
+}

@@ -29,8 +29,22 @@ trace=$(grep -a -E "^[0-9.]+:$pid:[0-9a-f]+:Call [A-Za-z0-9_]+\.[A-Za-z].* ret=1
     -e 's/(SetTimer|KillTimer)\([0-9a-f]+,/\1(hwnd,/' -e 's/[0-9a-f]+ (L?")/\1/g' \
     -e 's/(Shell_NotifyIconW\([0-9a-f]+),[0-9a-f]+\)/\1,nid)/' -e 's/(LookupPrivilegeValueA\(.*),[0-9a-f]+\)$/\1,luid)/' \
     -e 's/GetPwrCapabilities\([0-9a-f]+\)/GetPwrCapabilities(caps)/')
-# The tip's updates (NIM_MODIFY) follow the clock, not this order: left out.
-calls=$(printf '%s\n' "$trace" | cut -d' ' -f2- | grep -v '^Shell_NotifyIconW(00000001,' | tr '\n' ' ')
+# Hidden in the tray the program wakes once a second for the check alone:
+# the clock's timer (1) stops at its first tick and is never set again, and
+# the check's (2) is set again at each tick, to just after the next second.
+timers=$(printf '%s\n' "$trace" | cut -d' ' -f2- | grep -E '^(Set|Kill)Timer\(hwnd,0000000[12]')
+[ "$(printf '%s\n' "$timers" | grep -c '^SetTimer(hwnd,00000001,')" -eq 1 ] &&
+  printf '%s\n' "$timers" | grep -q '^KillTimer(hwnd,00000001)' ||
+  fail "the clock's timer ran in the tray: $(printf '%s\n' "$timers" | grep 00000001 | tr '\n' ' ')"
+checks=$(printf '%s\n' "$timers" | grep -c '^SetTimer(hwnd,00000002,')
+[ "$checks" -ge 15 ] || fail "the check's timer was set only $checks times"
+for hex in $(printf '%s\n' "$timers" | sed -n 's/^SetTimer(hwnd,00000002,\([0-9a-f]*\),.*/\1/p'); do
+  [ $((0x$hex)) -le 1040 ] || fail "the check waited $((0x$hex)) ms"
+done
+# The tip's updates (NIM_MODIFY) follow the clock, not this order, and so do
+# the timers checked above: left out.
+calls=$(printf '%s\n' "$trace" | cut -d' ' -f2- | grep -v '^Shell_NotifyIconW(00000001,' |
+  grep -v -E '^(SetTimer\(hwnd,0000000[12],|KillTimer\(hwnd,00000001\))' | tr '\n' ' ')
 case $QB_MAIN_MODE in
   # The reason: SHTDN_REASON_MAJOR_OTHER | SHTDN_REASON_MINOR_OTHER | SHTDN_REASON_FLAG_PLANNED.
   0) end='ExitWindowsEx(00000005,80000000) ' ;;
@@ -41,8 +55,7 @@ case $QB_MAIN_MODE in
   *) end='' ;;
 esac
 expected='SetDefaultDllDirectories(00000800) SetDllDirectoryW(L"") CreateMutexW(00000000,00000001,L"Quillaberton") '\
-'SetTimer(hwnd,00000001,0000012c,00000000) SetTimer(hwnd,00000002,0000012c,00000000) Shell_NotifyIconW(00000000,nid) '\
-'KillTimer(hwnd,00000002) SetTimer(hwnd,00000004,000000c8,00000000) SetTimer(hwnd,00000003,00003a98,00000000) '\
+'Shell_NotifyIconW(00000000,nid) SetTimer(hwnd,00000004,000000c8,00000000) SetTimer(hwnd,00000003,00003a98,00000000) '\
 'KillTimer(hwnd,00000003) KillTimer(hwnd,00000004) '\
 'Shell_NotifyIconW(00000002,nid) LookupPrivilegeValueA(00000000,"SeShutdownPrivilege",luid) '"$end"
 [ "$calls" = "$expected" ] || fail "traced calls:

@@ -1,0 +1,48 @@
+#pragma once
+
+#include "schedule/CheckCycle.h"
+#include "schedule/EndActionExecutor.h"
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+
+class CEndNoticeDlg;
+class CSettingsKeeper;
+class CTrayIcon;
+
+// What the check cycle asks of the program when an entry falls due: the
+// warning, the end action and the report of one that failed. The list is
+// saved and the tray icon removed before the action, since it may end this
+// process; when Windows refuses the action, the user is told why, the icon
+// comes back if the window was in the tray, and the program keeps running.
+class CEndActionHost final : public ICheckCycleHost {
+public:
+    // What the main window does for the host.
+    struct Window {
+        const HWND& owner;                    // over which messages open
+        std::function<void()> close;          // the action was requested: the window ends
+        std::function<void()> oneOffsChanged; // the next-due line may differ
+        std::function<void()> toTray;         // back to the tray after a failed action
+        // Tells a failed action; a message box over the owner when empty.
+        std::function<void(const std::wstring&)> tell;
+    };
+
+    CEndActionHost(CSettingsKeeper& settings, CTrayIcon& tray, IEndActionPlatform& platform,
+                   Window window)
+        : m_settings(settings), m_tray(tray), m_executor(platform), m_window(std::move(window)) {}
+
+    WarnAnswer Warn(std::int32_t mode) override;
+    void WithdrawWarning() override;
+    bool ExecuteEndMode(std::int32_t mode) override;
+    void Close() override { m_window.close(); }
+    void OneOffsChanged() override { m_window.oneOffsChanged(); }
+
+private:
+    CSettingsKeeper& m_settings;
+    CTrayIcon& m_tray;
+    CEndActionExecutor m_executor;
+    Window m_window;
+    CEndNoticeDlg* m_pNotice = nullptr; // the open warning
+};

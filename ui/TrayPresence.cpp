@@ -1,0 +1,73 @@
+#include "ui/TrayPresence.h"
+
+#include "ui/TrayMenu.h"
+
+void CTrayPresence::Attach() {
+    m_icon.Attach(m_wnd, kTrayMessage, [this](bool placed) { OnPlaced(placed); });
+}
+
+void CTrayPresence::StoreInTaskTray() {
+    m_inTray = true;
+    if (m_icon.Show()) {
+        m_wnd.ShowWindow(SW_HIDE);
+    } else if (!m_wnd.IsIconic()) {
+        // No icon yet: a hidden window could not be reached at all.
+        m_keepHidden = false;
+        m_wnd.ShowWindow(SW_SHOWMINNOACTIVE);
+    }
+}
+
+void CTrayPresence::OnPlaced(bool placed) {
+    if (!m_inTray) {
+        return;
+    }
+    if (m_wnd.IsWindowVisible() && !m_wnd.IsIconic()) {
+        // The user brought the window back while the icon was being tried:
+        // it stays as the user left it.
+        ShowFromTray();
+    } else if (placed) {
+        m_wnd.ShowWindow(SW_HIDE);
+    } else if (!m_wnd.IsWindowVisible()) {
+        m_keepHidden = false;
+        m_wnd.ShowWindow(SW_SHOWMINNOACTIVE);
+    }
+}
+
+void CTrayPresence::ShowFromTray() {
+    m_inTray = false;
+    m_icon.Remove();
+    m_keepHidden = false;
+    m_wnd.ShowWindow(m_wnd.IsIconic() ? SW_RESTORE : SW_SHOW);
+}
+
+void CTrayPresence::OnNotify(LPARAM event) {
+    if (event == WM_LBUTTONDBLCLK) {
+        ShowFromTray();
+    } else if (event == WM_RBUTTONUP || event == WM_CONTEXTMENU) {
+        ShowMenu();
+    }
+}
+
+void CTrayPresence::ShowMenu() {
+    // A dialog of ours is open when the window is disabled.
+    const CTrayMenu::State state{m_nextDue.Text().skip, !m_cycle.OneOffs().IsEmpty(),
+                                 !m_wnd.IsWindowEnabled()};
+    // What スキップ names: that occurrence is dropped, and none if a warning
+    // about it opened while the menu was open (the cycle refuses it then).
+    const std::optional<DueTime> offered = m_nextDue.Due();
+    const CTrayMenu menu(state, m_exitCommand);
+    const UINT command = m_icon.TrackMenu(menu.Handle());
+    if (command == CTrayMenu::kShow) {
+        ShowFromTray();
+    } else if (state.onlyShow) {
+        return; // the menu may have been opened before the dialog
+    } else if (const std::optional<CTrayMenu::Timer> timer = CTrayMenu::TimerOf(command)) {
+        m_cycle.AddTimer(timer->mode, timer->minutes);
+    } else if (command == CTrayMenu::kSkip && offered) {
+        m_cycle.Skip(*offered);
+    } else if (command == CTrayMenu::kCancelTimers) {
+        m_cycle.CancelOneOffs();
+    } else if (command == m_exitCommand) {
+        m_wnd.SendMessage(WM_COMMAND, m_exitCommand);
+    }
+}

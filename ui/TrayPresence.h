@@ -1,0 +1,49 @@
+#pragma once
+
+#include "framework/Wnd.h"
+#include "schedule/CheckCycle.h"
+#include "ui/NextDuePresenter.h"
+#include "ui/TrayIcon.h"
+
+// The main window's life in the notification area, and the icon's menu. In
+// the tray the window is hidden once the icon is in place, and shown
+// minimised on the taskbar while the icon cannot be added, so that it can
+// always be reached; a window the user brings back meanwhile stays as the
+// user left it. A double-click, a second start or 表示 bring it back. The
+// menu records the occurrence its スキップ names and drops that one.
+class CTrayPresence {
+public:
+    // The icon's callback message; lParam carries the mouse message.
+    static constexpr UINT kTrayMessage = WM_USER + 1;
+
+    CTrayPresence(CWnd& wnd, CCheckCycle& cycle, const CNextDuePresenter& nextDue, UINT exitCommand,
+                  CTrayIcon::Notify notify)
+        : m_wnd(wnd), m_cycle(cycle), m_nextDue(nextDue), m_exitCommand(exitCommand),
+          m_icon(std::move(notify)) {}
+
+    // The window has its handle.
+    void Attach();
+    // Whether the window may become visible: not from its start in the tray
+    // until it is brought back.
+    bool MayShow() const { return !m_keepHidden; }
+    // The window starts shown.
+    void StartShown() { m_keepHidden = false; }
+    void StoreInTaskTray();
+    void ShowFromTray();
+    // The icon's callback message: a double-click, or the menu.
+    void OnNotify(LPARAM event);
+    CTrayIcon& Icon() { return m_icon; }
+    const CTrayIcon& Icon() const { return m_icon; }
+
+private:
+    void OnPlaced(bool placed);
+    void ShowMenu();
+
+    CWnd& m_wnd;
+    CCheckCycle& m_cycle;
+    const CNextDuePresenter& m_nextDue;
+    UINT m_exitCommand;
+    CTrayIcon m_icon;
+    bool m_inTray = false;    // meant to be in the tray
+    bool m_keepHidden = true; // from the start until the window is first shown
+};
