@@ -1,8 +1,5 @@
 #include "platform/EndActionPlatformWin32.h"
 
-#include <windows.h>
-#include <powrprof.h>
-
 #include <cstddef>
 #include <string>
 
@@ -149,14 +146,18 @@ bool CEndActionPlatformWin32::GetPwrCapabilities(PowerCapabilities* capabilities
     if (getPwrCapabilities == nullptr || getPwrCapabilities(&caps) == FALSE) {
         return false;
     }
-    capabilities->systemS1 = caps.SystemS1 != FALSE;
-    capabilities->systemS2 = caps.SystemS2 != FALSE;
-    capabilities->systemS3 = caps.SystemS3 != FALSE;
-    // AoAc is the byte at offset 0x14, which MinGW's header still calls
-    // spare2[2].
-    static_assert(offsetof(SYSTEM_POWER_CAPABILITIES, spare2) + 2 == 0x14);
-    capabilities->aoAc = caps.spare2[2] != 0;
+    *capabilities = PowerCapabilitiesOf(caps);
     return true;
+}
+
+PowerCapabilities PowerCapabilitiesOf(const SYSTEM_POWER_CAPABILITIES& caps) {
+    static_assert(offsetof(SYSTEM_POWER_CAPABILITIES, spare2) + 2 == 0x14);
+    PowerCapabilities out;
+    out.systemS1 = caps.SystemS1 != FALSE;
+    out.systemS2 = caps.SystemS2 != FALSE;
+    out.systemS3 = caps.SystemS3 != FALSE;
+    out.aoAc = caps.spare2[2] != 0;
+    return out;
 }
 
 bool CEndActionPlatformWin32::SendMessageTimeoutW(PlatformHandle window, std::uint32_t message,

@@ -2,6 +2,9 @@
 
 #include "schedule/EndActionPlatform.h"
 
+#include <windows.h>
+#include <powrprof.h>
+
 // The real Win32 calls behind the end actions (Windows builds only).
 class CEndActionPlatformWin32 final : public IEndActionPlatform {
 public:
@@ -23,3 +26,7 @@ public:
                              std::intptr_t lParam, std::uint32_t flags, std::uint32_t timeout,
                              std::uintptr_t* result) override;
 };
+
+// What standby needs of Windows' power capabilities. AoAc (Modern Standby)
+// is the byte at offset 0x14, which MinGW's header still calls spare2[2].
+PowerCapabilities PowerCapabilitiesOf(const SYSTEM_POWER_CAPABILITIES& caps);

@@ -121,6 +121,25 @@ TEST_F(UiDialogTest, WarningWithUnknownModeShowsNoNameAndCancels) {
     }
 }
 
+// 延期 opens its menu under the button; each of its four items ends the
+// warning with its own delay, chosen by keys as a keyboard user would.
+TEST_F(UiDialogTest, WarningPostponesByTheDelayOfEachMenuItem) {
+    const int delays[] = {5, 10, 30, 60};
+    for (int k = 0; k < 4; ++k) {
+        Hooked<CEndNoticeDlg> dlg;
+        dlg.onRun = [k](Hooked<CEndNoticeDlg>& d) {
+            const HWND button = d.GetDlgItem(IDC_POSTPONE);
+            for (int i = 0; i <= k; ++i) {
+                ::PostMessageW(button, WM_KEYDOWN, VK_DOWN, 0);
+            }
+            ::PostMessageW(button, WM_KEYDOWN, VK_RETURN, 0);
+            ::SendMessageW(button, BM_CLICK, 0, 0);
+        };
+        EXPECT_EQ(dlg.DoNotice(0), CEndNoticeDlg::kPostponed) << k;
+        EXPECT_EQ(dlg.PostponeMinutes(), delays[k]) << k;
+    }
+}
+
 TEST_F(UiDialogTest, WarningModeNamesMatchTheEditorsRadioTexts) {
     const char* names[] = {"\x83\x56\x83\x83\x83\x62\x83\x67\x83\x5F\x83\x45\x83\x93",
                            "\x8D\xC4\x8B\x4E\x93\xAE", "\x83\x58\x83\x5E\x83\x93\x83\x6F\x83\x43",

@@ -7,6 +7,7 @@
 
 #include <windows.h>
 
+#include <cstddef>
 #include <string>
 
 TEST(EndActionPlatformWin32, EnablesTheShutdownPrivilege) {
@@ -38,4 +39,30 @@ TEST(EndActionPlatformWin32, PowrprofComesFromTheSystemFolderOnly) {
     ::FreeLibrary(planted);
     EXPECT_NE(::GetFileAttributesW(marker.c_str()), INVALID_FILE_ATTRIBUTES);
     ::DeleteFileW(marker.c_str());
+}
+
+// Each capability from its own byte of the record Windows fills: Modern
+// Standby (AoAc) from offset 0x14, next to bytes that mean other things.
+TEST(EndActionPlatformWin32, PowerCapabilitiesAreReadFromTheirOwnFields) {
+    struct Row {
+        std::size_t offset; // the one byte set
+        PowerCapabilities want;
+    };
+    const Row rows[] = {
+        {offsetof(SYSTEM_POWER_CAPABILITIES, SystemS1), {true, false, false, false}},
+        {offsetof(SYSTEM_POWER_CAPABILITIES, SystemS2), {false, true, false, false}},
+        {offsetof(SYSTEM_POWER_CAPABILITIES, SystemS3), {false, false, true, false}},
+        {0x13, {}}, // WakeAlarmPresent
+        {0x14, {false, false, false, true}},
+        {0x15, {}}, // DiskSpinDown
+    };
+    for (const Row& row : rows) {
+        SYSTEM_POWER_CAPABILITIES caps{};
+        reinterpret_cast<unsigned char*>(&caps)[row.offset] = 1;
+        const PowerCapabilities got = PowerCapabilitiesOf(caps);
+        EXPECT_EQ(got.systemS1, row.want.systemS1) << row.offset;
+        EXPECT_EQ(got.systemS2, row.want.systemS2) << row.offset;
+        EXPECT_EQ(got.systemS3, row.want.systemS3) << row.offset;
+        EXPECT_EQ(got.aoAc, row.want.aoAc) << row.offset;
+    }
 }

@@ -54,7 +54,9 @@ case $QB_MAIN_MODE in
   3) end='ExitWindowsEx(00000004,80000000) ' ;;
   *) end='' ;;
 esac
-expected='SetDefaultDllDirectories(00000800) SetDllDirectoryW(L"") CreateMutexW(00000000,00000001,L"Quillaberton") '\
+# Each message of its own is registered once, not at every message.
+expected='SetDefaultDllDirectories(00000800) SetDllDirectoryW(L"") RegisterWindowMessageW(L"Quillaberton.Show") '\
+'CreateMutexW(00000000,00000001,L"Quillaberton") RegisterWindowMessageW(L"TaskbarCreated") '\
 'Shell_NotifyIconW(00000000,nid) SetTimer(hwnd,00000004,000000c8,00000000) SetTimer(hwnd,00000003,00003a98,00000000) '\
 'KillTimer(hwnd,00000003) KillTimer(hwnd,00000004) '\
 'Shell_NotifyIconW(00000002,nid) LookupPrivilegeValueA(00000000,"SeShutdownPrivilege",luid) '"$end"
