@@ -7,3 +7,14 @@ CPaintDC::~CPaintDC() {
         ::EndPaint(m_hWnd, &m_ps);
     }
 }
+
+void CPaintDC::PaintIconic(HWND hWnd, HICON icon) {
+    CPaintDC dc(hWnd);
+    ::SendMessageW(hWnd, WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc.GetSafeHdc()), 0);
+    const int cxIcon = ::GetSystemMetrics(SM_CXICON);
+    const int cyIcon = ::GetSystemMetrics(SM_CYICON);
+    RECT rect{};
+    ::GetClientRect(hWnd, &rect);
+    ::DrawIcon(dc, (rect.right - rect.left - cxIcon + 1) / 2,
+               (rect.bottom - rect.top - cyIcon + 1) / 2, icon);
+}

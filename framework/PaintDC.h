@@ -11,6 +11,10 @@ public:
     CPaintDC& operator=(const CPaintDC&) = delete;
     ~CPaintDC();
 
+    // A whole WM_PAINT of a minimised window: the background erased through
+    // WM_ICONERASEBKGND, then `icon` at the large icon size, centred.
+    static void PaintIconic(HWND hWnd, HICON icon);
+
     HDC GetSafeHdc() const noexcept { return m_hDC; }
     operator HDC() const noexcept { return m_hDC; }
 

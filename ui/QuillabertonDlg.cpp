@@ -229,18 +229,11 @@ void CQuillabertonDlg::OnSysCommand(UINT nID, LPARAM) {
 }
 
 void CQuillabertonDlg::OnPaint() {
-    if (!IsIconic()) {
+    if (IsIconic()) {
+        CPaintDC::PaintIconic(m_hWnd, m_hIcon);
+    } else {
         Default();
-        return;
     }
-    CPaintDC dc(m_hWnd);
-    SendMessage(WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc.GetSafeHdc()), 0);
-    const int cxIcon = ::GetSystemMetrics(SM_CXICON);
-    const int cyIcon = ::GetSystemMetrics(SM_CYICON);
-    RECT rect;
-    GetClientRect(&rect);
-    ::DrawIcon(dc, (rect.right - rect.left - cxIcon + 1) / 2,
-               (rect.bottom - rect.top - cyIcon + 1) / 2, m_hIcon);
 }
 
 void CQuillabertonDlg::OnVersionInfo() {
