@@ -737,9 +737,9 @@ TEST(DueWarning, AStallASuspendAndAWakeWithdrawTheWarning) {
     enum Event { Stall, Suspend, ResumeSuspend, ResumeAutomatic };
     const Event events[] = {Stall, Suspend, ResumeSuspend, ResumeAutomatic};
     std::vector<Entry> entries;
-    for (int i = 0; i < 4; ++i) {
-        entries.push_back(
-            DueAt(LocalNowPlus(4 + 4 * i + (i > 0 ? 8 : 0)), 2, "s" + std::to_string(i)));
+    // Time for a slow start before the first, and for the stall after it.
+    for (const int at : {6, 18, 22, 26}) {
+        entries.push_back(DueAt(LocalNowPlus(at), 2, "s" + std::to_string(at)));
     }
     UnmanagedWindows();
     Program p(Layout(entries, 1));
