@@ -160,11 +160,22 @@ void Driver::WriteWorkFile(std::wstring_view name, std::string_view bytes) const
 }
 
 std::optional<std::string> Driver::ReadWorkFile(std::wstring_view name) const {
-    std::ifstream in(m_workDir / name, std::ios::binary);
-    if (!in) {
+    // Shared for deletion too: a test that polls the file must not make the
+    // program's replace of it fail meanwhile (a stream opens without that).
+    HANDLE h = ::CreateFileW((m_workDir / name).c_str(), GENERIC_READ,
+                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
         return std::nullopt;
     }
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    const OwnedHandle file(h);
+    std::string bytes;
+    char buffer[65536];
+    DWORD got = 0;
+    while (::ReadFile(file.Get(), buffer, sizeof buffer, &got, nullptr) && got > 0) {
+        bytes.append(buffer, got);
+    }
+    return bytes;
 }
 
 bool Driver::LaunchProcess(const std::wstring& exe, const std::wstring& args) {
