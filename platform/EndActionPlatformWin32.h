@@ -6,7 +6,7 @@
 #include <powrprof.h>
 
 // The real Win32 calls behind the end actions (Windows builds only).
-class CEndActionPlatformWin32 final : public IEndActionPlatform {
+class CEndActionPlatformWin32 : public IEndActionPlatform {
 public:
     PlatformHandle GetCurrentProcess() override;
     bool OpenProcessToken(PlatformHandle process, std::uint32_t desiredAccess,

@@ -3,7 +3,6 @@
 #include "framework/Text.h"
 #include "platform/SystemText.h"
 #include "schedule/EndMode.h"
-#include "settings/SettingsKeeper.h"
 #include "ui/EndNoticeDlg.h"
 #include "ui/TrayIcon.h"
 
@@ -30,7 +29,7 @@ void CEndActionHost::WithdrawWarning() {
 bool CEndActionHost::ExecuteEndMode(std::int32_t mode) {
     // The action may end this process before Close runs, so the file and the
     // icon go first.
-    m_settings.SaveSilently();
+    m_window.save();
     const bool wasInTray = m_tray.IsWanted();
     m_tray.Remove();
     const EndActionResult result = m_executor.ExecuteEndMode(mode);

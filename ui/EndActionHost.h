@@ -9,7 +9,6 @@
 #include <string>
 
 class CEndNoticeDlg;
-class CSettingsKeeper;
 class CTrayIcon;
 
 // What the check cycle asks of the program when an entry falls due: the
@@ -22,6 +21,7 @@ public:
     // What the main window does for the host.
     struct Window {
         const HWND& owner;                    // over which messages open
+        std::function<void()> save;           // the list, before the action
         std::function<void()> close;          // the action was requested: the window ends
         std::function<void()> oneOffsChanged; // the next-due line may differ
         std::function<void()> toTray;         // back to the tray after a failed action
@@ -29,9 +29,8 @@ public:
         std::function<void(const std::wstring&)> tell;
     };
 
-    CEndActionHost(CSettingsKeeper& settings, CTrayIcon& tray, IEndActionPlatform& platform,
-                   Window window)
-        : m_settings(settings), m_tray(tray), m_executor(platform), m_window(std::move(window)) {}
+    CEndActionHost(CTrayIcon& tray, IEndActionPlatform& platform, Window window)
+        : m_tray(tray), m_executor(platform), m_window(std::move(window)) {}
 
     WarnAnswer Warn(std::int32_t mode) override;
     void WithdrawWarning() override;
@@ -40,7 +39,6 @@ public:
     void OneOffsChanged() override { m_window.oneOffsChanged(); }
 
 private:
-    CSettingsKeeper& m_settings;
     CTrayIcon& m_tray;
     CEndActionExecutor m_executor;
     Window m_window;

@@ -2,7 +2,7 @@
 // until a retry puts the icon in place, then hidden; restored by the user
 // meanwhile, left as the user left it. The retries' span, the tray menu's
 // items, and the icon after an end action Windows refused.
-#include "tests/settings/MemoryFileOps.h"
+#include "platform/EndActionPlatformWin32.h"
 #include "ui/EndActionHost.h"
 #include "ui/QuillabertonDlg.h"
 #include "ui/TrayMenu.h"
@@ -201,46 +201,15 @@ TEST(TrayMenu, ItemsFollowTheStateAndTimerCommandsDecode) {
 
 namespace {
 
-// End-action calls that succeed up to the action itself, which Windows
-// refuses (access denied) when `refuse` is set.
-class RefusingPlatform final : public IEndActionPlatform {
+// The real calls but the action itself, which Windows refuses (access
+// denied) when `refuse` is set; it is never made.
+class RefusingPlatform final : public CEndActionPlatformWin32 {
 public:
     bool refuse = true;
-    PlatformHandle GetCurrentProcess() override { return nullptr; }
-    bool OpenProcessToken(PlatformHandle, std::uint32_t, PlatformHandle* token) override {
-        *token = nullptr;
-        return true;
-    }
-    bool LookupPrivilegeValueA(const char*, const char*, PrivilegeLuid*) override { return true; }
-    bool AdjustTokenPrivileges(PlatformHandle, bool, const TokenPrivilege*, std::uint32_t,
-                               TokenPrivilege*, std::uint32_t*) override {
-        m_error = 0;
-        return true;
-    }
-    std::uint32_t GetLastError() override { return m_error; }
-    void CloseHandle(PlatformHandle) override {}
     bool ExitWindowsEx(std::uint32_t, std::uint32_t) override {
-        m_error = refuse ? ERROR_ACCESS_DENIED : 0;
+        ::SetLastError(refuse ? ERROR_ACCESS_DENIED : ERROR_SUCCESS);
         return !refuse;
     }
-    bool SetSystemPowerState(bool, bool) override { return false; }
-    bool SetSuspendState(bool, bool, bool) override { return false; }
-    bool GetPwrCapabilities(PowerCapabilities*) override { return false; }
-    bool SendMessageTimeoutW(PlatformHandle, std::uint32_t, std::uintptr_t, std::intptr_t,
-                             std::uint32_t, std::uint32_t, std::uintptr_t*) override {
-        return false;
-    }
-
-private:
-    std::uint32_t m_error = 0;
-};
-
-class SilentPrompt final : public ISettingsPrompt {
-public:
-    void TellLoadProblems(const LoadStatus&) override {}
-    bool AskOverwrite(bool) override { return false; }
-    void TellSaveFailed(const SaveStatus&) override {}
-    bool AskEndWithoutSaving(const SaveStatus&) override { return false; }
 };
 
 } // namespace
@@ -274,19 +243,15 @@ TEST(EndActionHost, ARefusedActionIsToldAndTheIconComesBackToTheTray) {
             tray.Show();
         }
         calls.clear();
-        ScheduleList list;
-        std::int32_t taskTray = 0;
-        MemoryFileOps ops;
-        SilentPrompt prompt;
-        CSettingsKeeper keeper(list, taskTray, ops, prompt, "Quillaberton.dat");
-        keeper.Load();
         RefusingPlatform platform;
         platform.refuse = row.refuse;
         std::vector<std::wstring> told;
-        CEndActionHost host(keeper, tray, platform,
-                            {wnd, [] {}, [] {}, [&] { tray.Show(); },
+        int saves = 0;
+        CEndActionHost host(tray, platform,
+                            {wnd, [&] { ++saves; }, [] {}, [] {}, [&] { tray.Show(); },
                              [&](const std::wstring& text) { told.push_back(text); }});
         EXPECT_EQ(host.ExecuteEndMode(0), !row.refuse);
+        EXPECT_EQ(saves, 1); // before the action, which may end the process
         EXPECT_EQ(calls, row.calls);
         ASSERT_EQ(told.size(), row.told ? 1u : 0u);
         if (row.told) {
