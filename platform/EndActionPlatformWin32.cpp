@@ -1,5 +1,7 @@
 #include "platform/EndActionPlatformWin32.h"
 
+#include <shellapi.h>
+
 #include <cstddef>
 #include <string>
 
@@ -156,6 +158,8 @@ PowerCapabilities PowerCapabilitiesOf(const SYSTEM_POWER_CAPABILITIES& caps) {
     out.systemS1 = caps.SystemS1 != FALSE;
     out.systemS2 = caps.SystemS2 != FALSE;
     out.systemS3 = caps.SystemS3 != FALSE;
+    out.systemS4 = caps.SystemS4 != FALSE;
+    out.hiberFilePresent = caps.HiberFilePresent != FALSE;
     out.aoAc = caps.spare2[2] != 0;
     return out;
 }
@@ -171,4 +175,75 @@ bool CEndActionPlatformWin32::SendMessageTimeoutW(PlatformHandle window, std::ui
         *result = value;
     }
     return ok != 0;
+}
+
+bool CEndActionPlatformWin32::LockWorkStation() {
+    return ::LockWorkStation() != FALSE;
+}
+
+PlatformHandle CEndActionPlatformWin32::CreateWaitableTimerW(bool manualReset) {
+    return ::CreateWaitableTimerW(nullptr, manualReset ? TRUE : FALSE, nullptr);
+}
+
+bool CEndActionPlatformWin32::SetWaitableTimer(PlatformHandle timer, std::int64_t dueFileTime,
+                                               bool resume) {
+    LARGE_INTEGER due{};
+    due.QuadPart = dueFileTime; // positive: an absolute time
+    return ::SetWaitableTimer(timer, &due, 0, nullptr, nullptr, resume ? TRUE : FALSE) != FALSE;
+}
+
+bool CEndActionPlatformWin32::CancelWaitableTimer(PlatformHandle timer) {
+    return ::CancelWaitableTimer(timer) != FALSE;
+}
+
+std::uint32_t CEndActionPlatformWin32::WaitForSingleObject(PlatformHandle handle,
+                                                           std::uint32_t ms) {
+    return ::WaitForSingleObject(handle, ms);
+}
+
+std::uint32_t CEndActionPlatformWin32::SetThreadExecutionState(std::uint32_t flags) {
+    return ::SetThreadExecutionState(flags);
+}
+
+bool CEndActionPlatformWin32::QueryUserNotificationState(std::int32_t* state) {
+    QUERY_USER_NOTIFICATION_STATE value{};
+    if (FAILED(::SHQueryUserNotificationState(&value))) {
+        return false;
+    }
+    *state = static_cast<std::int32_t>(value);
+    return true;
+}
+
+namespace {
+// The power plan's sleep settings and its "Allow wake timers" value
+// (0 disable, 1 enable, 2 important wake timers only).
+constexpr GUID kSleepSubgroup = {
+    0x238c9fa8, 0x0aad, 0x41ed, {0x83, 0xf4, 0x97, 0xbe, 0x24, 0x2c, 0x8f, 0x20}};
+constexpr GUID kAllowRtcWake = {
+    0xbd3b718a, 0x0680, 0x4d9d, {0x8a, 0xb2, 0xe1, 0xd2, 0xb4, 0xac, 0x80, 0x6d}};
+constexpr DWORD kWakeTimersEnabled = 1;
+} // namespace
+
+// powrprof is no KnownDLL: loaded from the system folder only.
+bool CEndActionPlatformWin32::ReadWakeTimersAllowed(bool* allowed) {
+    const SystemLibrary powrprof(L"powrprof.dll");
+    using GetActive = DWORD(WINAPI*)(HKEY, GUID**);
+    using ReadIndex = DWORD(WINAPI*)(HKEY, const GUID*, const GUID*, const GUID*, LPDWORD);
+    const auto getActive = powrprof.Proc<GetActive>("PowerGetActiveScheme");
+    SYSTEM_POWER_STATUS power{};
+    const bool onBattery = ::GetSystemPowerStatus(&power) != FALSE && power.ACLineStatus == 0;
+    const auto read =
+        powrprof.Proc<ReadIndex>(onBattery ? "PowerReadDCValueIndex" : "PowerReadACValueIndex");
+    GUID* scheme = nullptr;
+    if (getActive == nullptr || read == nullptr || getActive(nullptr, &scheme) != ERROR_SUCCESS) {
+        return false;
+    }
+    DWORD value = 0;
+    const DWORD result = read(nullptr, scheme, &kSleepSubgroup, &kAllowRtcWake, &value);
+    ::LocalFree(scheme);
+    if (result != ERROR_SUCCESS) {
+        return false;
+    }
+    *allowed = value == kWakeTimersEnabled;
+    return true;
 }

@@ -25,6 +25,14 @@ public:
     bool SendMessageTimeoutW(PlatformHandle window, std::uint32_t message, std::uintptr_t wParam,
                              std::intptr_t lParam, std::uint32_t flags, std::uint32_t timeout,
                              std::uintptr_t* result) override;
+    bool LockWorkStation() override;
+    PlatformHandle CreateWaitableTimerW(bool manualReset) override;
+    bool SetWaitableTimer(PlatformHandle timer, std::int64_t dueFileTime, bool resume) override;
+    bool CancelWaitableTimer(PlatformHandle timer) override;
+    std::uint32_t WaitForSingleObject(PlatformHandle handle, std::uint32_t ms) override;
+    std::uint32_t SetThreadExecutionState(std::uint32_t flags) override;
+    bool QueryUserNotificationState(std::int32_t* state) override;
+    bool ReadWakeTimersAllowed(bool* allowed) override;
 };
 
 // What standby needs of Windows' power capabilities. AoAc (Modern Standby)

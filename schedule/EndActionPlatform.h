@@ -19,17 +19,20 @@ struct TokenPrivilege {
 };
 
 // What GetPwrCapabilities reports (SYSTEM_POWER_CAPABILITIES), as far as
-// standby needs it.
+// standby and hibernation need it.
 struct PowerCapabilities {
     bool systemS1 = false; // the system supports sleep state S1
     bool systemS2 = false; // ... S2
     bool systemS3 = false; // ... S3
     bool aoAc = false;     // the system supports the S0 low-power idle model (Modern Standby)
+    bool systemS4 = false; // ... sleep state S4 (hibernation)
+    bool hiberFilePresent = false; // the hibernation file exists: hibernation is on
 };
 
-// The Win32 calls the end actions make, one member per call with the same
-// arguments, so that a recording stand-in can take the real one's place.
-// Results are true for a non-zero BOOL.
+// The Win32 calls the end actions and the power handling around them make, one
+// member per call with the same arguments (but for ReadWakeTimersAllowed, a
+// few calls in one), so that a recording stand-in can take the real one's
+// place. Results are true for a non-zero BOOL.
 class IEndActionPlatform {
 public:
     virtual PlatformHandle GetCurrentProcess() = 0;
@@ -51,6 +54,21 @@ public:
                                      std::uintptr_t wParam, std::intptr_t lParam,
                                      std::uint32_t flags, std::uint32_t timeout,
                                      std::uintptr_t* result) = 0;
+    virtual bool LockWorkStation() = 0;
+    // An unnamed waitable timer; null when it cannot be made.
+    virtual PlatformHandle CreateWaitableTimerW(bool manualReset) = 0;
+    // Due at an absolute time: 100 ns units since 1601-01-01 UTC (a FILETIME).
+    // `resume`: the timer wakes the machine from sleep.
+    virtual bool SetWaitableTimer(PlatformHandle timer, std::int64_t dueFileTime, bool resume) = 0;
+    virtual bool CancelWaitableTimer(PlatformHandle timer) = 0;
+    virtual std::uint32_t WaitForSingleObject(PlatformHandle handle, std::uint32_t ms) = 0;
+    // The previous state; 0 when the call failed.
+    virtual std::uint32_t SetThreadExecutionState(std::uint32_t flags) = 0;
+    // SHQueryUserNotificationState (a QUERY_USER_NOTIFICATION_STATE value).
+    virtual bool QueryUserNotificationState(std::int32_t* state) = 0;
+    // Whether the active power plan allows wake timers on the power source in
+    // use (the "Allow wake timers" setting is Enable); false when unknown.
+    virtual bool ReadWakeTimersAllowed(bool* allowed) = 0;
 
 protected:
     ~IEndActionPlatform() = default;

@@ -9,7 +9,8 @@
 namespace {
 
 constexpr std::string_view kNever = "実行しない";
-constexpr std::string_view kModeNames[] = {"シャットダウン", "再起動", "スタンバイ", "ログオフ"};
+constexpr std::string_view kModeNames[] = {"シャットダウン", "再起動",   "スタンバイ",
+                                           "ログオフ",       "休止状態", "ロック"};
 // Monday first, as a week is read; the bit of each day (Sunday = 0).
 constexpr std::string_view kDayNames[] = {"月", "火", "水", "木", "金", "土", "日"};
 constexpr int kDayBits[] = {1, 2, 3, 4, 5, 6, 0};
@@ -60,7 +61,7 @@ std::string RuleText(const CScheduleItem& item, std::int64_t after) {
     char time[40];
     std::snprintf(time, sizeof time, "%d:%02d:%02d", item.hour, item.minute, item.second);
     std::string text = DayRule(item) + " " + time;
-    if (item.sd_mode >= Shutdown && item.sd_mode <= Logoff) {
+    if (item.sd_mode >= Shutdown && item.sd_mode <= Lock) {
         text += " ";
         text += kModeNames[item.sd_mode];
     }

@@ -31,4 +31,7 @@ public:
     std::int32_t minute = 0;
     std::int32_t second = 0;
     std::int32_t sd_mode = 0;
+    // Non-zero: the PC is woken from sleep for this entry (the "wake" key,
+    // written only when set; older files have none).
+    std::int32_t wake = 0;
 };

@@ -7,7 +7,8 @@ namespace {
 bool SameEntry(const CScheduleItem& a, const CScheduleItem& b) {
     return a.name == b.name && a.time_mode == b.time_mode && a.year == b.year &&
            a.month == b.month && a.day == b.day && a.week == b.week && a.hour == b.hour &&
-           a.minute == b.minute && a.second == b.second && a.sd_mode == b.sd_mode;
+           a.minute == b.minute && a.second == b.second && a.sd_mode == b.sd_mode &&
+           a.wake == b.wake;
 }
 
 } // namespace

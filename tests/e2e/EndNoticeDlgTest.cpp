@@ -77,7 +77,7 @@ TEST(EndNotice, ShowsEachEndModeByItsExactName) {
 }
 
 TEST(EndNotice, UnknownEndModesShowAnEmptyTextAndStillTimeOutWithOk) {
-    for (const wchar_t* mode : {L"4", L"-1", L"2147483647"}) {
+    for (const wchar_t* mode : {L"6", L"-1", L"2147483647"}) {
         SCOPED_TRACE(mode);
         Notice notice(mode);
         ASSERT_NE(notice.dialog, nullptr);

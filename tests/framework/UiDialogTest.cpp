@@ -109,7 +109,7 @@ TEST_F(UiDialogTest, WarningNamesTheModeAndEndsOnlyByTimeoutOrCancel) {
 }
 
 TEST_F(UiDialogTest, WarningWithUnknownModeShowsNoNameAndCancels) {
-    for (int mode : {4, -1}) {
+    for (int mode : {6, -1}) {
         Hooked<CEndNoticeDlg> dlg;
         std::string text = "unset";
         dlg.onRun = [&](Hooked<CEndNoticeDlg>& d) {

@@ -107,9 +107,9 @@ TEST_F(CheckCycleTest, ConfirmWithoutAnAnswerPerforms) {
 }
 
 TEST_F(CheckCycleTest, OutOfRangeModeStillWarnsAndCloses) {
-    list.SetAt(0, DueAt(18, 0, 0, 4));
+    list.SetAt(0, DueAt(18, 0, 0, 6));
     cycle.Check();
-    EXPECT_EQ(host.log, (Log{"warn 4", "perform 4", "close"}));
+    EXPECT_EQ(host.log, (Log{"warn 6", "perform 6", "close"}));
 }
 
 TEST_F(CheckCycleTest, OnlyTheFirstOfTwoDueEntriesIsAnnounced) {

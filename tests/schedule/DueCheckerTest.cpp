@@ -171,13 +171,15 @@ TEST(ClockText, FormatsDateAndRightAlignedHour) {
     EXPECT_EQ(FormatClockText(At(2026, 12, 31, 4, 0, 0, 0)), "2026/12/31  0:00:00");
 }
 
-TEST(EndModeName, NamesTheFourModesAsCp932) {
+TEST(EndModeName, NamesTheSixModesAsCp932) {
     EXPECT_EQ(EndModeName(Shutdown), "\x83\x56\x83\x83\x83\x62\x83\x67\x83\x5F\x83\x45\x83\x93");
     EXPECT_EQ(EndModeName(Reboot), "\x8D\xC4\x8B\x4E\x93\xAE");
     EXPECT_EQ(EndModeName(Standby), "\x83\x58\x83\x5E\x83\x93\x83\x6F\x83\x43");
     EXPECT_EQ(EndModeName(Logoff), "\x83\x8D\x83\x4F\x83\x49\x83\x74");
     EXPECT_EQ(EndModeName(-1), "");
-    EXPECT_EQ(EndModeName(4), "");
+    EXPECT_EQ(EndModeName(Hibernate), "\x8B\x78\x8E\x7E\x8F\xF3\x91\xD4");
+    EXPECT_EQ(EndModeName(Lock), "\x83\x8D\x83\x62\x83\x4E");
+    EXPECT_EQ(EndModeName(6), "");
     EXPECT_EQ(EndModeName(INT32_MIN), "");
 }
 

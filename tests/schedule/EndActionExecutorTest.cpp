@@ -11,6 +11,7 @@ namespace {
 
 PlatformHandle const kProcess = reinterpret_cast<PlatformHandle>(-1);
 PlatformHandle const kToken = reinterpret_cast<PlatformHandle>(0x44);
+PlatformHandle const kTimer = reinterpret_cast<PlatformHandle>(0x48);
 
 std::string Ptr(const void* p) {
     if (p == nullptr) {
@@ -104,6 +105,44 @@ public:
         log.push_back(text);
         return Answer(sendOk);
     }
+    bool LockWorkStation() override {
+        log.push_back("LockWorkStation()");
+        return Answer(lockOk);
+    }
+    PlatformHandle CreateWaitableTimerW(bool manualReset) override {
+        log.push_back("CreateWaitableTimerW(" + Bool(manualReset) + ")");
+        return kTimer;
+    }
+    bool SetWaitableTimer(PlatformHandle timer, std::int64_t due, bool resume) override {
+        log.push_back("SetWaitableTimer(" + Ptr(timer) + "," + std::to_string(due) + "," +
+                      Bool(resume) + ")");
+        return true;
+    }
+    bool CancelWaitableTimer(PlatformHandle timer) override {
+        log.push_back("CancelWaitableTimer(" + Ptr(timer) + ")");
+        return true;
+    }
+    std::uint32_t WaitForSingleObject(PlatformHandle handle, std::uint32_t ms) override {
+        log.push_back("WaitForSingleObject(" + Ptr(handle) + "," + std::to_string(ms) + ")");
+        return signaled ? 0 : 258; // WAIT_OBJECT_0, WAIT_TIMEOUT
+    }
+    std::uint32_t SetThreadExecutionState(std::uint32_t flags) override {
+        char text[48];
+        std::snprintf(text, sizeof text, "SetThreadExecutionState(0x%X)",
+                      static_cast<unsigned>(flags));
+        log.push_back(text);
+        return 0x80000000;
+    }
+    bool QueryUserNotificationState(std::int32_t* state) override {
+        log.push_back("QueryUserNotificationState()");
+        *state = notificationState;
+        return true;
+    }
+    bool ReadWakeTimersAllowed(bool* allowed) override {
+        log.push_back("ReadWakeTimersAllowed()");
+        *allowed = wakeTimersAllowed;
+        return true;
+    }
     // A failing call leaves its error as the last error.
     bool Answer(bool ok) {
         if (!ok) {
@@ -124,6 +163,10 @@ public:
     bool sendOk = true;
     bool capabilitiesOk = true;
     PowerCapabilities capabilities;
+    bool lockOk = true;
+    bool signaled = false;
+    std::int32_t notificationState = 5; // QUNS_ACCEPTS_NOTIFICATIONS
+    bool wakeTimersAllowed = true;
 };
 
 using Log = std::vector<std::string>;
@@ -174,7 +217,7 @@ TEST(EndActionExecutor, EveryModeEnablesThePrivilegeThenMakesItsCall) {
         {.mode = Standby, .action = oldCall},
         {.mode = Logoff, .action = {"ExitWindowsEx(4,2147483648)"}},
         {.mode = -1, .action = {}},
-        {.mode = 4, .action = {}},
+        {.mode = 6, .action = {}},
         {.mode = INT32_MIN, .action = {}},
         // Standby where SetSystemPowerState fails: the machine's sleep states decide.
         {.mode = Standby, .action = suspend, .powerStateOk = false},
