@@ -74,10 +74,10 @@ std::uint32_t CEndActionExecutor::AdjustPrivilege(const char* name, bool enable)
 
 EndActionResult CEndActionExecutor::ExecuteEndMode(std::int32_t mode) {
     const std::uint32_t privilege = AdjustPrivilege("SeShutdownPrivilege", true);
-    if (mode < Shutdown || mode > Logoff) {
+    if (mode < Shutdown || mode > Lock) {
         return {};
     }
-    if (privilege != 0 && mode != Logoff) {
+    if (privilege != 0 && mode != Logoff && mode != Lock) {
         return {false, privilege}; // the call would be refused
     }
     std::uint32_t flags = kEwxLogoff | kEwxForce;
@@ -90,6 +90,13 @@ EndActionResult CEndActionExecutor::ExecuteEndMode(std::int32_t mode) {
         break;
     case Standby:
         return RequestStandby();
+    case Hibernate:
+        return RequestHibernate();
+    case Lock:
+        if (!m_platform.LockWorkStation()) {
+            return {false, LastErrorOr(kErrorNotSupported)};
+        }
+        return {};
     default:
         break;
     }
@@ -124,6 +131,23 @@ EndActionResult CEndActionExecutor::RequestStandby() {
         return {false, error}; // no sleep state that can be asked for
     }
     if (!m_platform.SetSuspendState(false, false, false)) {
+        return {false, LastErrorOr(kErrorNotSupported)};
+    }
+    return {};
+}
+
+bool CEndActionExecutor::CanHibernate() {
+    PowerCapabilities caps;
+    return m_platform.GetPwrCapabilities(&caps) && caps.systemS4 && caps.hiberFilePresent;
+}
+
+EndActionResult CEndActionExecutor::RequestHibernate() {
+    // Without S4 or its file no request can hibernate: none is made, and the
+    // reason is one the user can act on (hibernation switched off).
+    if (!CanHibernate()) {
+        return {false, kErrorNotSupported, EndActionResult::Reason::NoHibernation};
+    }
+    if (!m_platform.SetSuspendState(true, false, false)) {
         return {false, LastErrorOr(kErrorNotSupported)};
     }
     return {};

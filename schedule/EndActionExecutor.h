@@ -4,14 +4,20 @@
 
 #include <cstdint>
 
-// The outcome of an end action: requested, or failed with the system's error
-// code.
+// The outcome of an end action: requested, or failed with an error code and
+// the reason the user is told.
 struct EndActionResult {
+    enum class Reason {
+        System,        // the system refused: error is its code
+        NoHibernation, // this PC cannot hibernate (error is ERROR_NOT_SUPPORTED)
+    };
     bool done = true;
     std::uint32_t error = 0;
+    Reason reason = Reason::System;
 };
 
-// Performs an end mode: shut down, restart, standby or log off.
+// Performs an end mode: shut down, restart, standby, hibernate, log off or
+// lock.
 class CEndActionExecutor {
 public:
     explicit CEndActionExecutor(IEndActionPlatform& platform) : m_platform(platform) {}
@@ -23,10 +29,16 @@ public:
 
     // Enables "SeShutdownPrivilege", then makes the mode's call: forced
     // shutdown, restart or logoff through ExitWindowsEx with a planned
-    // reason, standby as RequestStandby says. Shutdown, restart and standby
-    // are not asked for without the privilege, which they need; logoff needs
-    // none. Any other mode makes no call and counts as done.
+    // reason, standby as RequestStandby says, hibernation through
+    // SetSuspendState where CanHibernate, LockWorkStation for lock. Shutdown,
+    // restart, standby and hibernation are not asked for without the
+    // privilege, which they need; logoff and lock need none. Any other mode
+    // makes no call and counts as done.
     EndActionResult ExecuteEndMode(std::int32_t mode);
+
+    // Whether this PC can hibernate: GetPwrCapabilities succeeds and reports
+    // S4 with the hibernation file present (hibernation switched on).
+    bool CanHibernate();
 
 private:
     // 0 when the privilege was switched, else the system's error code.
@@ -39,6 +51,8 @@ private:
     // SetSystemPowerState(TRUE, FALSE), and where that fails
     // SetSuspendState(FALSE, FALSE, FALSE) on a machine with S1, S2 or S3.
     EndActionResult RequestStandby();
+    // Hibernation where CanHibernate; else no call and NoHibernation.
+    EndActionResult RequestHibernate();
 
     IEndActionPlatform& m_platform;
 };

@@ -188,12 +188,13 @@ Log Then(Log calls, const std::vector<std::string>& more) {
 }
 
 TEST(EndActionExecutor, EveryModeEnablesThePrivilegeThenMakesItsCall) {
+    using Reason = EndActionResult::Reason;
     struct Case {
         std::int32_t mode;
-        Log action;
+        Log action = {};
         bool done = true;
         std::uint32_t error = 0;
-        // For standby: the machine's sleep states, S1, S2, S3 and AoAc.
+        // For standby and hibernation: the machine's sleep states.
         PowerCapabilities machine = {false, false, true, false};
         bool capabilitiesOk = true;
         bool powerStateOk = true;
@@ -201,6 +202,8 @@ TEST(EndActionExecutor, EveryModeEnablesThePrivilegeThenMakesItsCall) {
         bool suspendOk = true;
         bool sendOk = true;
         std::uint32_t privilegeError = 0;
+        bool lockOk = true;
+        EndActionResult::Reason reason = EndActionResult::Reason::System;
     };
     const Log query = {"GetPwrCapabilities()"};
     const Log oldCall = Then(query, {"SetSystemPowerState(TRUE,FALSE)"});
@@ -210,12 +213,27 @@ TEST(EndActionExecutor, EveryModeEnablesThePrivilegeThenMakesItsCall) {
         Then(query, {"SendMessageTimeoutW(" + Ptr(reinterpret_cast<void*>(0xFFFF)) +
                      ",0x112,0xF170,2,0x2,500,NULL)"});
     const PowerCapabilities modernStandby = {false, false, false, true};
+    const PowerCapabilities s4 = {.systemS4 = true, .hiberFilePresent = true};
+    const Log hibernate = Then(query, {"SetSuspendState(TRUE,FALSE,FALSE)"});
+    const Log hibernateFailed = Then(hibernate, {"GetLastError()"});
+    const Log lockFailed = {"LockWorkStation()", "GetLastError()"};
+    auto noHibernation = [&](PowerCapabilities m, bool queryOk) {
+        return Case{.mode = Hibernate,
+                    .action = query,
+                    .done = false,
+                    .error = 50,
+                    .machine = m,
+                    .capabilitiesOk = queryOk,
+                    .reason = Reason::NoHibernation};
+    };
     const Case cases[] = {
         // Shutdown, restart and logoff with the planned reason 0x80000000.
         {.mode = Shutdown, .action = {"ExitWindowsEx(5,2147483648)"}},
         {.mode = Reboot, .action = {"ExitWindowsEx(6,2147483648)"}},
         {.mode = Standby, .action = oldCall},
         {.mode = Logoff, .action = {"ExitWindowsEx(4,2147483648)"}},
+        {.mode = Hibernate, .action = hibernate, .machine = s4},
+        {.mode = Lock, .action = {"LockWorkStation()"}},
         {.mode = -1, .action = {}},
         {.mode = 6, .action = {}},
         {.mode = INT32_MIN, .action = {}},
@@ -238,6 +256,10 @@ TEST(EndActionExecutor, EveryModeEnablesThePrivilegeThenMakesItsCall) {
          .error = 5,
          .capabilitiesOk = false,
          .powerStateOk = false},
+        // Hibernation only where S4 and its file are known to be there.
+        noHibernation({.systemS3 = true, .systemS4 = true}, true),
+        noHibernation({.hiberFilePresent = true}, true),
+        noHibernation(s4, false),
         // Modern Standby: the displays off, never a sleep call.
         {.mode = Standby, .action = displaysOff, .machine = modernStandby},
         // Failed calls are reported with their error.
@@ -258,11 +280,20 @@ TEST(EndActionExecutor, EveryModeEnablesThePrivilegeThenMakesItsCall) {
          .error = 5,
          .machine = modernStandby,
          .sendOk = false},
+        {.mode = Hibernate,
+         .action = hibernateFailed,
+         .done = false,
+         .error = 5,
+         .machine = s4,
+         .suspendOk = false},
+        {.mode = Lock, .action = lockFailed, .done = false, .error = 5, .lockOk = false},
         // Without the privilege (ERROR_NOT_ALL_ASSIGNED) nothing that needs
-        // it is asked for; logoff needs none.
+        // it is asked for; logoff and lock need none.
         {.mode = Shutdown, .action = {}, .done = false, .error = 1300, .privilegeError = 1300},
         {.mode = Standby, .action = {}, .done = false, .error = 1300, .privilegeError = 1300},
         {.mode = Logoff, .action = {"ExitWindowsEx(4,2147483648)"}, .privilegeError = 1300},
+        {.mode = Hibernate, .done = false, .error = 1300, .machine = s4, .privilegeError = 1300},
+        {.mode = Lock, .action = {"LockWorkStation()"}, .privilegeError = 1300},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(&c - cases);
@@ -274,10 +305,12 @@ TEST(EndActionExecutor, EveryModeEnablesThePrivilegeThenMakesItsCall) {
         platform.exitOk = c.exitOk;
         platform.suspendOk = c.suspendOk;
         platform.sendOk = c.sendOk;
+        platform.lockOk = c.lockOk;
         const EndActionResult result = CEndActionExecutor(platform).ExecuteEndMode(c.mode);
         EXPECT_EQ(platform.log, Then(PrivilegeCalls(), c.action));
         EXPECT_EQ(result.done, c.done);
         EXPECT_EQ(result.error, c.error);
+        EXPECT_EQ(result.reason, c.reason);
     }
 }
 
