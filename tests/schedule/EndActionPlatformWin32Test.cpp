@@ -55,6 +55,8 @@ TEST(EndActionPlatformWin32, PowerCapabilitiesAreReadFromTheirOwnFields) {
         {0x13, {}}, // WakeAlarmPresent
         {0x14, {false, false, false, true}},
         {0x15, {}}, // DiskSpinDown
+        {offsetof(SYSTEM_POWER_CAPABILITIES, SystemS4), {.systemS4 = true}},
+        {offsetof(SYSTEM_POWER_CAPABILITIES, HiberFilePresent), {.hiberFilePresent = true}},
     };
     for (const Row& row : rows) {
         SYSTEM_POWER_CAPABILITIES caps{};
@@ -64,5 +66,7 @@ TEST(EndActionPlatformWin32, PowerCapabilitiesAreReadFromTheirOwnFields) {
         EXPECT_EQ(got.systemS2, row.want.systemS2) << row.offset;
         EXPECT_EQ(got.systemS3, row.want.systemS3) << row.offset;
         EXPECT_EQ(got.aoAc, row.want.aoAc) << row.offset;
+        EXPECT_EQ(got.systemS4, row.want.systemS4) << row.offset;
+        EXPECT_EQ(got.hiberFilePresent, row.want.hiberFilePresent) << row.offset;
     }
 }
