@@ -22,8 +22,10 @@ std::string ItemSection(int i) {
     return std::string(buf, res.ptr);
 }
 
-// The nine number keys of an entry, in the order Save writes them.
-constexpr std::array<std::pair<std::string_view, std::int32_t CScheduleItem::*>, 9> kNumberKeys = {{
+// The number keys of an entry, in the order Save writes them: nine that
+// every entry has, then "wake", written only when non-zero.
+using NumberKey = std::pair<std::string_view, std::int32_t CScheduleItem::*>;
+constexpr std::array<NumberKey, 10> kNumberKeys = {{
     {"time_mode", &CScheduleItem::time_mode},
     {"year", &CScheduleItem::year},
     {"month", &CScheduleItem::month},
@@ -33,7 +35,9 @@ constexpr std::array<std::pair<std::string_view, std::int32_t CScheduleItem::*>,
     {"minute", &CScheduleItem::minute},
     {"second", &CScheduleItem::second},
     {"sd_mode", &CScheduleItem::sd_mode},
+    {"wake", &CScheduleItem::wake},
 }};
+constexpr std::size_t kRequiredNumbers = 9;
 
 // The entry index i of a section named "ITEM%02d" of i, or -1.
 int ItemIndex(std::string_view section) {
@@ -53,7 +57,7 @@ int ItemIndex(std::string_view section) {
     return static_cast<int>(value);
 }
 
-// Which field a key of an entry section fills: 0 for "name", 1 to 9 for the
+// Which field a key of an entry section fills: 0 for "name", 1 to 10 for the
 // number keys in their order; -1 for any other key.
 int FieldNumber(std::string_view key) {
     if (key == "name") {
@@ -70,11 +74,12 @@ int FieldNumber(std::string_view key) {
 // Reads the settings in two passes over the lines, giving exactly what the
 // lookups of the generic read give (the first line in file order with the
 // section and key wins) without splitting or indexing the lines: the first
-// pass takes the count, the flag and the number of lines, the second the
-// entries. So a file costs one read buffer and its entries, whatever its
-// layout, and a count costs no more than the lines the file holds.
-// Every field of an entry: the name and the nine numbers.
-constexpr std::uint16_t kAllFields = (1u << (kNumberKeys.size() + 1)) - 1;
+// pass takes the count, the flag, the options and the number of lines, the
+// second the entries. So a file costs one read buffer and its entries,
+// whatever its layout, and a count costs no more than the lines the file
+// holds.
+// The fields every entry has: the name and the nine required numbers.
+constexpr std::uint16_t kAllFields = (1u << (kRequiredNumbers + 1)) - 1;
 
 // What a read of the entries found besides them.
 struct ReadCounts {
@@ -85,12 +90,14 @@ struct ReadCounts {
 };
 
 ReadCounts ReadInTwoPasses(const CProfileFile& file, ScheduleList& list, std::int32_t& taskTray,
-                           const std::vector<bool>& lossyLines) {
+                           SettingsOptions& options, const std::vector<bool>& lossyLines) {
     ReadCounts counts;
     std::string section;
     bool inCom = false;
     std::optional<std::int32_t> size;
     std::optional<std::int32_t> tray;
+    std::optional<std::int32_t> resume;
+    std::optional<std::int32_t> fullscreen;
     std::int32_t lines = 0;
     file.VisitLines([&](std::string_view line) {
         lines += lines < INT32_MAX ? 1 : 0;
@@ -106,9 +113,15 @@ ReadCounts ReadInTwoPasses(const CProfileFile& file, ScheduleList& list, std::in
             size = ParseInt(LineValue(line));
         } else if (key == "tasktray" && !tray) {
             tray = ParseInt(LineValue(line));
+        } else if (key == "resume" && !resume) {
+            resume = ParseInt(LineValue(line));
+        } else if (key == "fullscreen" && !fullscreen) {
+            fullscreen = ParseInt(LineValue(line));
         }
     });
     taskTray = tray.value_or(0);
+    options.resume = resume.value_or(0);
+    options.fullscreen = fullscreen.value_or(0);
     counts.size = size.value_or(-1);
     counts.lines = lines;
     const std::int32_t count = std::min(size.value_or(0), lines);
@@ -146,9 +159,9 @@ ReadCounts ReadInTwoPasses(const CProfileFile& file, ScheduleList& list, std::in
         }
     });
     // Only whole entries: a missing key would read as 0, and zeros make a
-    // shutdown every day at midnight.
+    // shutdown every day at midnight. "wake" may be missing: 0 is its default.
     for (std::size_t i = 0; i < items.size(); ++i) {
-        if (found[i] != kAllFields) {
+        if ((found[i] & kAllFields) != kAllFields) {
             ++counts.leftOut;
             continue;
         }
@@ -160,7 +173,7 @@ ReadCounts ReadInTwoPasses(const CProfileFile& file, ScheduleList& list, std::in
 
 // The same read through the store's lookups.
 ReadCounts ReadByLookups(CProfileFile& file, ScheduleList& list, std::int32_t& taskTray,
-                         const std::vector<bool>& lossyLines) {
+                         SettingsOptions& options, const std::vector<bool>& lossyLines) {
     ReadCounts counts;
     file.SetSection("COM");
     counts.lines = file.GetLineCount();
@@ -168,12 +181,14 @@ ReadCounts ReadByLookups(CProfileFile& file, ScheduleList& list, std::int32_t& t
     // Bounded by the file, not by the number in it.
     const std::int32_t count = std::min(file.GetInt("size", 0), file.GetLineCount());
     taskTray = file.GetInt("tasktray", 0);
+    options.resume = file.GetInt("resume", 0);
+    options.fullscreen = file.GetInt("fullscreen", 0);
     for (std::int32_t i = 0; i < count; ++i) {
         file.SetSection(ItemSection(i));
         const int nameLine = file.FindKey("name");
         bool whole = nameLine >= 0;
-        for (const auto& key : kNumberKeys) {
-            whole = whole && file.FindKey(key.first) >= 0;
+        for (std::size_t k = 0; k < kRequiredNumbers; ++k) {
+            whole = whole && file.FindKey(kNumberKeys[k].first) >= 0;
         }
         if (!whole) {
             ++counts.leftOut;
@@ -257,18 +272,59 @@ bool LoadHeld(CProfileFile& file, const std::string& path, IFileOps& ops, std::u
     }
 }
 
-// Whether a temporary file holds a complete save: this program writes every
-// key of every entry, 3 + 11 lines per entry, each with its line end.
-bool CompleteSave(const CProfileFile& temp, const ReadCounts& counts) {
-    return temp.EndsWithLineEnd() && counts.size >= 0 && counts.leftOut == 0 &&
-           static_cast<std::int64_t>(counts.lines) ==
-               3 + 11 * static_cast<std::int64_t>(counts.size);
+// Hands the lines of the saved layout, in file order, to section(name),
+// name(value) and number(key, value). Keys at their default, an option or an
+// entry's "wake" of 0, are left out, so that a list without them keeps the
+// bytes an older copy of the program writes.
+template <typename Section, typename Name, typename Number>
+void VisitLayout(const ScheduleList& list, std::int32_t taskTray, const SettingsOptions& options,
+                 Section section, Name name, Number number) {
+    section("COM");
+    number("size", list.GetCount());
+    number("tasktray", taskTray);
+    if (options.resume != 0) {
+        number("resume", options.resume);
+    }
+    if (options.fullscreen != 0) {
+        number("fullscreen", options.fullscreen);
+    }
+    for (int i = 0; i < list.GetCount(); ++i) {
+        const CScheduleItem& item = list.GetAt(i);
+        section(ItemSection(i));
+        name(item.name);
+        for (std::size_t k = 0; k < kNumberKeys.size(); ++k) {
+            const std::int32_t value = item.*kNumberKeys[k].second;
+            if (k < kRequiredNumbers || value != 0) {
+                number(kNumberKeys[k].first, value);
+            }
+        }
+    }
+}
+
+// The number of lines Save writes for a list and options whose names make
+// no headers.
+std::int64_t SavedLineCount(const ScheduleList& list, const SettingsOptions& options) {
+    std::int64_t lines = 0;
+    const auto count = [&](auto&&...) { ++lines; };
+    VisitLayout(list, 0, options, count, count, count);
+    return lines;
+}
+
+// Whether a temporary file holds a complete save: every entry whole, and
+// exactly the lines this program writes for what it holds, each with its
+// line end.
+bool CompleteSave(const CProfileFile& temp, const ReadCounts& counts, const ScheduleList& list,
+                  const SettingsOptions& options) {
+    return temp.EndsWithLineEnd() && counts.leftOut == 0 && counts.size == list.GetCount() &&
+           counts.lines == SavedLineCount(list, options);
 }
 
 ReadCounts Read(CProfileFile& file, ScheduleList& list, std::int32_t& taskTray,
-                SettingsLoadMode mode, const std::vector<bool>& lossyLines) {
-    return mode == SettingsLoadMode::Auto ? ReadInTwoPasses(file, list, taskTray, lossyLines)
-                                          : ReadByLookups(file, list, taskTray, lossyLines);
+                SettingsOptions& options, SettingsLoadMode mode,
+                const std::vector<bool>& lossyLines) {
+    return mode == SettingsLoadMode::Auto
+               ? ReadInTwoPasses(file, list, taskTray, options, lossyLines)
+               : ReadByLookups(file, list, taskTray, options, lossyLines);
 }
 
 // A complete save that a temporary file holds.
@@ -276,6 +332,7 @@ struct HeldSave {
     std::string path;
     ScheduleList list;
     std::int32_t taskTray = 0;
+    SettingsOptions options;
 };
 
 // What a load takes when the file is missing or empty: the temporary file
@@ -288,7 +345,8 @@ std::optional<HeldSave> FindHeldSave(const std::string& path, IFileOps& ops,
         std::uint32_t error = 0;
         HeldSave held;
         if (LoadHeld(temp, name, ops, error) &&
-            CompleteSave(temp, Read(temp, held.list, held.taskTray, mode, {}))) {
+            CompleteSave(temp, Read(temp, held.list, held.taskTray, held.options, mode, {}),
+                         held.list, held.options)) {
             held.path = std::move(name);
             return held;
         }
@@ -316,10 +374,11 @@ bool SameList(const ScheduleList& a, const ScheduleList& b) {
 }
 
 LoadStatus Load(CProfileFile& file, ScheduleList& list, std::int32_t& taskTray,
-                const std::string& path, IFileOps& ops, SettingsLoadMode mode,
-                const Utf8ToCp932& toCp932) {
+                SettingsOptions& options, const std::string& path, IFileOps& ops,
+                SettingsLoadMode mode, const Utf8ToCp932& toCp932) {
     LoadStatus status;
     taskTray = 0;
+    options = {};
     std::uint32_t error = 0;
     if (LoadHeld(file, path, ops, error)) {
         status.file = LoadStatus::File::Read;
@@ -342,6 +401,7 @@ LoadStatus Load(CProfileFile& file, ScheduleList& list, std::int32_t& taskTray,
                     list.AddTail(held->list.GetAt(i));
                 }
                 taskTray = held->taskTray;
+                options = held->options;
                 return status;
             }
             if (!LoadHeld(file, path, ops, error)) {
@@ -354,7 +414,7 @@ LoadStatus Load(CProfileFile& file, ScheduleList& list, std::int32_t& taskTray,
 
     std::vector<bool> lossyLines;
     const bool utf8 = ConvertFromUtf8(file, toCp932, lossyLines);
-    const ReadCounts counts = Read(file, list, taskTray, mode, lossyLines);
+    const ReadCounts counts = Read(file, list, taskTray, options, mode, lossyLines);
     status.leftOut = counts.leftOut;
     status.lossyNames = counts.lossyNames;
     const bool anyLossy = std::find(lossyLines.begin(), lossyLines.end(), true) != lossyLines.end();
@@ -374,48 +434,38 @@ LoadStatus Load(CProfileFile& file, ScheduleList& list, std::int32_t& taskTray,
 // line into a section header: every write is then a new key of the newest
 // section, and so goes at the end. Builds them with plain appends, without
 // the lookups.
-void AppendLayout(CProfileFile& file, const ScheduleList& list, std::int32_t taskTray) {
+void AppendLayout(CProfileFile& file, const ScheduleList& list, std::int32_t taskTray,
+                  const SettingsOptions& options) {
     std::string line;
-    auto put = [&](std::string_view key, std::int32_t value) {
-        char digits[16];
-        const auto res = std::to_chars(digits, digits + sizeof digits, value);
-        line.assign(key);
-        line += '=';
-        line.append(digits, res.ptr);
-        file.InsertLine(file.GetLineCount(), line);
-    };
-    auto header = [&](const std::string& section) {
-        line.assign("[");
-        line += section;
-        line += ']';
-        file.InsertLine(file.GetLineCount(), line);
-    };
-    header("COM");
-    put("size", list.GetCount());
-    put("tasktray", taskTray);
-    for (int i = 0; i < list.GetCount(); ++i) {
-        const CScheduleItem& item = list.GetAt(i);
-        header(ItemSection(i));
-        line.assign("name=");
-        line += item.name;
-        file.InsertLine(file.GetLineCount(), line);
-        put("time_mode", item.time_mode);
-        put("year", item.year);
-        put("month", item.month);
-        put("day", item.day);
-        put("week", item.week);
-        put("hour", item.hour);
-        put("minute", item.minute);
-        put("second", item.second);
-        put("sd_mode", item.sd_mode);
-    }
+    auto append = [&] { file.InsertLine(file.GetLineCount(), line); };
+    VisitLayout(
+        list, taskTray, options,
+        [&](std::string_view section) {
+            line.assign("[");
+            line += section;
+            line += ']';
+            append();
+        },
+        [&](const std::string& name) {
+            line.assign("name=");
+            line += name;
+            append();
+        },
+        [&](std::string_view key, std::int32_t value) {
+            char digits[16];
+            const auto res = std::to_chars(digits, digits + sizeof digits, value);
+            line.assign(key);
+            line += '=';
+            line.append(digits, res.ptr);
+            append();
+        });
 }
 
 // What a save found where the file is.
 enum class Found { Lines, NoLines, Missing, Unreadable };
 
 bool Save(CProfileFile& file, const ScheduleList& list, std::int32_t taskTray,
-          const std::string& path, IFileOps& ops, Found& found) {
+          const SettingsOptions& options, const std::string& path, IFileOps& ops, Found& found) {
     found = Found::Unreadable;
     try {
         // Sets the path; nothing of the old lines is kept.
@@ -442,35 +492,23 @@ bool Save(CProfileFile& file, const ScheduleList& list, std::int32_t taskTray,
         plain = !ParseSectionHeader(list.GetAt(i).name, nullptr);
     }
     if (plain) {
-        AppendLayout(file, list, taskTray);
+        AppendLayout(file, list, taskTray, options);
         return file.Save(keep);
     }
-    file.SetSection("COM");
-    file.SetInt("size", list.GetCount());
-    file.SetInt("tasktray", taskTray);
-    for (int i = 0; i < list.GetCount(); ++i) {
-        const CScheduleItem& item = list.GetAt(i);
-        file.SetSection(ItemSection(i));
-        file.SetString("name", item.name);
-        file.SetInt("time_mode", item.time_mode);
-        file.SetInt("year", item.year);
-        file.SetInt("month", item.month);
-        file.SetInt("day", item.day);
-        file.SetInt("week", item.week);
-        file.SetInt("hour", item.hour);
-        file.SetInt("minute", item.minute);
-        file.SetInt("second", item.second);
-        file.SetInt("sd_mode", item.sd_mode);
-    }
+    VisitLayout(
+        list, taskTray, options,
+        [&](std::string_view section) { file.SetSection(std::string(section)); },
+        [&](const std::string& name) { file.SetString("name", name); },
+        [&](std::string_view key, std::int32_t value) { file.SetInt(key, value); });
     return file.Save(keep);
 }
 
 SaveStatus SaveReporting(CProfileFile& file, const ScheduleList& list, std::int32_t taskTray,
-                         const std::string& path, IFileOps& ops) {
+                         const SettingsOptions& options, const std::string& path, IFileOps& ops) {
     SaveStatus status;
     Found found = Found::Unreadable;
     try {
-        if (Save(file, list, taskTray, path, ops, found)) {
+        if (Save(file, list, taskTray, options, path, ops, found)) {
             status.saved = true;
             return status;
         }
@@ -490,7 +528,8 @@ SaveStatus SaveReporting(CProfileFile& file, const ScheduleList& list, std::int3
         status.heldIn.clear();
         return status;
     }
-    const bool same = SameList(held->list, list) && held->taskTray == taskTray;
+    const bool same =
+        SameList(held->list, list) && held->taskTray == taskTray && held->options == options;
     status.left = same ? SaveLeft::NewInTemporary : SaveLeft::OldInTemporary;
     status.heldIn = held->path;
     return status;
@@ -498,14 +537,26 @@ SaveStatus SaveReporting(CProfileFile& file, const ScheduleList& list, std::int3
 
 } // namespace
 
+LoadStatus LoadSettings(ScheduleList& list, std::int32_t& taskTray, SettingsOptions& options,
+                        const std::string& path, IFileOps& ops, SettingsLoadMode mode,
+                        const Utf8ToCp932& toCp932) {
+    CProfileFile file(ops);
+    return Load(file, list, taskTray, options, path, ops, mode, toCp932);
+}
+
 LoadStatus LoadSettings(ScheduleList& list, std::int32_t& taskTray, const std::string& path,
                         IFileOps& ops, SettingsLoadMode mode, const Utf8ToCp932& toCp932) {
+    SettingsOptions options;
+    return LoadSettings(list, taskTray, options, path, ops, mode, toCp932);
+}
+
+SaveStatus SaveSettings(const ScheduleList& list, std::int32_t taskTray,
+                        const SettingsOptions& options, const std::string& path, IFileOps& ops) {
     CProfileFile file(ops);
-    return Load(file, list, taskTray, path, ops, mode, toCp932);
+    return SaveReporting(file, list, taskTray, options, path, ops);
 }
 
 SaveStatus SaveSettings(const ScheduleList& list, std::int32_t taskTray, const std::string& path,
                         IFileOps& ops) {
-    CProfileFile file(ops);
-    return SaveReporting(file, list, taskTray, path, ops);
+    return SaveSettings(list, taskTray, SettingsOptions{}, path, ops);
 }

@@ -3,20 +3,22 @@
 #include <exception>
 #include <utility>
 
-CSettingsKeeper::CSettingsKeeper(ScheduleList& list, std::int32_t& taskTray, IFileOps& ops,
-                                 ISettingsPrompt& prompt, std::string path, Utf8ToCp932 toCp932)
-    : m_list(list), m_taskTray(taskTray), m_ops(ops), m_prompt(prompt), m_path(std::move(path)),
-      m_toCp932(std::move(toCp932)) {}
+CSettingsKeeper::CSettingsKeeper(ScheduleList& list, std::int32_t& taskTray,
+                                 SettingsOptions& options, IFileOps& ops, ISettingsPrompt& prompt,
+                                 std::string path, Utf8ToCp932 toCp932)
+    : m_list(list), m_taskTray(taskTray), m_options(options), m_ops(ops), m_prompt(prompt),
+      m_path(std::move(path)), m_toCp932(std::move(toCp932)) {}
 
 void CSettingsKeeper::Load() {
     m_taskTray = 0;
     try {
-        m_loadStatus =
-            LoadSettings(m_list, m_taskTray, m_path, m_ops, SettingsLoadMode::Auto, m_toCp932);
+        m_loadStatus = LoadSettings(m_list, m_taskTray, m_options, m_path, m_ops,
+                                    SettingsLoadMode::Auto, m_toCp932);
     } catch (const std::exception&) {
         // Out of memory, say: what was read cannot be trusted to be whole.
         m_list.RemoveAll();
         m_taskTray = 0;
+        m_options = {};
         m_loadStatus = {};
         m_loadStatus.file = LoadStatus::File::Unreadable;
     }
@@ -37,7 +39,7 @@ void CSettingsKeeper::TellLoadProblems() {
 SaveStatus CSettingsKeeper::Save() {
     SaveStatus status;
     try {
-        status = SaveSettings(m_list, m_taskTray, m_path, m_ops);
+        status = SaveSettings(m_list, m_taskTray, m_options, m_path, m_ops);
     } catch (const std::exception&) {
         return {}; // out of memory, say: not saved, reason unknown
     }

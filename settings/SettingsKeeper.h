@@ -11,21 +11,22 @@
 #include <cstdint>
 #include <string>
 
-// Keeps the list and the tray flag in their file: reads them at start and
-// decides when they may be written over it, asking and telling the user
-// through the prompt. The list, the flag, ops and prompt must outlive it.
+// Keeps the list, the tray flag and the options in their file: reads them at
+// start and decides when they may be written over it, asking and telling the
+// user through the prompt. The list, the flag, the options, ops and prompt
+// must outlive it.
 class CSettingsKeeper {
 public:
-    CSettingsKeeper(ScheduleList& list, std::int32_t& taskTray, IFileOps& ops,
-                    ISettingsPrompt& prompt, std::string path = kSettingsFileName,
+    CSettingsKeeper(ScheduleList& list, std::int32_t& taskTray, SettingsOptions& options,
+                    IFileOps& ops, ISettingsPrompt& prompt, std::string path = kSettingsFileName,
                     Utf8ToCp932 toCp932 = {});
     CSettingsKeeper(const CSettingsKeeper&) = delete;
     CSettingsKeeper& operator=(const CSettingsKeeper&) = delete;
 
-    // At start: reads the list and the flag (the file is written straight
-    // back unless it was unreadable or damaged). An exception while loading
-    // (out of memory) counts as an unreadable file and leaves an empty list
-    // with the flag off.
+    // At start: reads the list, the flag and the options (the file is
+    // written straight back unless it was unreadable or damaged). An
+    // exception while loading (out of memory) counts as an unreadable file
+    // and leaves an empty list with the flag and every option off.
     void Load();
     bool HasLoadProblems() const; // unreadable, or damaged
     void TellLoadProblems();      // through the prompt, when there are any
@@ -53,12 +54,13 @@ private:
 
     ScheduleList& m_list;
     std::int32_t& m_taskTray;
+    SettingsOptions& m_options;
     IFileOps& m_ops;
     ISettingsPrompt& m_prompt;
     std::string m_path;
     Utf8ToCp932 m_toCp932;
     LoadStatus m_loadStatus;
-    bool m_unsaved = false;           // the list or the flag differs from the file
+    bool m_unsaved = false;           // the list, the flag or an option differs from the file
     bool m_keepFile = false;          // damaged at start: kept until a change is saved
     bool m_fileUnreadable = false;    // not read at start: written only if the user says so
     bool m_overwriteDeclined = false; // the user said no to that for a change's save

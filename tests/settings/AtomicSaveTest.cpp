@@ -171,16 +171,21 @@ TEST_F(AtomicSaveTest, FailedWriteInPlacePutsTheOldBytesBack) {
 }
 
 // A replace that took the old file away and could not move the new one in
-// leaves the temporary file: it is all there is, and the next start takes it.
+// leaves the temporary file: it is all there is, and the next start takes it,
+// with the lines of its options and of an entry's wake.
 TEST_F(AtomicSaveTest, TemporaryIsKeptWhenTheOldFileIsAlreadyGone) {
     ScheduleList one;
     one.AddTail(CScheduleItem());
+    CScheduleItem woken;
+    woken.wake = 1;
+    one.AddTail(woken);
+    const SettingsOptions options{1, 1};
     ASSERT_TRUE(WriteBytes(path, kOld));
     FaultFileOps ops;
     ops.faultStep = FileStep::Replace;
     ops.faultOn = 1;
     ops.replaceFault = IFileOps::ReplaceResult::FailedMoved;
-    const SaveStatus status = SaveSettings(one, 1, path, ops);
+    const SaveStatus status = SaveSettings(one, 1, options, path, ops);
     EXPECT_FALSE(status.saved);
     EXPECT_EQ(status.left, SaveLeft::NewInTemporary);
     EXPECT_EQ(status.heldIn, path + ".tmp");
@@ -195,8 +200,11 @@ TEST_F(AtomicSaveTest, TemporaryIsKeptWhenTheOldFileIsAlreadyGone) {
         }
         ScheduleList list;
         std::int32_t tray = 0;
-        EXPECT_EQ(LoadSettings(list, tray, path).file, LoadStatus::File::Recovered);
-        EXPECT_EQ(list.GetCount(), 1);
+        SettingsOptions read;
+        EXPECT_EQ(LoadSettings(list, tray, read, path).file, LoadStatus::File::Recovered);
+        ASSERT_EQ(list.GetCount(), 2);
+        EXPECT_EQ(list.GetAt(1).wake, 1);
+        EXPECT_EQ(read, options);
         EXPECT_EQ(tray, 1);
         EXPECT_EQ(ReadBytes(path), saved);
         EXPECT_EQ(dir.Names(), std::set<std::string>{"Quillaberton.dat"});
@@ -250,7 +258,7 @@ TEST_F(AtomicSaveTest, OnlyCompleteCopyInATemporarySurvivesTheNextSave) {
         for (const Row& row : rows) {
             const std::string at = std::to_string(&row - rows) + (empty ? ", empty file" : "");
             std::filesystem::remove(path + ".tmp2");
-            ASSERT_TRUE(SaveSettings(one, 1, path).saved);
+            ASSERT_TRUE(SaveSettings(one, 1, SettingsOptions{1, 0}, path).saved);
             if (row.start != '-') {
                 std::filesystem::rename(path, path + ".tmp");
             }
@@ -264,8 +272,10 @@ TEST_F(AtomicSaveTest, OnlyCompleteCopyInATemporarySurvivesTheNextSave) {
             ScheduleList list;
             std::int32_t tray = 0;
             if (row.start == 'r') {
-                EXPECT_EQ(LoadSettings(list, tray, path, ops).file, LoadStatus::File::Recovered);
-                EXPECT_EQ(list.GetCount() + tray, 2) << at;
+                SettingsOptions read;
+                EXPECT_EQ(LoadSettings(list, tray, read, path, ops).file,
+                          LoadStatus::File::Recovered);
+                EXPECT_EQ(list.GetCount() + tray + read.resume, 3) << at;
                 ops.calls.clear();
             }
             ops.faultStep = row.step;

@@ -95,6 +95,41 @@ TEST_F(SettingsFileTest, SaveBuildsTheExampleFromTheList) {
     EXPECT_EQ(FileBytes(), ReadBytes(DataFile("two_entries.dat")));
 }
 
+// The options after tasktray and an entry's wake after its sd_mode, each only
+// where it is not 0; read back the same both ways, and rewritten as they are.
+TEST_F(SettingsFileTest, OptionsAndWakeAreWrittenOnlyWhereSetAndReadBack) {
+    const std::string two = ReadBytes(DataFile("two_entries.dat"));
+    const std::size_t item0 = two.find("[ITEM00]"), item1 = two.find("[ITEM01]");
+    const std::tuple<SettingsOptions, int, int, std::string, std::string, std::string> rows[] = {
+        {{1, 0}, 1, 0, "resume=1\r\n", "wake=1\r\n", ""},
+        {{0, -7}, 0, 2, "fullscreen=-7\r\n", "", "wake=2\r\n"},
+        {{3, 4}, 0, 0, "resume=3\r\nfullscreen=4\r\n", "", ""}};
+    auto woken = [](CScheduleItem it, int wake) {
+        it.wake = wake;
+        return it;
+    };
+    for (const auto& [options, wake0, wake1, com, first, last] : rows) {
+        ScheduleList l;
+        l.AddTail(woken(Item(kJikokuSettei, {0, 0, 12, 31, 0, 23, 30, 0, 0}), wake0));
+        l.AddTail(woken(Item(kLogoff, {1, 0, 0, 0, 62, 18, 0, 0, 3}), wake1));
+        ASSERT_TRUE(SaveSettings(l, 1, options, path).saved);
+        const std::string want = two.substr(0, item0) + com + two.substr(item0, item1 - item0) +
+                                 first + two.substr(item1) + last;
+        EXPECT_EQ(FileBytes(), want);
+        for (const auto mode : {SettingsLoadMode::Auto, SettingsLoadMode::Lookup}) {
+            CStdFileOps ops;
+            ScheduleList back;
+            SettingsOptions read{9, 9};
+            LoadSettings(back, tray, read, path, ops, mode);
+            EXPECT_EQ(read, options);
+            ASSERT_EQ(back.GetCount(), 2);
+            EXPECT_EQ(back.GetAt(0).wake, wake0);
+            EXPECT_EQ(back.GetAt(1).wake, wake1);
+            EXPECT_EQ(FileBytes(), want);
+        }
+    }
+}
+
 TEST_F(SettingsFileTest, MissingFileGivesEmptyListFlagOffAndAnEmptyFile) {
     Load();
     EXPECT_EQ(list.GetCount(), 0);

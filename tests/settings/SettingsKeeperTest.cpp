@@ -31,7 +31,7 @@ struct CRecordingPrompt : ISettingsPrompt {
     }
 };
 
-const std::string kGood = "[COM]\r\nsize=0\r\ntasktray=1\r\n";
+const std::string kGood = "[COM]\r\nsize=0\r\ntasktray=1\r\nresume=1\r\nfullscreen=2\r\n";
 const std::string kDamaged = "[COM]\r\nsize=1\r\ntasktray=1\r\n"; // its entry is missing
 const std::string kUtf8 = "\xEF\xBB\xBF" + kGood;                 // its conversion throws
 
@@ -60,13 +60,15 @@ TEST(SettingsKeeperTest, WritesTheFileOnlyWhenTheRulesAllow) {
         ops.busyOpens = flow.bytes.empty() ? 41 : 0;
         ScheduleList list;
         std::int32_t tray = 5;
+        SettingsOptions options{5, 5};
         CRecordingPrompt prompt;
         prompt.answers = flow.answers;
         CSettingsKeeper keeper(
-            list, tray, ops, prompt, kSettingsFileName,
+            list, tray, options, ops, prompt, kSettingsFileName,
             [](std::string_view, std::string&) -> bool { throw std::bad_alloc(); });
         keeper.Load();
         EXPECT_EQ(tray, flow.bytes.empty() || flow.bytes == kUtf8 ? 0 : 1) << flow.steps;
+        EXPECT_EQ(options, (flow.bytes == kGood ? SettingsOptions{1, 2} : SettingsOptions{}));
         const std::map<char, std::function<void()>> actions = {
             {'t', [&] { keeper.TellLoadProblems(); }},
             {'c', [&] { keeper.Changed(); }},
@@ -81,7 +83,7 @@ TEST(SettingsKeeperTest, WritesTheFileOnlyWhenTheRulesAllow) {
             }
             actions.find(*step)->second();
             MemoryFileOps listOps;
-            SaveSettings(list, tray, "l", listOps);
+            SaveSettings(list, tray, options, "l", listOps);
             const std::string& bytes = ops.files[kSettingsFileName];
             prompt.log += bytes == original ? "o|" : bytes == listOps.files["l"] ? "l|" : "-|";
         }

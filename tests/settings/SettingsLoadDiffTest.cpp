@@ -21,6 +21,7 @@ struct Loaded {
     std::vector<CScheduleItem> items;
     std::int32_t taskTray;
     std::string rewritten;
+    SettingsOptions options{9, 9};
 };
 
 Loaded LoadWith(const std::string& bytes, SettingsLoadMode mode) {
@@ -32,7 +33,7 @@ Loaded LoadWith(const std::string& bytes, SettingsLoadMode mode) {
     first.hour = 7;
     list.AddTail(first);
     Loaded out{{}, -12345, {}};
-    LoadSettings(list, out.taskTray, kPath, ops, mode);
+    LoadSettings(list, out.taskTray, out.options, kPath, ops, mode);
     for (int i = 0; i < list.GetCount(); ++i) {
         out.items.push_back(list.GetAt(i));
     }
@@ -64,13 +65,14 @@ void ExpectSameLoad(const std::string& bytes) {
         const CScheduleItem& a = fast.items[i];
         const CScheduleItem& b = slow.items[i];
         ASSERT_EQ(a.name, b.name) << "entry " << i << " of\n" << Escaped(bytes);
-        const std::vector<std::int32_t> na = {a.time_mode, a.year,   a.month,  a.day,    a.week,
-                                              a.hour,      a.minute, a.second, a.sd_mode};
-        const std::vector<std::int32_t> nb = {b.time_mode, b.year,   b.month,  b.day,    b.week,
-                                              b.hour,      b.minute, b.second, b.sd_mode};
+        const std::vector<std::int32_t> na = {a.time_mode, a.year,   a.month,  a.day,     a.week,
+                                              a.hour,      a.minute, a.second, a.sd_mode, a.wake};
+        const std::vector<std::int32_t> nb = {b.time_mode, b.year,   b.month,  b.day,     b.week,
+                                              b.hour,      b.minute, b.second, b.sd_mode, b.wake};
         ASSERT_EQ(na, nb) << "entry " << i << " of\n" << Escaped(bytes);
     }
     ASSERT_EQ(fast.taskTray, slow.taskTray) << Escaped(bytes);
+    ASSERT_EQ(fast.options, slow.options) << Escaped(bytes);
     ASSERT_EQ(fast.rewritten, slow.rewritten) << Escaped(bytes);
 }
 
@@ -98,10 +100,15 @@ public:
         return name;
     }
 
-    // The lines SaveSettings writes, for a random list.
+    // The lines SaveSettings writes, for a random list and options.
     std::vector<std::string> SavedLines(int count) {
         std::vector<std::string> lines = {"[COM]", "size=" + std::to_string(count),
                                           "tasktray=" + Number()};
+        for (const char* key : {"resume=", "fullscreen="}) {
+            if (Pick(3) == 0) {
+                lines.push_back(key + Number());
+            }
+        }
         static const char* const kKeys[] = {"time_mode", "year",   "month",  "day",    "week",
                                             "hour",      "minute", "second", "sd_mode"};
         for (int i = 0; i < count; ++i) {
@@ -112,6 +119,9 @@ public:
             for (const char* key : kKeys) {
                 lines.push_back(std::string(key) + "=" + Number());
             }
+            if (Pick(3) == 0) {
+                lines.push_back("wake=" + Number());
+            }
         }
         return lines;
     }
@@ -119,10 +129,11 @@ public:
     // A line that may fit somewhere in the layout, or may not.
     std::string StrayLine(const std::vector<std::string>& lines) {
         static const char* const kStrays[] = {
-            "",          "x", "[COM]", "[ITEM00]", "[ITEM0]",   "[item00]", "size=1",  "name=[x]",
-            "tasktray=", "=", "[]",    "year=9",   "[ITEM00] ", "name",     "sd_mode", "; note"};
+            "",         "x",         "[COM]",  "[ITEM00]", "[ITEM0]",     "[item00]",  "size=1",
+            "name=[x]", "tasktray=", "=",      "[]",       "year=9",      "[ITEM00] ", "name",
+            "sd_mode",  "; note",    "wake=1", "resume=1", "fullscreen=1"};
         return Pick(3) == 0 ? lines[static_cast<std::size_t>(Pick(static_cast<int>(lines.size())))]
-                            : kStrays[Pick(16)];
+                            : kStrays[Pick(19)];
     }
 
     // One random change to the lines of a saved file.
