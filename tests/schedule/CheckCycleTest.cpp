@@ -43,9 +43,6 @@ public:
     }
     EndActionOutcome ExecuteEndMode(std::int32_t mode) override {
         log.push_back("perform " + std::to_string(mode));
-        if (whilePerforming) {
-            whilePerforming();
-        }
         return outcome;
     }
     void Close() override { log.push_back("close"); }
@@ -60,7 +57,6 @@ public:
     std::vector<std::string> log;
     std::deque<WarnAnswer> answers;
     std::function<void()> whileWarning; // runs inside the modal warning
-    std::function<void()> whilePerforming;
     bool withdrawn = false;
     EndActionOutcome outcome = EndActionOutcome::ProgramEnds;
     bool busy = false;
@@ -179,13 +175,11 @@ TEST_F(CheckCycleTest, LateTicksCancelsPostponementsAndWakes) {
         kFails,      // every action fails from now on
         kHalfTimer,  // kTimer, made half a second into its second
         kContinues,  // every action lets the program go on from now on
-        kBusy,       // and kFree: the user
-        kFree,       //
-        kWaiting,    // what waits
+        kBusy,       // the user busy from now on, or free again
+        kWaiting,    // the reading of what waits
         kCancelTimers,
     };
-    // SleepInAction: the action sleeps 40 s.
-    enum During { None, Wake, Suspend, Sleep, SleepAndCheck, CancelOneOffs, SleepInAction };
+    enum During { None, Wake, Suspend, Sleep, SleepAndCheck, CancelOneOffs };
     struct Row {
         const char* what;
         std::vector<int> ticks;
@@ -243,17 +237,17 @@ TEST_F(CheckCycleTest, LateTicksCancelsPostponementsAndWakes) {
          "warn 3, too late, warn 3, perform 3, close"},
         {"a lock: checking goes on", {kContinues, 0, 17}, {}, 0, None,
          "warn 3, perform 3, warn 1, perform 1"},
-        {"kept running after standby: nothing due in the sleep", {kTimer, kContinues, 0, 41}, {},
-         0, SleepInAction, "one-offs, warn 3, perform 3, one-offs"},
-        {"a busy user: asked every 15 s, warned when free", {kBusy, 0, 15, 29, kFree, 30}, {}, 0,
+        {"kept running after standby: nothing due in the sleep", {kTimer, kContinues, 0, kSleep,
+         41}, {}, 0, None, "one-offs, warn 3, perform 3, one-offs"},
+        {"a busy user: asked every 15 s, warned when free", {kBusy, 0, 15, 29, kBusy, 30}, {}, 0,
          None, "busy, one-offs, busy, one-offs, warn 3, perform 3, close"},
         {"... 60 minutes after the due time at the latest", {kBusy, -1, 1, 3599, 3600}, {}, 0,
          None, "busy, one-offs, busy, one-offs, warn 3, perform 3, close"},
-        {"... missing what passes, dropped by a sleep", {kBusy, 0, 17, kSleep, 40, kFree, 41},
+        {"... missing what passes, dropped by a sleep", {kBusy, 0, 17, kSleep, 40, kBusy, 41},
          {}, 0, None, "busy, one-offs, busy, one-offs"},
-        {"... shown and skipped", {kBusy, -2, 2, kWaiting, kSkip, kFree, 20}, {}, 0, None,
-         "busy, one-offs, waiting 0 0 2011/3/7 18:00:00, one-offs, warn 1, perform 1, close"},
-        {"... a quick timer cancelled", {kTimer, kBusy, 30, kCancelTimers, kFree, 50}, {}, 0,
+        {"... shown and skipped", {kBusy, -2, 2, kWaiting, kSkip, kBusy, 20}, {}, 0, None,
+         "busy, one-offs, 2011/3/7 18:00:00, one-offs, warn 1, perform 1, close"},
+        {"... a quick timer cancelled", {kTimer, kBusy, 30, kCancelTimers, kBusy, 50}, {}, 0,
          None, "one-offs, busy, one-offs, one-offs"},
     };
     // clang-format on
@@ -288,10 +282,6 @@ TEST_F(CheckCycleTest, LateTicksCancelsPostponementsAndWakes) {
             : row.during == CancelOneOffs ? subject.CancelOneOffs()
                                           : void();
         };
-        recorder.whilePerforming = [&] {
-            asleep = row.during == SleepInAction;
-            moveTo(CivilSecondOf(clock.now) + (asleep ? 40 : 0));
-        };
         const std::map<int, std::function<void()>> markers = {
             {kWake, [&] { subject.OnWake(); }},
             {kSkip,
@@ -313,15 +303,11 @@ TEST_F(CheckCycleTest, LateTicksCancelsPostponementsAndWakes) {
             {kUntold, [&] { clock.now = ReadingAt(latest += 3600); }},
             {kFails, [&] { recorder.outcome = EndActionOutcome::Failed; }},
             {kContinues, [&] { recorder.outcome = EndActionOutcome::ProgramContinues; }},
-            {kBusy, [&] { recorder.busy = true; }},
-            {kFree, [&] { recorder.busy = false; }},
+            {kBusy, [&] { recorder.busy = !recorder.busy; }},
             {kWaiting,
              [&] {
-                 const std::optional<DueTime> w = subject.Waiting();
-                 recorder.log.push_back(w ? "waiting " + std::to_string(w->index) + " " +
-                                                std::to_string(w->time - base) + " " +
-                                                FormatClockText(w->reading)
-                                          : "none waits");
+                 recorder.log.push_back(
+                     FormatClockText(subject.Waiting().value_or(DueTime{}).reading));
              }},
             {kCancelTimers, [&] { subject.CancelOneOffs(); }},
             {kHalfTimer,

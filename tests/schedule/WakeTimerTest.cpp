@@ -69,7 +69,7 @@ std::int64_t On(int day, int h, int m, int s) {
     return CivilSecondOf(At(2011, 3, day, 0, h, m, s)); // UTC
 }
 
-// Each kind of change in turn; the calls each makes. 2147483649 holds the
+// Each kind of change in turn, and the calls it makes. 2147483649 holds the
 // system awake, 2147483648 lets it sleep.
 TEST(WakeTimer, SetForTheNextMarkedEntryAndHeldAwakeAfterItsWake) {
     ScheduleList list;
@@ -86,43 +86,37 @@ TEST(WakeTimer, SetForTheNextMarkedEntryAndHeldAwakeAfterItsWake) {
     const auto calls = [&] { return std::exchange(platform.log, ""); };
 
     timer->Update(On(7, 12, 0, 0));
-    EXPECT_EQ(calls(), "create; set 2011/3/7 17:59:00; ");
     item.wake = 1;
     list.SetAt(1, item); // a list change
     timer->Update(On(7, 12, 0, 0));
-    EXPECT_EQ(calls(), "set 2011/3/7 16:59:00; ");
     skips.Add(item, On(7, 17, 0, 0));
-    timer->Update(On(7, 17, 0, 0) - 61);
-    EXPECT_EQ(calls(), "set 2011/3/7 17:59:00; ");
+    timer->Update(On(7, 16, 58, 59));
     timer->Update(On(7, 18, 30, 0)); // the clock set
-    EXPECT_EQ(calls(), "set 2011/3/8 16:59:00; ");
-    timer->OnWake(On(8, 10, 0, 0)); // not by the timer
-    EXPECT_EQ(calls(), "set 2011/3/8 16:59:00; ");
-    platform.signaled = true; // went off an hour before a sleep ended
+    timer->OnWake(On(8, 10, 0, 0));  // not by the timer
+    platform.signaled = true;        // ... which went off before a long sleep
     timer->OnWake(On(8, 18, 5, 1));
-    EXPECT_EQ(calls(), "set 2011/3/9 16:59:00; ");
     timer->Tick(On(9, 17, 0, 0)); // its occurrence has come
-    EXPECT_EQ(calls(), "set 2011/3/9 17:59:00; ");
+    EXPECT_EQ(calls(), "create; set 2011/3/7 17:59:00; set 2011/3/7 16:59:00; "
+                       "set 2011/3/7 17:59:00; set 2011/3/8 16:59:00; set 2011/3/8 16:59:00; "
+                       "set 2011/3/9 16:59:00; set 2011/3/9 17:59:00; ");
     platform.signaled = true;
     timer->OnWake(On(9, 17, 59, 1));
     timer->OnWarningAnswered(On(9, 17, 59, 59)); // about something before it
     EXPECT_EQ(calls(), "state 2147483649; set 2011/3/10 16:59:00; ");
     timer->OnWarningAnswered(On(9, 18, 0, 15));
-    EXPECT_EQ(calls(), "state 2147483648; ");
     platform.signaled = true;
     timer->OnWake(On(10, 16, 59, 2));
     uptime.Pass(357999); // up to 5 minutes after its due time
     timer->Tick(On(10, 16, 59, 2));
-    EXPECT_EQ(calls(), "state 2147483649; set 2011/3/10 17:59:00; ");
+    EXPECT_EQ(calls(), "state 2147483648; state 2147483649; set 2011/3/10 17:59:00; ");
     uptime.Pass(1);
     timer->Tick(On(10, 16, 59, 2));
-    EXPECT_EQ(calls(), "state 2147483648; ");
-    item.wake = 0;
-    list.SetAt(1, item);
     list.RemoveAt(0);
+    item.wake = 0;
+    list.SetAt(0, item);
     timer->Update(On(10, 17, 0, 0));
     timer.reset();
-    EXPECT_EQ(calls(), "cancel; close; ");
+    EXPECT_EQ(calls(), "state 2147483648; cancel; close; ");
 }
 
 } // namespace
