@@ -31,6 +31,10 @@ void CCheckCycle::Check() {
             first = std::max(first, *m_answered + 1);
         }
     }
+    if (m_waiting) {
+        CheckWaiting(latest);
+        return;
+    }
     std::optional<DueOccurrence> due;
     // A reading shown again in a repeated hour came due at its first showing.
     if (latest == now && first <= now) {
@@ -43,8 +47,87 @@ void CCheckCycle::Check() {
         }
     }
     if (due) {
-        Run(*due, latest);
+        Offer(*due, latest);
     }
+}
+
+void CCheckCycle::Offer(const DueOccurrence& due, std::int64_t second) {
+    if (!m_host.UserBusy()) {
+        Run(due, second);
+        return;
+    }
+    const std::int64_t nowMs = m_looked->elapsed;
+    Wait wait{due, m_clock.Time(), nowMs, nowMs};
+    if (const OneOff* o = m_oneOffs.Find(due.oneOffId)) {
+        wait.dueMs = o->dueMs;
+        m_oneOffs.SetWaiting(o->id);
+    } else {
+        // A late check finds an entry up to a minute after its second.
+        const CLocalTimeMap::Shown shown = CLocalTimeMap(m_zone).FirstShown(due.second);
+        if (shown.kind == CLocalTimeMap::Shown::At) {
+            wait.time = shown.value;
+        }
+        wait.dueMs -= (second - due.second) * 1000;
+    }
+    m_waiting = wait;
+    m_host.OneOffsChanged();
+}
+
+void CCheckCycle::CheckWaiting(std::int64_t second) {
+    Wait& wait = *m_waiting;
+    if (wait.due.oneOffId == 0 && !EntryStillDue(wait.due)) {
+        EndWait(false); // its entry was changed or deleted
+        return;
+    }
+    const std::int64_t nowMs = m_looked->elapsed;
+    if (nowMs - wait.dueMs < kBusyWaitMs) {
+        if (nowMs - wait.askedMs < kBusyAskMs) {
+            return;
+        }
+        wait.askedMs = nowMs;
+        if (m_host.UserBusy()) {
+            return;
+        }
+    }
+    DueOccurrence due = wait.due;
+    if (due.oneOffId == 0) {
+        due.mode = m_list.GetAt(due.index).sd_mode; // as the entry is now
+    }
+    EndWait(false);
+    Run(due, second);
+}
+
+bool CCheckCycle::EntryStillDue(const DueOccurrence& due) const {
+    return due.index >= 0 && due.index < m_list.GetCount() &&
+           CCivilMatcher(due.second - 1).Next(m_list.GetAt(due.index)) == due.second;
+}
+
+void CCheckCycle::EndWait(bool drop) {
+    if (drop) {
+        m_oneOffs.Remove(m_waiting->due.oneOffId);
+    }
+    m_oneOffs.SetWaiting(0);
+    m_waiting.reset();
+    m_host.OneOffsChanged();
+}
+
+std::optional<DueTime> CCheckCycle::Waiting() const {
+    if (!m_waiting) {
+        return std::nullopt;
+    }
+    const DueOccurrence& due = m_waiting->due;
+    if (due.oneOffId != 0) {
+        const OneOff* o = m_oneOffs.Find(due.oneOffId);
+        ClockReading reading;
+        if (o == nullptr || !m_zone.ToLocal(o->time, reading)) {
+            return std::nullopt;
+        }
+        return DueTime{o->time, -1, o->id, reading};
+    }
+    if (!EntryStillDue(due)) {
+        return std::nullopt;
+    }
+    return DueTime{m_waiting->time, due.index, 0, ReadingAt(due.second)};
 }
 
 void CCheckCycle::Run(const DueOccurrence& due, std::int64_t second) {
@@ -72,11 +155,13 @@ void CCheckCycle::Run(const DueOccurrence& due, std::int64_t second) {
         // The time-out, or a warning that could not be shown: the action goes
         // ahead, and the program ends once it has been requested. Nothing
         // more is checked meanwhile.
-        if (m_host.ExecuteEndMode(due.mode)) {
+        if (m_host.ExecuteEndMode(due.mode) == EndActionOutcome::ProgramEnds) {
             m_host.Close();
             return;
         }
-        // It failed and was reported: back to checking.
+        // It failed and was reported, or the program goes on: back to
+        // checking. A sleep that the call returned after shows at the next
+        // look at the uptime, and nothing due in it is caught up.
     }
     m_running = false;
     m_answered = second;
@@ -107,6 +192,9 @@ bool CCheckCycle::LookForSleep(bool woke) {
     }
     StartAfresh();
     Withdraw();
+    if (m_waiting) {
+        EndWait(true);
+    }
     if (m_oneOffs.DropDueIn(before.elapsed, now.elapsed)) {
         m_host.OneOffsChanged();
     }
@@ -154,6 +242,13 @@ void CCheckCycle::AddTimer(std::int32_t mode, int minutes) {
 }
 
 bool CCheckCycle::Skip(const DueTime& offered) {
+    if (const std::optional<DueTime> waiting = Waiting();
+        waiting && waiting->oneOffId == offered.oneOffId &&
+        (offered.oneOffId != 0 ||
+         (waiting->index == offered.index && waiting->time == offered.time))) {
+        EndWait(true);
+        return true;
+    }
     if (offered.oneOffId != 0) {
         // The one being warned about has come.
         if ((m_running && m_warned.oneOffId == offered.oneOffId) ||
@@ -178,6 +273,9 @@ bool CCheckCycle::Skip(const DueTime& offered) {
 }
 
 void CCheckCycle::CancelOneOffs() {
+    if (m_waiting && m_waiting->due.oneOffId != 0) {
+        m_waiting.reset();
+    }
     m_oneOffs.Clear();
     // The tray menu's loop can hold a one-off's warning: it goes with them.
     if (m_warned.oneOffId != 0) {

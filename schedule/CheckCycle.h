@@ -23,6 +23,14 @@ struct WarnAnswer {
     int minutes = 0;
 };
 
+// What became of a requested end action.
+enum class EndActionOutcome {
+    Failed,           // nothing happened; the user has been told
+    ProgramEnds,      // requested, and the program ends
+    ProgramContinues, // done, and the program keeps running and checking (a lock; standby or
+                      // hibernation when the user chose to keep running after them)
+};
+
 // What the main window provides to the check-and-warn cycle.
 class ICheckCycleHost {
 public:
@@ -30,21 +38,26 @@ public:
     virtual WarnAnswer Warn(std::int32_t mode) = 0;
     // Ends the open warning as a cancel would.
     virtual void WithdrawWarning() = 0;
-    // Performs the end action (the end-action executor). False when it
-    // failed; the failure has then been shown to the user.
-    virtual bool ExecuteEndMode(std::int32_t mode) = 0;
+    // Performs the end action (the end-action executor); the host decides
+    // from the mode and the user's options whether the program goes on.
+    virtual EndActionOutcome ExecuteEndMode(std::int32_t mode) = 0;
     // The action was requested: the program ends.
     virtual void Close() = 0;
-    // The postponed occurrences, quick timers or skips changed.
+    // The postponed occurrences, quick timers, skips or the occurrence that
+    // waits for the user changed.
     virtual void OneOffsChanged() = 0;
+    // True when warnings should wait: the user's option is on and the shell
+    // reports the user busy (a full-screen program, a presentation).
+    virtual bool UserBusy() = 0;
 
 protected:
     ~ICheckCycleHost() = default;
 };
 
 // The due check and its warning: when an entry or a one-off falls due, warns,
-// and then either goes back to checking (cancel, postpone, a failed action)
-// or performs the end action and closes.
+// and then either goes back to checking (cancel, postpone, a failed action,
+// an action after which the program goes on) or performs the end action and
+// closes.
 //
 // A check may come late (a busy machine, a stalled call, the clock stepped
 // forward): it also covers the seconds since the one before, up to a minute
@@ -58,11 +71,21 @@ protected:
 // are kept until they are warned about or cancelled; one that comes while
 // checking is paused or another warning is open warns at the first check
 // after. One whose time comes while the machine sleeps is dropped.
+//
+// An occurrence that falls due while the host reports the user busy waits
+// instead of warning: the host is asked again every kBusyAskMs of real
+// elapsed time, and the warning comes once the user is free, or kBusyWaitMs
+// after the due time at the latest. Meanwhile it is as if its warning were
+// open: other entries' seconds pass unchecked, and one-offs wait. A sleep
+// drops it, and so does a change of its entry (it no longer falls due at that
+// second).
 class CCheckCycle {
 public:
     static constexpr std::int64_t kCatchUpSeconds = 60;
     // More elapsed than awake time between two looks at the uptime: a sleep.
     static constexpr std::int64_t kSleepMs = 1500;
+    static constexpr std::int64_t kBusyAskMs = 15000;
+    static constexpr std::int64_t kBusyWaitMs = 3600000;
 
     CCheckCycle(const ScheduleList& list, IClock& clock, IUptime& uptime,
                 const ILocalTimeConverter& zone, ICheckCycleHost& host)
@@ -92,14 +115,17 @@ public:
 
     // A quick timer: `mode` once, `minutes` of real elapsed time from now.
     void AddTimer(std::int32_t mode, int minutes);
-    // Drops the occurrence the tray menu offered, if it is still to come;
-    // false (and nothing changes) when it has come meanwhile (it was warned
-    // about or passed), or it is gone.
+    // Drops the occurrence the tray menu offered, if it is still to come or
+    // is the one that waits; false (and nothing changes) when it has come
+    // meanwhile (it was warned about or passed), or it is gone.
     bool Skip(const DueTime& offered);
-    // Drops every quick timer and postponed occurrence, and withdraws an
-    // open warning about one of them.
+    // Drops every quick timer and postponed occurrence, the one that waits
+    // among them, and withdraws an open warning about one of them.
     void CancelOneOffs();
 
+    // The occurrence that waits for the user, with its due time; the
+    // next-due search no longer counts it as to come.
+    std::optional<DueTime> Waiting() const;
     bool IsWarning() const { return m_warning; }
     const COneOffList& OneOffs() const { return m_oneOffs; }
     const CSkipList& Skips() const { return m_skips; }
@@ -108,6 +134,12 @@ private:
     struct Uptime {
         std::int64_t elapsed;
         std::int64_t awake;
+    };
+    struct Wait {
+        DueOccurrence due;
+        std::int64_t time;    // an entry's due time: seconds since 1970-01-01 00:00:00 UTC
+        std::int64_t dueMs;   // the elapsed uptime at its due time
+        std::int64_t askedMs; // ... when the host was last asked
     };
 
     // Reads the uptime. After a sleep since the last look (or when told of
@@ -119,6 +151,16 @@ private:
     // The latest civil second the clock has shown by now: its reading, or,
     // in an hour that repeats, the last reading before the clock went back.
     std::int64_t LatestShown(std::int64_t reading);
+    // Warns about `due`, found by the check of civil second `second`, or
+    // makes it wait while the user is busy.
+    void Offer(const DueOccurrence& due, std::int64_t second);
+    // A check while an occurrence waits: warns once the user is free or the
+    // wait is over.
+    void CheckWaiting(std::int64_t second);
+    // The waiting occurrence's entry still falls due at its second.
+    bool EntryStillDue(const DueOccurrence& due) const;
+    // Ends the wait; drops a one-off when `drop`. Tells the host.
+    void EndWait(bool drop);
     // Warns about `due`, found by the check of civil second `second`, and
     // acts on the answer.
     void Run(const DueOccurrence& due, std::int64_t second);
@@ -135,6 +177,7 @@ private:
     std::optional<std::int64_t> m_answered;    // ... at the last check that warned
     std::optional<Uptime> m_looked;            // the uptime at the last look
     DueOccurrence m_warned;                    // what the open warning is about
+    std::optional<Wait> m_waiting;             // what waits for the user
     bool m_paused = false;
     bool m_suspended = false; // told of a sleep to come
     bool m_running = false;   // a warning or its action is under way

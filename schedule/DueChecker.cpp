@@ -75,7 +75,7 @@ std::optional<DueOccurrence> CDueChecker::FindDue(std::int64_t first, std::int64
     if (first >= now) {
         for (int i = FirstDueNow(); i >= 0; i = FirstDueNow(i + 1)) {
             if (!Skipped(m_list.GetAt(i), now)) {
-                return DueOccurrence{m_list.GetAt(i).sd_mode, i, 0};
+                return DueOccurrence{m_list.GetAt(i).sd_mode, i, 0, now};
             }
         }
     } else {
@@ -96,12 +96,12 @@ std::optional<DueOccurrence> CDueChecker::FindDue(std::int64_t first, std::int64
                 const ClockReading& r = skipped[k];
                 if (TimePasses(item, r) && (date ? DatePasses(item, r) : WeekPasses(item, r)) &&
                     !Skipped(item, first + static_cast<std::int64_t>(k))) {
-                    return DueOccurrence{item.sd_mode, i, 0};
+                    return DueOccurrence{item.sd_mode, i, 0, first + static_cast<std::int64_t>(k)};
                 }
             }
             const std::int32_t result = date ? CheckDate(item) : CheckWeek(item);
             if (result != -1 && !Skipped(item, now)) {
-                return DueOccurrence{result, i, 0};
+                return DueOccurrence{result, i, 0, now};
             }
         }
     }

@@ -12,6 +12,7 @@ struct DueOccurrence {
     std::int32_t mode = -1;
     int index = -1;             // the entry in list order; -1 for a one-off
     std::uint64_t oneOffId = 0; // the one-off; 0 for an entry
+    std::int64_t second = 0;    // an entry's: the civil second in which it fell due
 };
 
 // The due check: which entry, if any, falls due at the current second.

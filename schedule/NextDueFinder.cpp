@@ -23,6 +23,12 @@ std::optional<DueTime> CNextDueFinder::NextDueOf(const CScheduleItem& item,
         after, 1, [&item](int) -> const CScheduleItem& { return item; }, nullptr);
 }
 
+std::optional<DueTime> CNextDueFinder::NextWakeDue(std::int64_t after) const {
+    return Search(
+        after, m_list.GetCount(), [this](int i) -> const CScheduleItem& { return m_list.GetAt(i); },
+        m_skips, true);
+}
+
 const std::optional<DueTime>& CNextDueFinder::Upcoming(std::int64_t now) {
     if (!m_kept || now < m_keptFrom ||
         (m_upcoming && m_upcoming->index >= 0 && now >= m_upcoming->time)) {
@@ -35,7 +41,7 @@ const std::optional<DueTime>& CNextDueFinder::Upcoming(std::int64_t now) {
 
 template <class GetItem>
 std::optional<DueTime> CNextDueFinder::Search(std::int64_t after, int count, GetItem getItem,
-                                              const CSkipList* skips) const {
+                                              const CSkipList* skips, bool wakeOnly) const {
     const CLocalTimeMap map(m_converter);
     // Readings up to this one have been shown by `after`.
     std::optional<std::int64_t> floor = map.LatestShownBy(after);
@@ -48,6 +54,9 @@ std::optional<DueTime> CNextDueFinder::Search(std::int64_t after, int count, Get
         int bestIndex = -1;
         for (int i = 0; i < count; ++i) {
             const CScheduleItem& item = getItem(i);
+            if (wakeOnly && item.wake == 0) {
+                continue;
+            }
             std::optional<std::int64_t> next = matcher.Next(item);
             while (next && skips != nullptr && skips->Covers(item, *next)) {
                 next = CCivilMatcher(*next).Next(item);

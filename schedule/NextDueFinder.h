@@ -26,7 +26,8 @@ struct DueTime {
 // The list's one-offs count by their own due times, after the entries on a
 // tie. One whose time has come is still waiting to be warned about (the check
 // was paused, or another warning was open): it comes first, with its own
-// time.
+// time. The one that waits for a busy user (CCheckCycle::Waiting) is shown
+// by the cycle, not here.
 //
 // Local time is the converter's: a reading that daylight saving time skips
 // never comes, and a reading that comes twice counts when it first comes.
@@ -41,6 +42,8 @@ public:
     std::optional<DueTime> NextDue(std::int64_t after) const;
     // One entry on its own; the result's index is 0.
     std::optional<DueTime> NextDueOf(const CScheduleItem& item, std::int64_t after) const;
+    // Only the entries that wake the PC (a non-zero `wake`); no one-offs.
+    std::optional<DueTime> NextWakeDue(std::int64_t after) const;
 
     // The next due time after `now`, kept between calls: it is computed again
     // only when `now` has reached an entry's answer, when `now` lies before the
@@ -55,7 +58,7 @@ public:
 private:
     template <class GetItem>
     std::optional<DueTime> Search(std::int64_t after, int count, GetItem getItem,
-                                  const CSkipList* skips) const;
+                                  const CSkipList* skips, bool wakeOnly = false) const;
 
     const ScheduleList& m_list;
     const ILocalTimeConverter& m_converter;

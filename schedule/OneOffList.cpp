@@ -44,11 +44,17 @@ bool COneOffList::Retime(std::int64_t nowMs, std::int64_t nowTime) {
     return changed;
 }
 
+void COneOffList::SetWaiting(std::uint64_t id) {
+    for (OneOff& o : m_items) {
+        o.waiting = id != 0 && o.id == id;
+    }
+}
+
 template <class Pred>
 const OneOff* COneOffList::Earliest(Pred pred) const {
     const OneOff* best = nullptr;
     for (const OneOff& o : m_items) {
-        if (o.sd_mode != -1 && pred(o) && (best == nullptr || o.time < best->time)) {
+        if (o.sd_mode != -1 && !o.waiting && pred(o) && (best == nullptr || o.time < best->time)) {
             best = &o;
         }
     }

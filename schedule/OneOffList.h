@@ -14,6 +14,7 @@ struct OneOff {
     std::int64_t dueMs = 0; // IUptime::ElapsedMs at which it falls due
     std::int64_t time = 0;  // its due time as shown: seconds since 1970-01-01 00:00:00 UTC
     bool timer = false;     // a quick timer
+    bool waiting = false;   // it has fallen due and waits for the user (CCheckCycle::Waiting)
 };
 
 // The postponed occurrences and quick timers of this run, in the order they
@@ -34,9 +35,12 @@ public:
     // The wall clock was set: each due time is worked out again from the real
     // time left. True when any changed.
     bool Retime(std::int64_t nowMs, std::int64_t nowTime);
+    // Marks the one that waits for the user; none when `id` is 0.
+    void SetWaiting(std::uint64_t id);
 
     // The first to fall due by its time (the first made on a tie), whether it
-    // has come or not; nullptr when none can. sd_mode -1 never falls due.
+    // has come or not; nullptr when none can. sd_mode -1 never falls due, and
+    // the one that waits is no longer to come.
     const OneOff* Next() const;
     // The first, as Next orders them, that is due at `nowMs` and `nowTime`.
     const OneOff* FirstDue(std::int64_t nowMs, std::int64_t nowTime) const;

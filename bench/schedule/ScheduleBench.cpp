@@ -103,9 +103,10 @@ class IdleHost final : public ICheckCycleHost {
 public:
     WarnAnswer Warn(std::int32_t) override { return {WarnAnswer::Cancel}; }
     void WithdrawWarning() override {}
-    bool ExecuteEndMode(std::int32_t) override { return false; }
+    EndActionOutcome ExecuteEndMode(std::int32_t) override { return EndActionOutcome::Failed; }
     void Close() override {}
     void OneOffsChanged() override {}
+    bool UserBusy() override { return false; }
 };
 
 // The window's check once a second: the uptime's look for a sleep, the

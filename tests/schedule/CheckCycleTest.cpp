@@ -41,18 +41,25 @@ public:
         log.push_back("withdraw");
         withdrawn = true;
     }
-    bool ExecuteEndMode(std::int32_t mode) override {
+    EndActionOutcome ExecuteEndMode(std::int32_t mode) override {
         log.push_back("perform " + std::to_string(mode));
-        return performs;
+        return outcome;
     }
     void Close() override { log.push_back("close"); }
     void OneOffsChanged() override { log.push_back("one-offs"); }
+    bool UserBusy() override {
+        if (busy) {
+            log.push_back("busy");
+        }
+        return busy;
+    }
 
     std::vector<std::string> log;
     std::deque<WarnAnswer> answers;
     std::function<void()> whileWarning; // runs inside the modal warning
     bool withdrawn = false;
-    bool performs = true;
+    EndActionOutcome outcome = EndActionOutcome::ProgramEnds;
+    bool busy = false;
 };
 
 CScheduleItem DueAt(int h, int m, int s, int mode) {
@@ -167,6 +174,10 @@ TEST_F(CheckCycleTest, LateTicksCancelsPostponementsAndWakes) {
         kUntold,     // ... without WM_TIMECHANGE
         kFails,      // every action fails from now on
         kHalfTimer,  // kTimer, made half a second into its second
+        kContinues,  // every action lets the program go on from now on
+        kBusy,       // the user busy from now on, or free again
+        kWaiting,    // the reading of what waits
+        kCancelTimers,
     };
     enum During { None, Wake, Suspend, Sleep, SleepAndCheck, CancelOneOffs };
     struct Row {
@@ -224,6 +235,20 @@ TEST_F(CheckCycleTest, LateTicksCancelsPostponementsAndWakes) {
          "one-offs, warn 2, withdraw, one-offs"},
         {"a skip of an occurrence warned about meanwhile", {0, kSkip, 86400}, {kCancel}, 0, None,
          "warn 3, too late, warn 3, perform 3, close"},
+        {"a lock: checking goes on", {kContinues, 0, 17}, {}, 0, None,
+         "warn 3, perform 3, warn 1, perform 1"},
+        {"kept running after standby: nothing due in the sleep", {kTimer, kContinues, 0, kSleep,
+         41}, {}, 0, None, "one-offs, warn 3, perform 3, one-offs"},
+        {"a busy user: asked every 15 s, warned when free", {kBusy, 0, 15, 29, kBusy, 30}, {}, 0,
+         None, "busy, one-offs, busy, one-offs, warn 3, perform 3, close"},
+        {"... 60 minutes after the due time at the latest", {kBusy, -1, 1, 3599, 3600}, {}, 0,
+         None, "busy, one-offs, busy, one-offs, warn 3, perform 3, close"},
+        {"... missing what passes, dropped by a sleep", {kBusy, 0, 17, kSleep, 40, kBusy, 41},
+         {}, 0, None, "busy, one-offs, busy, one-offs"},
+        {"... shown and skipped", {kBusy, -2, 2, kWaiting, kSkip, kBusy, 20}, {}, 0, None,
+         "busy, one-offs, 2011/3/7 18:00:00, one-offs, warn 1, perform 1, close"},
+        {"... a quick timer cancelled", {kTimer, kBusy, 30, kCancelTimers, kBusy, 50}, {}, 0,
+         None, "one-offs, busy, one-offs, one-offs"},
     };
     // clang-format on
     const std::int64_t base = CivilSecondOf(At(2011, 3, 7, 1, 18, 0, 0));
@@ -276,7 +301,15 @@ TEST_F(CheckCycleTest, LateTicksCancelsPostponementsAndWakes) {
                  subject.OnClockChanged();
              }},
             {kUntold, [&] { clock.now = ReadingAt(latest += 3600); }},
-            {kFails, [&] { recorder.performs = false; }},
+            {kFails, [&] { recorder.outcome = EndActionOutcome::Failed; }},
+            {kContinues, [&] { recorder.outcome = EndActionOutcome::ProgramContinues; }},
+            {kBusy, [&] { recorder.busy = !recorder.busy; }},
+            {kWaiting,
+             [&] {
+                 recorder.log.push_back(
+                     FormatClockText(subject.Waiting().value_or(DueTime{}).reading));
+             }},
+            {kCancelTimers, [&] { subject.CancelOneOffs(); }},
             {kHalfTimer,
              [&] {
                  up.Pass(500);

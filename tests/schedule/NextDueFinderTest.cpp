@@ -199,6 +199,8 @@ TEST(NextDueFinder, OneOffsCountAfterTheEntries) {
     const std::uint64_t waiting = oneOffs.Add("past", 1, 0, noon - 600);
     EXPECT_EQ(skipping.NextDue(noon - 300)->oneOffId, waiting);
     EXPECT_EQ(FormatClockText(skipping.NextDue(noon - 300)->reading), "2026/6/15 11:50:00");
+    oneOffs.SetWaiting(waiting); // for a busy user: the cycle shows it
+    EXPECT_EQ(skipping.NextDue(noon - 300)->time, noon + 2 * 86400);
 }
 
 // The runtime's own conversion in New York. glibc follows TZ. The Windows CRT
