@@ -3,14 +3,18 @@
 #include "framework/Button.h"
 #include "framework/Dialog.h"
 
-// The detail settings: the start-in-tray option. The caller sets
-// m_bTaskTray, runs DoModal and, after IDOK, reads m_bTaskTray back (0 or 1).
+// The detail settings: start in the tray, keep running after standby or
+// hibernation returns, and wait while a fullscreen program or presentation
+// runs. The caller sets the flags, runs DoModal and, after IDOK, reads them
+// back (0 or 1).
 class CDetailSettingDlg : public CDialog {
 public:
     explicit CDetailSettingDlg(CWnd* pParent = nullptr) noexcept;
     ~CDetailSettingDlg() override;
 
     int m_bTaskTray = 0;
+    int m_bResume = 0;
+    int m_bFullscreen = 0;
     CButton m_chkTaskTray; // check box 1036
 
     static const MessageMap* GetThisMessageMap();

@@ -6,11 +6,20 @@
 #include "ui/EndNoticeDlg.h"
 #include "ui/TrayIcon.h"
 
+namespace {
+// SHQueryUserNotificationState: a fullscreen program, a Direct3D game in
+// exclusive fullscreen, presentation mode.
+constexpr std::int32_t kBusy = 2;
+constexpr std::int32_t kD3dFullScreen = 3;
+constexpr std::int32_t kPresentationMode = 4;
+} // namespace
+
 WarnAnswer CEndActionHost::Warn(std::int32_t mode) {
     CEndNoticeDlg dlg;
     m_pNotice = &dlg;
     const int result = dlg.DoNotice(mode);
     m_pNotice = nullptr;
+    m_window.warned();
     if (result == IDCANCEL) {
         return {WarnAnswer::Cancel};
     }
@@ -26,27 +35,43 @@ void CEndActionHost::WithdrawWarning() {
     }
 }
 
-bool CEndActionHost::ExecuteEndMode(std::int32_t mode) {
+EndActionOutcome CEndActionHost::ExecuteEndMode(std::int32_t mode) {
     // The action may end this process before Close runs, so the file and the
     // icon go first.
     m_window.save();
     const bool wasInTray = m_tray.IsWanted();
     m_tray.Remove();
     const EndActionResult result = m_executor.ExecuteEndMode(mode);
-    if (result.done) {
-        return true;
+    const bool continues =
+        mode == Lock || (m_options.resume != 0 && (mode == Standby || mode == Hibernate));
+    if (result.done && !continues) {
+        return EndActionOutcome::ProgramEnds;
     }
-    // Nothing happened: say so, and keep running as before.
     if (wasInTray) {
         m_window.toTray();
     }
-    const std::wstring text = Cp932ToWide(EndModeName(mode)) + L"を実行できませんでした。\n\n" +
-                              SystemMessage(result.error);
+    if (result.done) {
+        return EndActionOutcome::ProgramContinues;
+    }
+    // Nothing happened: say so, and keep running as before.
+    const std::wstring why =
+        result.reason == EndActionResult::Reason::NoHibernation
+            ? std::wstring(L"この PC は休止状態にできません（休止状態が無効か、"
+                           L"対応していません）。")
+            : SystemMessage(result.error);
+    const std::wstring text =
+        Cp932ToWide(EndModeName(mode)) + L"を実行できませんでした。\n\n" + why;
     if (m_window.tell) {
         m_window.tell(text);
     } else {
         ::MessageBoxW(m_window.owner, text.c_str(), L"Quillaberton",
                       MB_OK | MB_ICONERROR | MB_TOPMOST);
     }
-    return false;
+    return EndActionOutcome::Failed;
+}
+
+bool CEndActionHost::UserBusy() {
+    std::int32_t state = 0;
+    return m_options.fullscreen != 0 && m_platform.QueryUserNotificationState(&state) &&
+           (state == kBusy || state == kD3dFullScreen || state == kPresentationMode);
 }

@@ -2,6 +2,7 @@
 
 #include "schedule/CheckCycle.h"
 #include "schedule/EndActionExecutor.h"
+#include "settings/SettingsOptions.h"
 
 #include <windows.h>
 
@@ -12,10 +13,13 @@ class CEndNoticeDlg;
 class CTrayIcon;
 
 // What the check cycle asks of the program when an entry falls due: the
-// warning, the end action and the report of one that failed. The list is
-// saved and the tray icon removed before the action, since it may end this
-// process; when Windows refuses the action, the user is told why, the icon
-// comes back if the window was in the tray, and the program keeps running.
+// warning, the end action and the report of one that failed, and whether the
+// user is busy with a fullscreen program. The list is saved and the tray icon
+// removed before the action, since it may end this process. A lock leaves
+// the program running, and so does a standby or hibernation that returns
+// when the user's option says so; the icon then comes back. When Windows
+// refuses the action, the user is told why, the icon comes back if the window
+// was in the tray, and the program keeps running.
 class CEndActionHost final : public ICheckCycleHost {
 public:
     // What the main window does for the host.
@@ -24,23 +28,33 @@ public:
         std::function<void()> save;           // the list, before the action
         std::function<void()> close;          // the action was requested: the window ends
         std::function<void()> oneOffsChanged; // the next-due line may differ
-        std::function<void()> toTray;         // back to the tray after a failed action
+        std::function<void()> toTray;         // back to the tray after the action
+        std::function<void()> warned;         // a warning ended, however
         // Tells a failed action; a message box over the owner when empty.
         std::function<void(const std::wstring&)> tell;
     };
 
-    CEndActionHost(CTrayIcon& tray, IEndActionPlatform& platform, Window window)
-        : m_tray(tray), m_executor(platform), m_window(std::move(window)) {}
+    CEndActionHost(CTrayIcon& tray, IEndActionPlatform& platform, const SettingsOptions& options,
+                   Window window)
+        : m_tray(tray), m_platform(platform), m_executor(platform), m_options(options),
+          m_window(std::move(window)) {}
 
     WarnAnswer Warn(std::int32_t mode) override;
     void WithdrawWarning() override;
-    bool ExecuteEndMode(std::int32_t mode) override;
+    EndActionOutcome ExecuteEndMode(std::int32_t mode) override;
     void Close() override { m_window.close(); }
     void OneOffsChanged() override { m_window.oneOffsChanged(); }
+    bool UserBusy() override;
+
+    // Whether this PC can hibernate now: the editor and the tray menu grey
+    // 休止状態 out where it cannot.
+    bool CanHibernate() { return m_executor.CanHibernate(); }
 
 private:
     CTrayIcon& m_tray;
+    IEndActionPlatform& m_platform;
     CEndActionExecutor m_executor;
+    const SettingsOptions& m_options;
     Window m_window;
     CEndNoticeDlg* m_pNotice = nullptr; // the open warning
 };

@@ -20,11 +20,13 @@ void CNextDuePresenter::Refresh() {
 
 void CNextDuePresenter::Update(bool force) {
     m_clock.Read();
-    const std::optional<DueTime>& due = m_finder.Upcoming(m_clock.Time());
-    if (!force && SameOccurrence(due, m_due)) {
+    const std::optional<DueTime> waiting = m_cycle.Waiting();
+    const std::optional<DueTime>& due = waiting ? waiting : m_finder.Upcoming(m_clock.Time());
+    if (!force && SameOccurrence(due, m_due) && waiting.has_value() == m_waiting) {
         return;
     }
     m_due = due;
-    m_text = DescribeNextDue(m_due, m_list, m_cycle.OneOffs(), m_maxNameChars);
+    m_waiting = waiting.has_value();
+    m_text = DescribeNextDue(m_due, m_list, m_cycle.OneOffs(), m_maxNameChars, m_waiting);
     m_show(m_text);
 }

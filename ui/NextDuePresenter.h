@@ -10,7 +10,8 @@
 #include <optional>
 
 // The next-due line under the clock and the tray tip, from one place: what
-// the check will do next, worked out again only when it may have changed.
+// the check will do next (an occurrence that waits for a fullscreen program
+// first), worked out again only when it may have changed.
 // Invalidate after any change of the list, the one-offs, the skips, the
 // clock or the time zone; Refresh at every tick of the check.
 class CNextDuePresenter {
@@ -43,5 +44,6 @@ private:
     std::size_t m_maxNameChars;
     Show m_show;
     std::optional<DueTime> m_due;
+    bool m_waiting = false; // m_due waits for a fullscreen program to end
     NextDueText m_text;
 };

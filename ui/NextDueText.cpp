@@ -14,7 +14,7 @@ constexpr std::size_t kTipChars = 63;
 } // namespace
 
 NextDueText DescribeNextDue(const std::optional<DueTime>& due, const ScheduleList& list,
-                            const COneOffList& oneOffs, std::size_t maxNameChars) {
+                            const COneOffList& oneOffs, std::size_t maxNameChars, bool waiting) {
     NextDueText text;
     // The entry, or the one-off, that falls due.
     const std::string* name = nullptr;
@@ -38,7 +38,10 @@ NextDueText DescribeNextDue(const std::optional<DueTime>& due, const ScheduleLis
     // unknown mode) and the entry's name.
     const std::wstring when = Cp932ToWide(FormatClockText(due->reading));
     const std::wstring mode = Cp932ToWide(EndModeName(sdMode));
-    const std::wstring mark = due->index >= 0 ? L"" : timer ? L"（タイマー）" : L"（延期）";
+    const std::wstring mark = std::wstring(due->index >= 0 ? L""
+                                           : timer         ? L"（タイマー）"
+                                                           : L"（延期）") +
+                              (waiting ? L"（待機中）" : L"");
     text.line = when + L" " + mode;
     if (!name->empty()) {
         text.line += L"「" + Cp932ToWide(Cp932Prefix(*name, maxNameChars)) + L"」";

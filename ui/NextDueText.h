@@ -12,7 +12,8 @@
 // "2026/12/9 18:00:00 シャットダウン「平日の終了」", or なし), the tray tip
 // under the program's name, and the tray menu's skip item ("12/9 18:00
 // シャットダウン"; empty when nothing is due). A postponed one-off is marked
-// （延期）, a quick timer （タイマー）.
+// （延期）, a quick timer （タイマー）, and an occurrence that waits while a
+// fullscreen program or presentation runs （待機中）.
 struct NextDueText {
     std::wstring line = L"なし";
     std::wstring tip = L"Quillaberton";
@@ -21,4 +22,5 @@ struct NextDueText {
 
 // Names are shown up to `maxNameChars` characters.
 NextDueText DescribeNextDue(const std::optional<DueTime>& due, const ScheduleList& list,
-                            const COneOffList& oneOffs, std::size_t maxNameChars);
+                            const COneOffList& oneOffs, std::size_t maxNameChars,
+                            bool waiting = false);

@@ -29,19 +29,29 @@ HICON LoadAppIcon(int cx, int cy) {
 
 } // namespace
 
-CQuillabertonDlg::CQuillabertonDlg(IInstanceMark& instance, CTrayIcon::Notify notify)
+CQuillabertonDlg::CQuillabertonDlg(IInstanceMark& instance, CTrayIcon::Notify notify,
+                                   IEndActionPlatform* platform)
     : CDialog(IDD_QUILLABERTON_DIALOG),
       m_hIcon(LoadAppIcon(::GetSystemMetrics(SM_CXICON), ::GetSystemMetrics(SM_CYICON))),
       m_hSmallIcon(LoadAppIcon(::GetSystemMetrics(SM_CXSMICON), ::GetSystemMetrics(SM_CYSMICON))),
-      m_instance(instance), m_settings(m_ScheduleList, m_bTaskTray, m_fileOps, m_prompt,
+      m_instance(instance), m_settings(m_ScheduleList, m_bTaskTray, m_options, m_fileOps, m_prompt,
                                        kSettingsFileName, Utf8ToCp932Text),
-      m_tray(*this, m_cycle, m_nextDue, ID_EXIT_PROGRAM, std::move(notify)),
-      m_endHost(m_tray.Icon(), m_endPlatform,
+      m_tray(*this, m_cycle, m_nextDue, ID_EXIT_PROGRAM, std::move(notify),
+             [this] { return m_endHost.CanHibernate(); }),
+      m_platform(platform != nullptr ? *platform : m_systemPlatform),
+      m_endHost(m_tray.Icon(), m_platform, m_options,
                 {m_hWnd,
                  [this] { m_settings.SaveSilently(); },
                  [this] { CDialog::OnOK(); },
-                 [this] { m_nextDue.Invalidate(); },
+                 [this] {
+                     m_nextDue.Invalidate();
+                     UpdateWakeTimer(); // a skip may concern a marked entry
+                 },
                  [this] { m_tray.StoreInTaskTray(); },
+                 [this] {
+                     m_wakeTimer.OnWarningAnswered(Now());
+                     UpdateWakeTimer();
+                 },
                  {}}),
       m_nextDue(m_ScheduleList, m_cycle, m_zone, m_clock, kShownNameChars,
                 [this](const NextDueText& text) {
@@ -140,6 +150,7 @@ void CQuillabertonDlg::RefreshList() {
     m_lstSchedule.SetCurSel(std::min(std::max(sel, 0), m_lstSchedule.GetCount() - 1));
     // Every change of the list ends here: what falls due next may differ.
     m_nextDue.Invalidate();
+    UpdateWakeTimer();
     UpdateRule();
 }
 
@@ -152,10 +163,24 @@ void CQuillabertonDlg::UpdateRule() {
     ::SetWindowTextW(m_stRule, text.c_str());
 }
 
+std::int64_t CQuillabertonDlg::Now() {
+    m_clock.Read();
+    return m_clock.Time();
+}
+
+void CQuillabertonDlg::UpdateWakeTimer() {
+    // A timer that cannot be set wakes nothing; the entry still runs if the
+    // PC is awake then.
+    m_wakeTimer.Update(Now());
+}
+
 bool CQuillabertonDlg::EditEntry(CScheduleItem& item) {
     // No warning may come up while the editor is open.
     m_cycle.Pause();
     CTimeSettingDlg dlg;
+    dlg.m_bNoHibernation = !m_endHost.CanHibernate();
+    bool wakeTimers = true;
+    dlg.m_bWakeTimersOff = m_platform.ReadWakeTimersAllowed(&wakeTimers) && !wakeTimers;
     const bool ok = dlg.EditItem(item) == IDOK;
     if (ok) {
         item = dlg.GetItem();
@@ -248,8 +273,22 @@ HCURSOR CQuillabertonDlg::OnQueryDragIcon() {
 void CQuillabertonDlg::OnDetailSetting() {
     CDetailSettingDlg dlg;
     dlg.m_bTaskTray = m_bTaskTray;
-    if (dlg.DoModal() == IDOK && dlg.m_bTaskTray != m_bTaskTray) {
+    dlg.m_bResume = m_options.resume != 0 ? 1 : 0;
+    dlg.m_bFullscreen = m_options.fullscreen != 0 ? 1 : 0;
+    if (dlg.DoModal() != IDOK) {
+        return;
+    }
+    // An option keeps the value read from the file unless its box changed.
+    SettingsOptions options = m_options;
+    if ((options.resume != 0) != (dlg.m_bResume != 0)) {
+        options.resume = dlg.m_bResume;
+    }
+    if ((options.fullscreen != 0) != (dlg.m_bFullscreen != 0)) {
+        options.fullscreen = dlg.m_bFullscreen;
+    }
+    if (dlg.m_bTaskTray != m_bTaskTray || options != m_options) {
         m_bTaskTray = dlg.m_bTaskTray;
+        m_options = options;
         m_settings.Changed();
     }
 }
@@ -272,6 +311,7 @@ void CQuillabertonDlg::OnTimer(UINT_PTR nIDEvent) {
     } else if (nIDEvent == kCheckTimer) {
         SetTimer(kCheckTimer, CClockLine::NextSecondDelay());
         m_cycle.Check();
+        m_wakeTimer.Tick(Now());
         m_nextDue.Refresh();
     } else {
         m_tray.Icon().OnTimer(nIDEvent);
@@ -307,6 +347,7 @@ void CQuillabertonDlg::OnTimeChange() {
     _tzset();
     m_cycle.OnClockChanged();
     m_nextDue.Invalidate();
+    UpdateWakeTimer();
     Default();
 }
 
@@ -315,6 +356,7 @@ LRESULT CQuillabertonDlg::OnPowerBroadcast(WPARAM event, LPARAM) {
         m_cycle.OnSuspend();
     } else if (event == PBT_APMRESUMEAUTOMATIC || event == PBT_APMRESUMESUSPEND) {
         m_cycle.OnWake();
+        m_wakeTimer.OnWake(Now());
     }
     return TRUE;
 }

@@ -10,7 +10,9 @@
 #include "platform/SystemLocalTime.h"
 #include "platform/SystemUptime.h"
 #include "schedule/CheckCycle.h"
+#include "schedule/WakeTimer.h"
 #include "settings/SettingsKeeper.h"
+#include "settings/SettingsOptions.h"
 #include "ui/ClockLine.h"
 #include "ui/EndActionHost.h"
 #include "ui/InstanceMark.h"
@@ -29,9 +31,12 @@ class CQuillabertonDlg : public CDialog {
 public:
     static constexpr UINT_PTR kCheckTimer = 2; // the due check, once a second
 
-    // `notify` stands for Shell_NotifyIconW (a test makes it fail).
+    // `notify` stands for Shell_NotifyIconW (a test makes it fail);
+    // `platform`, when given, for the system calls of the end actions, the
+    // wake timer and the user's state.
     explicit CQuillabertonDlg(IInstanceMark& instance,
-                              CTrayIcon::Notify notify = ::Shell_NotifyIconW);
+                              CTrayIcon::Notify notify = ::Shell_NotifyIconW,
+                              IEndActionPlatform* platform = nullptr);
     ~CQuillabertonDlg() override;
 
     static const MessageMap* GetThisMessageMap();
@@ -54,6 +59,9 @@ private:
     void OnDeltaposSpin(NMHDR* pNMHDR, LRESULT* pResult);
     // Runs the editor on `item` with checking paused; true after OK.
     bool EditEntry(CScheduleItem& item);
+    // The wake timer follows the list, the skips and the clock.
+    void UpdateWakeTimer();
+    std::int64_t Now();
 
     void OnSysCommand(UINT nID, LPARAM lParam);
     void OnVersionInfo();
@@ -80,10 +88,11 @@ private:
     static constexpr UINT kShowLoadProblems = WM_APP + 1;
 
     std::int32_t m_bTaskTray = 0; // start in the tray ("tasktray" setting)
-    CListBox m_lstSchedule;       // 1005
-    CStatic m_stClock;            // 1004
-    CStatic m_stNextDue;          // 1040
-    CStatic m_stRule;             // 1041
+    SettingsOptions m_options;
+    CListBox m_lstSchedule; // 1005
+    CStatic m_stClock;      // 1004
+    CStatic m_stNextDue;    // 1040
+    CStatic m_stRule;       // 1041
     HICON m_hIcon = nullptr;
     HICON m_hSmallIcon = nullptr;
     ScheduleList m_ScheduleList;
@@ -98,9 +107,11 @@ private:
     CSystemLocalTime m_zone;
     CClockLine m_clockLine{*this, m_stClock, m_clock};
     CTrayPresence m_tray;
-    CEndActionPlatformWin32 m_endPlatform;
+    CEndActionPlatformWin32 m_systemPlatform;
+    IEndActionPlatform& m_platform;
     CEndActionHost m_endHost;
     CCheckCycle m_cycle{m_ScheduleList, m_clock, m_uptime, m_zone, m_endHost};
+    CWakeTimer m_wakeTimer{m_ScheduleList, m_zone, m_cycle.Skips(), m_platform, m_uptime};
     CNextDuePresenter m_nextDue;
     CSuspendResumeNotification m_power;
 };

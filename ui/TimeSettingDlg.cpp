@@ -27,6 +27,12 @@ constexpr const wchar_t* kEncodingMessage =
     L"設定名に Shift-JIS で保存できない文字が含まれています。\n"
     L"その文字を削除するか、別の文字に置き換えてください。";
 
+constexpr const wchar_t* kNoHibernationNote = L"この PC は休止状態にできません。";
+constexpr const wchar_t* kWakeTimersOffNote =
+    L"この電源プランではスリープ解除タイマーが無効です。コントロール パネルの電源オプション"
+    L"（プラン設定の変更 → 詳細な電源設定の変更 → スリープ → スリープ解除タイマーの許可）で有効に"
+    L"できます。";
+
 // Weekday mask values (bit n = weekday n, Sunday = 0).
 constexpr int kSunday = 1;
 constexpr int kMonday = 2;
@@ -115,6 +121,7 @@ void CTimeSettingDlg::DoDataExchange(CDataExchange* pDX) {
     DDX_Check(pDX, IDC_CHECK_THURSDAY, m_bThursday);
     DDX_Check(pDX, IDC_CHECK_TUESDAY, m_bTuesday);
     DDX_Check(pDX, IDC_CHECK_WEDNESDAY, m_bWednesday);
+    DDX_Check(pDX, IDC_CHECK_WAKE, m_bWake);
 }
 
 BOOL CTimeSettingDlg::OnInitDialog() {
@@ -144,6 +151,14 @@ BOOL CTimeSettingDlg::OnInitDialog() {
     m_edSecond.SetWindowText(std::to_string(m_item.second));
 
     m_nEndMode = m_item.sd_mode;
+    m_bWake = m_item.wake != 0 ? 1 : 0;
+    if (m_bNoHibernation) {
+        ::EnableWindow(GetDlgItem(IDC_RADIO_HIBERNATE), FALSE);
+        ::SetDlgItemTextW(m_hWnd, IDC_HIBERNATE_NOTE, kNoHibernationNote);
+    }
+    if (m_bWakeTimersOff) {
+        ::SetDlgItemTextW(m_hWnd, IDC_WAKE_NOTE, kWakeTimersOffNote);
+    }
 
     UpdateData(FALSE);
     return TRUE; // focus to the first tab stop, the name
@@ -169,6 +184,11 @@ void CTimeSettingDlg::OnOK() {
     m_item.minute = ParseInt(m_edMinute.GetWindowText());
     m_item.second = ParseInt(m_edSecond.GetWindowText());
     m_item.sd_mode = m_nEndMode;
+    // Kept as loaded unless the box changed it: a hand-made file may hold any
+    // non-zero value.
+    if ((m_item.wake != 0) != (m_bWake != 0)) {
+        m_item.wake = m_bWake;
+    }
 
     CDialog::OnOK();
 }

@@ -8,7 +8,8 @@
 #include <string>
 
 // The entry editor: name, date (year, month, day, each "*" for any) or
-// weekdays, time of day and end mode of one schedule entry. Works on its own
+// weekdays, time of day, end mode and whether to wake the PC for one schedule
+// entry. Works on its own
 // copy of the entry: EditItem loads it and runs the dialog, GetItem returns
 // it (after IDOK the values read at OK, otherwise the entry as loaded).
 //
@@ -56,6 +57,12 @@ public:
     int m_bThursday = 0;
     int m_bTuesday = 0;
     int m_bWednesday = 0;
+    int m_bWake = 0;
+    // Set before the run: the PC cannot hibernate (休止状態 greyed, with a
+    // line saying why), and the power plan has wake timers off (a line under
+    // the wake box).
+    bool m_bNoHibernation = false;
+    bool m_bWakeTimersOff = false;
 
 protected:
     void DoDataExchange(CDataExchange* pDX) override;

@@ -4,7 +4,10 @@ namespace {
 
 constexpr int kDelays[] = {15, 30, 60, 120};
 constexpr const wchar_t* kDelayNames[] = {L"15分後", L"30分後", L"1時間後", L"2時間後"};
-constexpr const wchar_t* kModeNames[] = {L"シャットダウン", L"再起動", L"スタンバイ", L"ログオフ"};
+constexpr const wchar_t* kModeNames[] = {L"シャットダウン", L"再起動",   L"スタンバイ",
+                                         L"ログオフ",       L"休止状態", L"ロック"};
+constexpr int kModes = 6;
+constexpr int kHibernateMode = 4;
 
 } // namespace
 
@@ -19,9 +22,10 @@ CTrayMenu::CTrayMenu(const State& state, UINT exitCommand) : m_menu(::CreatePopu
     HMENU timers = ::CreatePopupMenu();
     for (int d = 0; d < 4; ++d) {
         HMENU delay = ::CreatePopupMenu();
-        for (int m = 0; m < 4; ++m) {
-            ::AppendMenuW(delay, MF_STRING, kTimerFirst + static_cast<UINT>(d * 4 + m),
-                          kModeNames[m]);
+        for (int m = 0; m < kModes; ++m) {
+            const bool greyed = m == kHibernateMode && !state.canHibernate;
+            ::AppendMenuW(delay, MF_STRING | (greyed ? MF_GRAYED : 0),
+                          kTimerFirst + static_cast<UINT>(d * kModes + m), kModeNames[m]);
         }
         ::AppendMenuW(timers, MF_POPUP, reinterpret_cast<UINT_PTR>(delay), kDelayNames[d]);
     }
@@ -37,9 +41,9 @@ CTrayMenu::CTrayMenu(const State& state, UINT exitCommand) : m_menu(::CreatePopu
 }
 
 std::optional<CTrayMenu::Timer> CTrayMenu::TimerOf(UINT command) {
-    if (command < kTimerFirst || command >= kTimerFirst + 16) {
+    if (command < kTimerFirst || command >= kTimerFirst + 4 * kModes) {
         return std::nullopt;
     }
     const UINT k = command - kTimerFirst;
-    return Timer{static_cast<std::int32_t>(k % 4), kDelays[k / 4]};
+    return Timer{static_cast<std::int32_t>(k % kModes), kDelays[k / kModes]};
 }

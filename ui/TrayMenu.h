@@ -16,7 +16,7 @@ public:
     static constexpr UINT kShow = 40001;
     static constexpr UINT kSkip = 40002;
     static constexpr UINT kCancelTimers = 40003;
-    static constexpr UINT kTimerFirst = 40100; // + delay * 4 + end mode
+    static constexpr UINT kTimerFirst = 40100; // + delay * 6 + end mode
 
     // What the menu offers. `next`: the next occurrence in words, empty when
     // nothing is due. `onlyShow`: a dialog of ours is open.
@@ -24,6 +24,7 @@ public:
         std::wstring next;
         bool hasOneOffs = false;
         bool onlyShow = false;
+        bool canHibernate = true; // else 休止状態 is greyed
     };
     // A quick timer's command: its end mode and delay.
     struct Timer {

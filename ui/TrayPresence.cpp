@@ -51,7 +51,7 @@ void CTrayPresence::OnNotify(LPARAM event) {
 void CTrayPresence::ShowMenu() {
     // A dialog of ours is open when the window is disabled.
     const CTrayMenu::State state{m_nextDue.Text().skip, !m_cycle.OneOffs().IsEmpty(),
-                                 !m_wnd.IsWindowEnabled()};
+                                 !m_wnd.IsWindowEnabled(), m_canHibernate()};
     // What スキップ names: that occurrence is dropped, and none if a warning
     // about it opened while the menu was open (the cycle refuses it then).
     const std::optional<DueTime> offered = m_nextDue.Due();

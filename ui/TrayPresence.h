@@ -5,6 +5,8 @@
 #include "ui/NextDuePresenter.h"
 #include "ui/TrayIcon.h"
 
+#include <functional>
+
 // The main window's life in the notification area, and the icon's menu. In
 // the tray the window is hidden once the icon is in place, and shown
 // minimised on the taskbar while the icon cannot be added, so that it can
@@ -16,10 +18,11 @@ public:
     // The icon's callback message; lParam carries the mouse message.
     static constexpr UINT kTrayMessage = WM_USER + 1;
 
+    // `canHibernate` tells the menu whether to offer 休止状態.
     CTrayPresence(CWnd& wnd, CCheckCycle& cycle, const CNextDuePresenter& nextDue, UINT exitCommand,
-                  CTrayIcon::Notify notify)
+                  CTrayIcon::Notify notify, std::function<bool()> canHibernate)
         : m_wnd(wnd), m_cycle(cycle), m_nextDue(nextDue), m_exitCommand(exitCommand),
-          m_icon(std::move(notify)) {}
+          m_icon(std::move(notify)), m_canHibernate(std::move(canHibernate)) {}
 
     // The window has its handle.
     void Attach();
@@ -44,6 +47,7 @@ private:
     const CNextDuePresenter& m_nextDue;
     UINT m_exitCommand;
     CTrayIcon m_icon;
+    std::function<bool()> m_canHibernate;
     bool m_inTray = false;    // meant to be in the tray
     bool m_keepHidden = true; // from the start until the window is first shown
 };

@@ -214,8 +214,12 @@ TEST_F(UiDialogTest, EditorTemplateRadioGroupsEndWhereTheyShould) {
         EXPECT_TRUE(checked(IDC_RADIO_WEEK));
         EXPECT_TRUE(checked(IDC_RADIO_LOGOFF));
         EXPECT_FALSE(checked(IDC_RADIO_STANDBY));
-        // Four buttons in the end-mode group: index 4 clears them all.
-        endMode = 4;
+        // Six buttons in the end-mode group, 休止状態 and ロック last: index
+        // 5 is ロック, 6 clears them all.
+        endMode = 5;
+        d.UpdateData(FALSE);
+        EXPECT_TRUE(checked(IDC_RADIO_LOCK));
+        endMode = 6;
         timeMode = 2;
         d.UpdateData(FALSE);
         d.UpdateData(TRUE);

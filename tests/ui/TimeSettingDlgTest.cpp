@@ -1,6 +1,6 @@
 // The entry editor with real windows (run on Xvfb): what it shows for an
 // entry, the limits applied when a field loses the focus, what OK stores,
-// and the names it refuses.
+// the names it refuses, and 休止状態 and the wake box with their notes.
 #include "framework/Text.h"
 #include "framework/WinApp.h"
 #include "ui/TimeSettingDlg.h"
@@ -300,7 +300,7 @@ TEST_F(TimeSettingDlgTest, UnknownModesSelectNothingAndStoreMinusOne) {
     HookedEditor dlg;
     dlg.onRun = [](HookedEditor& d) {
         for (int id : {IDC_RADIO_DATE, IDC_RADIO_WEEK, IDC_RADIO_SHUTDOWN, IDC_RADIO_REBOOT,
-                       IDC_RADIO_STANDBY, IDC_RADIO_LOGOFF}) {
+                       IDC_RADIO_STANDBY, IDC_RADIO_LOGOFF, IDC_RADIO_HIBERNATE, IDC_RADIO_LOCK}) {
             EXPECT_FALSE(d.Checked(id)) << id;
         }
         for (int id : kDateEdits) {
@@ -423,6 +423,42 @@ TEST_F(TimeSettingDlgTest, UntouchedNameKeepsItsBytesEvenWhenTheyDoNotConvertBac
         EXPECT_EQ(dlg.EditItem(entry), IDOK);
         // Changed, the name is what the edit showed.
         EXPECT_EQ(dlg.GetItem().name, retype ? WideToCp932(shown + L"x") : entry.name);
+    }
+}
+
+// 休止状態 greyed with its reason where the PC cannot hibernate; the wake
+// box shows the entry's flag and gives it back, with a line where the power
+// plan has wake timers off. A hand-made flag other than 1 is kept.
+TEST_F(TimeSettingDlgTest, HibernationWakeAndTheirNotes) {
+    struct Row {
+        bool noHibernation;
+        bool wakeTimersOff;
+        int wake;
+        bool click;
+        int wakeAfter;
+    };
+    for (const Row row : {Row{true, false, 0, true, 1}, Row{false, true, 1, true, 0},
+                          Row{false, false, 7, false, 7}}) {
+        CScheduleItem entry;
+        entry.sd_mode = 4;
+        entry.wake = row.wake;
+        HookedEditor dlg;
+        dlg.m_bNoHibernation = row.noHibernation;
+        dlg.m_bWakeTimersOff = row.wakeTimersOff;
+        dlg.onRun = [&](HookedEditor& d) {
+            EXPECT_EQ(d.Enabled(IDC_RADIO_HIBERNATE), !row.noHibernation);
+            EXPECT_TRUE(d.Checked(IDC_RADIO_HIBERNATE));
+            EXPECT_EQ(d.Text(IDC_HIBERNATE_NOTE).empty(), !row.noHibernation);
+            EXPECT_EQ(d.Text(IDC_WAKE_NOTE).empty(), !row.wakeTimersOff);
+            EXPECT_EQ(d.Checked(IDC_CHECK_WAKE), row.wake != 0);
+            if (row.click) {
+                ::SendMessageW(d.Item(IDC_CHECK_WAKE), BM_CLICK, 0, 0);
+            }
+            d.Command(IDOK);
+        };
+        EXPECT_EQ(dlg.EditItem(entry), IDOK);
+        EXPECT_EQ(dlg.GetItem().wake, row.wakeAfter);
+        EXPECT_EQ(dlg.GetItem().sd_mode, 4);
     }
 }
 

@@ -171,6 +171,7 @@ TEST(TrayMenu, ItemsFollowTheStateAndTimerCommandsDecode) {
         {{L"12/9 18:00 シャットダウン", false, false}, 7, true, false},
         {{L"", true, false}, 7, false, true},
         {{L"12/9 18:00 シャットダウン", true, true}, 1, false, false},
+        {{L"", false, false, false}, 7, false, false}, // 休止状態 greyed: no hibernation
     };
     for (const Row& row : rows) {
         const CTrayMenu menu(row.state, 32772);
@@ -182,6 +183,10 @@ TEST(TrayMenu, ItemsFollowTheStateAndTimerCommandsDecode) {
         };
         EXPECT_EQ(enabled(CTrayMenu::kSkip), row.skipEnabled);
         EXPECT_EQ(enabled(CTrayMenu::kCancelTimers), row.cancelEnabled);
+        if (!row.state.onlyShow) { // 15分後 ▸ 休止状態, and ロック beside it
+            EXPECT_EQ(enabled(CTrayMenu::kTimerFirst + 4), row.state.canHibernate);
+            EXPECT_TRUE(enabled(CTrayMenu::kTimerFirst + 5));
+        }
     }
     wchar_t text[80] = {};
     const CTrayMenu menu(rows[0].state, 32772);
@@ -206,7 +211,22 @@ namespace {
 class RefusingPlatform final : public CEndActionPlatformWin32 {
 public:
     bool refuse = true;
-    bool ExitWindowsEx(std::uint32_t, std::uint32_t) override {
+    bool canHibernate = true;
+    std::int32_t userState = 5; // QUNS_ACCEPTS_NOTIFICATIONS
+    bool ExitWindowsEx(std::uint32_t, std::uint32_t) override { return Answer(); }
+    bool SetSuspendState(bool, bool, bool) override { return Answer(); }
+    bool LockWorkStation() override { return Answer(); }
+    bool GetPwrCapabilities(PowerCapabilities* caps) override {
+        caps->systemS3 = caps->systemS4 = caps->hiberFilePresent = canHibernate;
+        return true;
+    }
+    bool QueryUserNotificationState(std::int32_t* state) override {
+        *state = userState;
+        return true;
+    }
+
+private:
+    bool Answer() {
         ::SetLastError(refuse ? ERROR_ACCESS_DENIED : ERROR_SUCCESS);
         return !refuse;
     }
@@ -216,23 +236,58 @@ public:
 
 // An action Windows refuses is told with its reason; the host says it was not
 // done, so the program keeps running, and the icon comes back when the
-// window was in the tray. A done action leaves the icon removed.
+// window was in the tray. A done action leaves the icon removed, but for a
+// lock, and a standby or hibernation the user keeps the program running
+// after. The user counts as busy only with the option on.
 TEST(EndActionHost, ARefusedActionIsToldAndTheIconComesBackToTheTray) {
     const HWND wnd = ::CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
                                        nullptr, nullptr);
     ASSERT_NE(wnd, nullptr);
+    using O = EndActionOutcome;
     struct Row {
+        std::int32_t mode;
+        SettingsOptions options;
         bool inTray;
         bool refuse;
+        bool canHibernate;
+        O outcome;
         std::vector<DWORD> calls; // to the shell, after the icon was shown or not
-        bool told;
+        const wchar_t* told;      // the start of the message, or none
+        std::int32_t userState;
+        bool busy;
     };
+    const wchar_t* const noShutdown = L"シャットダウンを実行できませんでした。\n\n";
     const Row rows[] = {
-        {true, true, {NIM_DELETE, NIM_ADD}, true},
-        {false, true, {}, true},
-        {true, false, {NIM_DELETE}, false},
+        {0, {}, true, true, true, O::Failed, {NIM_DELETE, NIM_ADD}, noShutdown, 2, false},
+        {0, {}, false, true, true, O::Failed, {}, noShutdown, 5, false},
+        {0, {}, true, false, true, O::ProgramEnds, {NIM_DELETE}, nullptr, 5, false},
+        {5, {}, true, false, true, O::ProgramContinues, {NIM_DELETE, NIM_ADD}, nullptr, 5, false},
+        {2, {}, true, false, true, O::ProgramEnds, {NIM_DELETE}, nullptr, 5, false},
+        {2,
+         {1, 1},
+         true,
+         false,
+         true,
+         O::ProgramContinues,
+         {NIM_DELETE, NIM_ADD},
+         nullptr,
+         2,
+         true},
+        {4, {1, 1}, false, false, true, O::ProgramContinues, {}, nullptr, 3, true},
+        {4,
+         {0, 1},
+         true,
+         false,
+         false,
+         O::Failed,
+         {NIM_DELETE, NIM_ADD},
+         L"休止状態を実行できませんでした。\n\nこの PC は休止状態にできません",
+         4,
+         true},
+        {4, {0, 1}, true, false, true, O::ProgramEnds, {NIM_DELETE}, nullptr, 5, false},
     };
     for (const Row& row : rows) {
+        const std::string at = "row " + std::to_string(&row - rows);
         std::vector<DWORD> calls;
         CTrayIcon tray([&](DWORD message, NOTIFYICONDATAW*) -> BOOL {
             calls.push_back(message);
@@ -245,18 +300,20 @@ TEST(EndActionHost, ARefusedActionIsToldAndTheIconComesBackToTheTray) {
         calls.clear();
         RefusingPlatform platform;
         platform.refuse = row.refuse;
+        platform.canHibernate = row.canHibernate;
+        platform.userState = row.userState;
         std::vector<std::wstring> told;
         int saves = 0;
-        CEndActionHost host(tray, platform,
-                            {wnd, [&] { ++saves; }, [] {}, [] {}, [&] { tray.Show(); },
+        CEndActionHost host(tray, platform, row.options,
+                            {wnd, [&] { ++saves; }, [] {}, [] {}, [&] { tray.Show(); }, [] {},
                              [&](const std::wstring& text) { told.push_back(text); }});
-        EXPECT_EQ(host.ExecuteEndMode(0), !row.refuse);
-        EXPECT_EQ(saves, 1); // before the action, which may end the process
-        EXPECT_EQ(calls, row.calls);
-        ASSERT_EQ(told.size(), row.told ? 1u : 0u);
-        if (row.told) {
-            EXPECT_EQ(told[0].rfind(L"シャットダウンを実行できませんでした。\n\n", 0), 0u)
-                << row.inTray;
+        EXPECT_EQ(host.UserBusy(), row.busy) << at;
+        EXPECT_EQ(host.ExecuteEndMode(row.mode), row.outcome) << at;
+        EXPECT_EQ(saves, 1) << at; // before the action, which may end the process
+        EXPECT_EQ(calls, row.calls) << at;
+        ASSERT_EQ(told.size(), row.told != nullptr ? 1u : 0u) << at;
+        if (row.told != nullptr) {
+            EXPECT_EQ(told[0].rfind(row.told, 0), 0u) << at;
         }
     }
     ::DestroyWindow(wnd);

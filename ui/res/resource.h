@@ -46,6 +46,11 @@
 #define IDC_RADIO_REBOOT 1031
 #define IDC_RADIO_STANDBY 1032
 #define IDC_RADIO_LOGOFF 1034
+#define IDC_RADIO_HIBERNATE 1043
+#define IDC_RADIO_LOCK 1044
+#define IDC_HIBERNATE_NOTE 1045
+#define IDC_CHECK_WAKE 1046
+#define IDC_WAKE_NOTE 1047
 
 // Warning dialog.
 #define IDC_END_MODE 1034
@@ -54,6 +59,8 @@
 
 // Detail settings dialog.
 #define IDC_CHECK_TASKTRAY 1036
+#define IDC_CHECK_RESUME 1048
+#define IDC_CHECK_FULLSCREEN 1049
 
 // Menu commands.
 #define ID_EXIT_PROGRAM 32772
