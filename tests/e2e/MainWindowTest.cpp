@@ -142,11 +142,11 @@ HWND StartedMain(const Driver& driver) {
 // One run of the program in a working folder of its own.
 struct Program {
     explicit Program(std::optional<std::string> settings = std::nullopt,
-                     const std::wstring& exe = ProgramExe()) {
+                     const std::wstring& exe = ProgramExe(), const std::wstring& args = {}) {
         if (settings) {
             driver.WriteWorkFile(kSettings, *settings);
         }
-        started = driver.LaunchProcess(exe);
+        started = driver.LaunchProcess(exe, args);
         if (started) {
             main = driver.WaitForWindow(kCaption, kDialogClass, Driver::kTimeout, true);
         }
@@ -765,6 +765,24 @@ TEST(DueWarning, AStallASuspendAndAWakeWithdrawTheWarning) {
     std::this_thread::sleep_for(1s);
     EXPECT_TRUE(p.driver.IsRunning());
     EXPECT_TRUE(TrayIconPresent(p.main));
+}
+
+// With the option on, an entry that falls due while a fullscreen program runs
+// waits, shown as such, instead of warning (the test host's shell reports the
+// user busy, as Wine's never does).
+TEST(DueWarning, AFullscreenProgramHoldsTheWarningAndTheLineSaysItWaits) {
+    const SYSTEMTIME due = LocalNowPlus(5);
+    std::string settings = Layout({DueAt(due, 0, "e0")}, 0);
+    settings.insert(settings.find("tasktray=0\r\n") + 12, "fullscreen=1\r\n");
+    UnmanagedWindows();
+    Program p(settings, Driver::ProgramPath(L"e2e_host"), L"busy --owner=none");
+    ASSERT_NE(p.main, nullptr);
+    const HWND line = Driver::Control(p.main, kNextDueId);
+    const std::wstring waiting = ClockTextOf(due) + L" シャットダウン「e0」（待機中）";
+    EXPECT_TRUE(Driver::WaitUntil([&] { return Driver::ReadText(line) == waiting; }, 15s))
+        << Driver::ReadText(line);
+    p.driver.Screenshot(L"waiting", p.main);
+    EXPECT_EQ(p.driver.WaitForWindow(L"", kDialogClass, 2s), nullptr) << "a warning came";
 }
 
 } // namespace

@@ -1,10 +1,13 @@
 #include "tests/e2e/host/HostApp.h"
 
+#include "tests/e2e/host/BusyUserPlatform.h"
 #include "tests/e2e/host/HostMainWnd.h"
 #include "tests/e2e/host/HostOptions.h"
+#include "tests/e2e/host/NoInstanceMark.h"
 #include "ui/AboutDlg.h"
 #include "ui/DetailSettingDlg.h"
 #include "ui/EndNoticeDlg.h"
+#include "ui/QuillabertonDlg.h"
 
 #include <shellapi.h>
 
@@ -96,6 +99,13 @@ int CE2EHostApp::RunDialog(const CHostOptions& options, std::string& report) {
     }
     case CHostOptions::Dialog::About: {
         CAboutDlg dlg;
+        result = static_cast<int>(dlg.DoModal());
+        break;
+    }
+    case CHostOptions::Dialog::Busy: {
+        CNoInstanceMark instance;
+        CBusyUserPlatform platform;
+        CQuillabertonDlg dlg(instance, ::Shell_NotifyIconW, &platform);
         result = static_cast<int>(dlg.DoModal());
         break;
     }

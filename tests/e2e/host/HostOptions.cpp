@@ -29,6 +29,8 @@ std::optional<CHostOptions> CHostOptions::Parse(const std::vector<std::wstring>&
         options.m_dialog = Dialog::Detail;
     } else if (args[0] == L"about") {
         options.m_dialog = Dialog::About;
+    } else if (args[0] == L"busy") {
+        options.m_dialog = Dialog::Busy;
     } else {
         return std::nullopt;
     }

@@ -7,7 +7,12 @@ fail() {
   echo "main end-action check (mode $QB_MAIN_MODE): $*" >&2
   exit 1
 }
-[ "$QB_E2E_TIMED_OUT" -eq 0 ] || fail "the program did not end"
+# A lock leaves the session: the program runs on until the run's time limit.
+if [ "$QB_MAIN_MODE" -eq 5 ]; then
+  [ "$QB_E2E_TIMED_OUT" -eq 1 ] || fail "the program ended after the lock"
+else
+  [ "$QB_E2E_TIMED_OUT" -eq 0 ] || fail "the program did not end"
+fi
 [ "$QB_E2E_ELAPSED_MS" -ge 15000 ] || fail "ended after only $QB_E2E_ELAPSED_MS ms"
 cmp -s "$QB_MAIN_EXPECTED_SETTINGS" "$QB_E2E_WORK/Quillaberton.dat" ||
   fail "the settings file changed"
@@ -52,6 +57,11 @@ case $QB_MAIN_MODE in
   # Wine's machine is no Modern Standby one, and its call returns TRUE.
   2) end='GetPwrCapabilities(caps) SetSystemPowerState(00000001,00000000) ' ;;
   3) end='ExitWindowsEx(00000004,80000000) ' ;;
+  # Wine's machine can hibernate (S4 and a hibernation file), and its call
+  # returns TRUE.
+  4) end='GetPwrCapabilities(caps) SetSuspendState(00000001,00000000,00000000) ' ;;
+  # Wine has no lock and says so: told, and the icon comes back.
+  5) end='LockWorkStation() Shell_NotifyIconW(00000000,nid) ' ;;
   *) end='' ;;
 esac
 # Each message of its own is registered once, not at every message.
@@ -73,7 +83,7 @@ warned=$(($(ms_of 'KillTimer(hwnd,00000003)') - $(ms_of 'SetTimer(hwnd,00000003,
 
 # Standby and a mode without a call end the program themselves.
 case $QB_MAIN_MODE in
-  0 | 1 | 3) ;;
+  0 | 1 | 3 | 5) ;;
   *) [ "$QB_E2E_EXIT" -eq 0 ] || fail "exit code $QB_E2E_EXIT" ;;
 esac
 echo "main end-action check (mode $QB_MAIN_MODE): warning $warned ms, then ${end:-no call}; settings unchanged${QB_MAIN_PLANTED:+, none of $QB_MAIN_PLANTED loaded}"

@@ -1,0 +1,13 @@
+#pragma once
+
+#include "platform/EndActionPlatformWin32.h"
+
+// The real system calls, but for the shell's answer about the user: busy
+// with a fullscreen program (QUNS_BUSY), which Wine never reports.
+class CBusyUserPlatform final : public CEndActionPlatformWin32 {
+public:
+    bool QueryUserNotificationState(std::int32_t* state) override {
+        *state = 2;
+        return true;
+    }
+};
