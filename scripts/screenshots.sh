@@ -65,3 +65,13 @@ QB_WINEPREFIX="$root/build/run-wineprefix-192dpi" QB_DPI=192 QB_DESKTOP_SIZE=160
   QB_XVFB_SCREEN=1600x1200x24 \
   QB_SHOT_XDO="$menu192 mousemove 1200 1057 click 1 sleep 1 mousemove 1582 1181 click --repeat 2 --delay 100 1 sleep 2 mousemove 10 10" \
   shot tray-timer-192dpi 8 1010x680+295+243 1 1 0 12 31 23 30 0
+# The entry editor over the main window, opened with 修正 on the first entry.
+QB_SHOT_XDO="mousemove 563 308 click 1 sleep 2 mousemove 10 10" \
+  shot editor 6 606x462+96+61 1 0 0 12 31 23 30 0
+# 詳細設定 with its three options.
+QB_SHOT_XDO="mousemove 400 413 click 1 sleep 2 mousemove 10 10" \
+  shot detail-setting 6 586x211+106+185 1 0 0 12 31 23 30 0
+# The editor at 192 dots per inch.
+QB_WINEPREFIX="$root/build/run-wineprefix-192dpi" QB_DPI=192 QB_DESKTOP_SIZE=1600x1200 \
+  QB_XVFB_SCREEN=1600x1200x24 QB_SHOT_XDO="mousemove 1127 618 click 1 sleep 2 mousemove 10 10" \
+  shot editor-192dpi 8 1204x944+198+110 1 0 0 12 31 23 30 0
