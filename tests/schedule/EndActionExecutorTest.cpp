@@ -1,5 +1,6 @@
 #include "schedule/EndActionExecutor.h"
 #include "schedule/EndMode.h"
+#include "StubEndActionPlatform.h"
 
 #include <gtest/gtest.h>
 
@@ -11,7 +12,6 @@ namespace {
 
 PlatformHandle const kProcess = reinterpret_cast<PlatformHandle>(-1);
 PlatformHandle const kToken = reinterpret_cast<PlatformHandle>(0x44);
-PlatformHandle const kTimer = reinterpret_cast<PlatformHandle>(0x48);
 
 std::string Ptr(const void* p) {
     if (p == nullptr) {
@@ -28,7 +28,7 @@ std::string Bool(bool b) {
 
 // Stands in for the Win32 calls: records each call with its arguments and
 // answers with the results set below.
-class RecordingPlatform final : public IEndActionPlatform {
+class RecordingPlatform final : public CStubEndActionPlatform {
 public:
     PlatformHandle GetCurrentProcess() override {
         log.push_back("GetCurrentProcess()");
@@ -109,40 +109,6 @@ public:
         log.push_back("LockWorkStation()");
         return Answer(lockOk);
     }
-    PlatformHandle CreateWaitableTimerW(bool manualReset) override {
-        log.push_back("CreateWaitableTimerW(" + Bool(manualReset) + ")");
-        return kTimer;
-    }
-    bool SetWaitableTimer(PlatformHandle timer, std::int64_t due, bool resume) override {
-        log.push_back("SetWaitableTimer(" + Ptr(timer) + "," + std::to_string(due) + "," +
-                      Bool(resume) + ")");
-        return true;
-    }
-    bool CancelWaitableTimer(PlatformHandle timer) override {
-        log.push_back("CancelWaitableTimer(" + Ptr(timer) + ")");
-        return true;
-    }
-    std::uint32_t WaitForSingleObject(PlatformHandle handle, std::uint32_t ms) override {
-        log.push_back("WaitForSingleObject(" + Ptr(handle) + "," + std::to_string(ms) + ")");
-        return signaled ? 0 : 258; // WAIT_OBJECT_0, WAIT_TIMEOUT
-    }
-    std::uint32_t SetThreadExecutionState(std::uint32_t flags) override {
-        char text[48];
-        std::snprintf(text, sizeof text, "SetThreadExecutionState(0x%X)",
-                      static_cast<unsigned>(flags));
-        log.push_back(text);
-        return 0x80000000;
-    }
-    bool QueryUserNotificationState(std::int32_t* state) override {
-        log.push_back("QueryUserNotificationState()");
-        *state = notificationState;
-        return true;
-    }
-    bool ReadWakeTimersAllowed(bool* allowed) override {
-        log.push_back("ReadWakeTimersAllowed()");
-        *allowed = wakeTimersAllowed;
-        return true;
-    }
     // A failing call leaves its error as the last error.
     bool Answer(bool ok) {
         if (!ok) {
@@ -164,9 +130,6 @@ public:
     bool capabilitiesOk = true;
     PowerCapabilities capabilities;
     bool lockOk = true;
-    bool signaled = false;
-    std::int32_t notificationState = 5; // QUNS_ACCEPTS_NOTIFICATIONS
-    bool wakeTimersAllowed = true;
 };
 
 using Log = std::vector<std::string>;

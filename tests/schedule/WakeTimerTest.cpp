@@ -1,5 +1,6 @@
 #include "FakeClock.h"
 #include "FakeLocalTime.h"
+#include "StubEndActionPlatform.h"
 #include "schedule/WakeTimer.h"
 
 #include <gtest/gtest.h>
@@ -14,26 +15,9 @@ namespace {
 PlatformHandle const kTimer = reinterpret_cast<PlatformHandle>(0x48);
 
 // Records the timer's and the execution state's calls; nothing else is made.
-class TimerPlatform final : public IEndActionPlatform {
+class TimerPlatform final : public CStubEndActionPlatform {
 public:
-    PlatformHandle GetCurrentProcess() override { return nullptr; }
-    bool OpenProcessToken(PlatformHandle, std::uint32_t, PlatformHandle*) override { return false; }
-    bool LookupPrivilegeValueA(const char*, const char*, PrivilegeLuid*) override { return false; }
-    bool AdjustTokenPrivileges(PlatformHandle, bool, const TokenPrivilege*, std::uint32_t,
-                               TokenPrivilege*, std::uint32_t*) override {
-        return false;
-    }
-    std::uint32_t GetLastError() override { return 0; }
     void CloseHandle(PlatformHandle h) override { log += h == kTimer ? "close; " : "?; "; }
-    bool ExitWindowsEx(std::uint32_t, std::uint32_t) override { return false; }
-    bool SetSystemPowerState(bool, bool) override { return false; }
-    bool SetSuspendState(bool, bool, bool) override { return false; }
-    bool GetPwrCapabilities(PowerCapabilities*) override { return false; }
-    bool SendMessageTimeoutW(PlatformHandle, std::uint32_t, std::uintptr_t, std::intptr_t,
-                             std::uint32_t, std::uint32_t, std::uintptr_t*) override {
-        return false;
-    }
-    bool LockWorkStation() override { return false; }
     PlatformHandle CreateWaitableTimerW(bool manualReset) override {
         log += manualReset ? "create; " : "?; ";
         return kTimer;
@@ -58,8 +42,6 @@ public:
         log += "state " + std::to_string(flags) + "; ";
         return 0x80000000;
     }
-    bool QueryUserNotificationState(std::int32_t*) override { return false; }
-    bool ReadWakeTimersAllowed(bool*) override { return false; }
 
     std::string log;
     bool signaled = false;
