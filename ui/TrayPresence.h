@@ -13,8 +13,8 @@
 // always be reached; a window the user brings back meanwhile stays as the
 // user left it. A click, Enter or Space on the icon, a double-click, a second
 // start or 表示 bring it back. The menu opens at the point the shell gives
-// (the menu key, Shift+F10 or a right-click). The menu records the occurrence its スキップ names
-// and drops that one.
+// (the menu key, Shift+F10 or a right-click); it records the occurrence its
+// スキップ names and drops that one.
 class CTrayPresence {
 public:
     // The icon's callback message (CTrayIcon::Decode).
