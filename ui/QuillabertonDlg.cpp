@@ -90,6 +90,9 @@ const MessageMap* CQuillabertonDlg::GetThisMessageMap() {
         OnMessage<WM_ENDSESSION, &D::OnEndSession>(),
         OnMessage<kShowLoadProblems, &D::OnShowLoadProblems>(),
         OnMessage<CTrayPresence::kTrayMessage, &D::OnTrayNotify>(),
+        OnMessage<WM_DPICHANGED, &D::OnDpiChanged>(),
+        OnMessage<WM_SETTINGCHANGE, &D::OnSettingChange>(),
+        OnMessage<WM_DISPLAYCHANGE, &D::OnDisplayChange>(),
         OnRegistered<&D::TaskbarCreatedMessage, &D::OnTaskbarCreated>(),
         OnRegistered<&D::ShowMessage, &D::OnShowRequest>(),
         OnMessage<WM_DESTROY, &D::OnDestroy>(),
@@ -375,9 +378,27 @@ LRESULT CQuillabertonDlg::OnShowLoadProblems(WPARAM, LPARAM) {
     return 0;
 }
 
-LRESULT CQuillabertonDlg::OnTrayNotify(WPARAM, LPARAM event) {
-    m_tray.OnNotify(event);
+LRESULT CQuillabertonDlg::OnTrayNotify(WPARAM wParam, LPARAM lParam) {
+    m_tray.OnNotify(wParam, lParam);
     return 0;
+}
+
+LRESULT CQuillabertonDlg::OnDpiChanged(WPARAM dpi, LPARAM) {
+    m_tray.Icon().Rescale(LOWORD(dpi));
+    return Default();
+}
+
+LRESULT CQuillabertonDlg::OnSettingChange(WPARAM action, LPARAM) {
+    // The shell's icon sizes may have changed with these.
+    if (action == SPI_SETICONMETRICS || action == SPI_SETNONCLIENTMETRICS) {
+        m_tray.Icon().Rescale();
+    }
+    return Default();
+}
+
+LRESULT CQuillabertonDlg::OnDisplayChange(WPARAM, LPARAM) {
+    m_tray.Icon().Rescale();
+    return Default();
 }
 
 LRESULT CQuillabertonDlg::OnTaskbarCreated(WPARAM, LPARAM) {

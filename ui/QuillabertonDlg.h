@@ -77,7 +77,10 @@ private:
     LRESULT OnPowerBroadcast(WPARAM event, LPARAM);
     LRESULT OnEndSession(WPARAM ending, LPARAM);
     LRESULT OnShowLoadProblems(WPARAM, LPARAM);
-    LRESULT OnTrayNotify(WPARAM, LPARAM event);
+    LRESULT OnTrayNotify(WPARAM wParam, LPARAM lParam);
+    LRESULT OnDpiChanged(WPARAM dpi, LPARAM);
+    LRESULT OnSettingChange(WPARAM action, LPARAM);
+    LRESULT OnDisplayChange(WPARAM, LPARAM);
     UINT TaskbarCreatedMessage() const { return m_tray.Icon().TaskbarCreatedMessage(); }
     LRESULT OnTaskbarCreated(WPARAM, LPARAM);
     UINT ShowMessage() const { return m_instance.ShowMessage(); }

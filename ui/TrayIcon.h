@@ -4,6 +4,8 @@
 
 #include <shellapi.h>
 
+#include "framework/Handle.h"
+
 #include <functional>
 #include <string>
 
@@ -14,7 +16,8 @@
 // elevated run would not hear the shell otherwise). The owner window decides
 // what to do while the icon is missing: it hears through `placedChanged` of
 // every later try (a retry, or a TaskbarCreated) that fails or puts the icon
-// in place.
+// in place. The icon speaks version 4, which brings the keyboard's events, and
+// is drawn at the small-icon size of the window's screen.
 class CTrayIcon {
 public:
     using Notify = std::function<BOOL(DWORD, NOTIFYICONDATAW*)>;
@@ -29,8 +32,15 @@ public:
     CTrayIcon(const CTrayIcon&) = delete;
     CTrayIcon& operator=(const CTrayIcon&) = delete;
 
-    // The window that gets `callbackMessage` (lParam: the mouse message) and
-    // the retry timer, and the function told whether the icon is in place.
+    // What a callback message says: the event (a mouse message, NIN_SELECT,
+    // NIN_KEYSELECT, WM_CONTEXTMENU), and the screen point a menu belongs at.
+    struct Event {
+        UINT code;
+        POINT anchor;
+    };
+
+    // The window that gets `callbackMessage` and the retry timer, and the
+    // function told whether the icon is in place.
     void Attach(HWND wnd, UINT callbackMessage, std::function<void(bool)> placedChanged);
     // Wants the icon there: adds it, or starts the retries. True when it is in
     // place now.
@@ -40,20 +50,28 @@ public:
     bool IsWanted() const { return m_wanted; }
     bool IsPlaced() const { return m_placed; }
     void SetTip(const std::wstring& tip);
+    // The shell took version 4 at the last add: NIN_SELECT, NIN_KEYSELECT and
+    // WM_CONTEXTMENU come; before it, only mouse messages.
+    bool IsVersion4() const { return m_version4; }
+    Event Decode(WPARAM wParam, LPARAM lParam) const;
+    // The screen's scale or the shell's icon sizes changed: the icon is drawn
+    // again at the small-icon size for `dpi` (0: the window's now), in place.
+    void Rescale(UINT dpi = 0);
     // WM_TIMER with kRetryTimer: one more try. True when the id was ours.
     bool OnTimer(UINT_PTR id);
     // The id of "TaskbarCreated", sent when the shell restarted and forgot
     // every icon; then call OnTaskbarCreated.
     UINT TaskbarCreatedMessage() const { return m_taskbarCreated; }
     void OnTaskbarCreated();
-    // Runs `menu` at the pointer as the shell wants for a tray menu; returns
-    // the chosen command or 0.
-    UINT TrackMenu(HMENU menu) const;
+    // Runs `menu` at `at` as the shell wants for a tray menu; returns the
+    // chosen command or 0.
+    UINT TrackMenu(HMENU menu, POINT at) const;
 
 private:
     // One add; `tell`: the owner hears of a change.
     void TryAdd(bool tell);
     void StopRetries();
+    unique_hicon LoadSmallIcon() const;
 
     Notify m_notify;
     UINT m_taskbarCreated = 0;
@@ -63,6 +81,8 @@ private:
     std::wstring m_tip = L"Quillaberton";
     bool m_wanted = false;
     bool m_placed = false;
+    bool m_version4 = false;
+    UINT m_dpi = 0; // 0: the window's
     int m_retriesLeft = 0;
     bool m_retrying = false; // the retry timer runs
 };

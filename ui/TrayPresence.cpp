@@ -40,15 +40,20 @@ void CTrayPresence::ShowFromTray() {
     m_wnd.ShowWindow(m_wnd.IsIconic() ? SW_RESTORE : SW_SHOW);
 }
 
-void CTrayPresence::OnNotify(LPARAM event) {
-    if (event == WM_LBUTTONDBLCLK) {
+void CTrayPresence::OnNotify(WPARAM wParam, LPARAM lParam) {
+    const CTrayIcon::Event event = m_icon.Decode(wParam, lParam);
+    // A double-click follows a click's NIN_SELECT: the second show changes
+    // nothing. Under version 4 a right-click comes as WM_CONTEXTMENU after its
+    // WM_RBUTTONUP, which then must not open a menu of its own.
+    if (event.code == NIN_SELECT || event.code == NIN_KEYSELECT || event.code == WM_LBUTTONDBLCLK) {
         ShowFromTray();
-    } else if (event == WM_RBUTTONUP || event == WM_CONTEXTMENU) {
-        ShowMenu();
+        ::SetForegroundWindow(m_wnd); // the keyboard goes on in the window
+    } else if (event.code == (m_icon.IsVersion4() ? WM_CONTEXTMENU : WM_RBUTTONUP)) {
+        ShowMenu(event.anchor);
     }
 }
 
-void CTrayPresence::ShowMenu() {
+void CTrayPresence::ShowMenu(POINT at) {
     // A dialog of ours is open when the window is disabled.
     const CTrayMenu::State state{m_nextDue.Text().skip, !m_cycle.OneOffs().IsEmpty(),
                                  !m_wnd.IsWindowEnabled(), m_canHibernate()};
@@ -56,7 +61,7 @@ void CTrayPresence::ShowMenu() {
     // about it opened while the menu was open (the cycle refuses it then).
     const std::optional<DueTime> offered = m_nextDue.Due();
     const CTrayMenu menu(state, m_exitCommand);
-    const UINT command = m_icon.TrackMenu(menu.Handle());
+    const UINT command = m_icon.TrackMenu(menu.Handle(), at);
     if (command == CTrayMenu::kShow) {
         ShowFromTray();
     } else if (state.onlyShow) {

@@ -11,11 +11,13 @@
 // the tray the window is hidden once the icon is in place, and shown
 // minimised on the taskbar while the icon cannot be added, so that it can
 // always be reached; a window the user brings back meanwhile stays as the
-// user left it. A double-click, a second start or 表示 bring it back. The
-// menu records the occurrence its スキップ names and drops that one.
+// user left it. A click, Enter or Space on the icon, a double-click, a second
+// start or 表示 bring it back. The menu opens at the point the shell gives
+// (the menu key, Shift+F10 or a right-click); it records the occurrence its
+// スキップ names and drops that one.
 class CTrayPresence {
 public:
-    // The icon's callback message; lParam carries the mouse message.
+    // The icon's callback message (CTrayIcon::Decode).
     static constexpr UINT kTrayMessage = WM_USER + 1;
 
     // `canHibernate` tells the menu whether to offer 休止状態.
@@ -33,14 +35,14 @@ public:
     void StartShown() { m_keepHidden = false; }
     void StoreInTaskTray();
     void ShowFromTray();
-    // The icon's callback message: a double-click, or the menu.
-    void OnNotify(LPARAM event);
+    // The icon's callback message: back from the tray, or the menu.
+    void OnNotify(WPARAM wParam, LPARAM lParam);
     CTrayIcon& Icon() { return m_icon; }
     const CTrayIcon& Icon() const { return m_icon; }
 
 private:
     void OnPlaced(bool placed);
-    void ShowMenu();
+    void ShowMenu(POINT at);
 
     CWnd& m_wnd;
     CCheckCycle& m_cycle;

@@ -9,10 +9,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <functional>
 #include <string>
 #include <utility>
+#include <vector>
 
 namespace {
 
@@ -158,6 +160,64 @@ TEST(TrayIcon, AWindowRestoredDuringTheRetriesStaysAndTheRetriesSpanTwoMinutes) 
     EXPECT_LE(spanMs, 130000);
 }
 
+// Ends the tray menu from inside its modal loop, noting where it opened.
+POINT g_menu{};
+void CALLBACK EndTrayMenu(HWND, UINT, UINT_PTR, DWORD) {
+    RECT r{};
+    if (::GetWindowRect(::FindWindowW(L"#32768", nullptr), &r) && ::EndMenu()) {
+        g_menu = {r.left, r.top};
+    }
+}
+
+// Version 4 after every add: a click, Enter or Space and a double-click bring
+// the window back; only WM_CONTEXTMENU opens the menu, at its point. A change
+// of scale modifies the icon in place at the new small-icon size.
+TEST(TrayIcon, Version4EventsAndTheIconFollowingTheScale) {
+    StartInTray();
+    std::vector<DWORD> calls;
+    std::vector<LONG> widths; // of the icons set by a modify
+    HookedMain dlg([&](DWORD message, NOTIFYICONDATAW* nid) -> BOOL {
+        calls.push_back(message);
+        EXPECT_EQ(nid->cbSize, sizeof(NOTIFYICONDATAW));
+        EXPECT_EQ(message == NIM_SETVERSION ? nid->uVersion : 4u, 4u);
+        ICONINFO info{};
+        BITMAP bm{};
+        if (message == NIM_MODIFY && (nid->uFlags & NIF_ICON) && ::GetIconInfo(nid->hIcon, &info)) {
+            ::GetObjectW(info.hbmMask, sizeof bm, &bm);
+            widths.push_back(bm.bmWidth);
+            ::DeleteObject(info.hbmMask);
+            ::DeleteObject(info.hbmColor);
+        }
+        return TRUE;
+    });
+    dlg.onRun = [&](HookedMain& d) {
+        for (UINT event : {NIN_SELECT, WM_LBUTTONUP, WM_RBUTTONUP, WM_CONTEXTMENU, NIN_KEYSELECT,
+                           WM_LBUTTONDBLCLK}) {
+            d.SendMessage(WM_CLOSE); // to the tray; after a show, added again
+            g_menu = {};
+            const UINT_PTR timer = ::SetTimer(nullptr, 0, 50, EndTrayMenu);
+            d.SendMessage(CTrayPresence::kTrayMessage, MAKEWPARAM(130, 90), MAKELPARAM(event, 0));
+            ::KillTimer(nullptr, timer);
+            const bool menu = event == WM_CONTEXTMENU;
+            EXPECT_EQ(std::pair(g_menu.x, g_menu.y), std::pair(menu ? 130L : 0L, menu ? 90L : 0L));
+            EXPECT_EQ(d.IsWindowVisible() != FALSE,
+                      event >= NIN_SELECT || event == WM_LBUTTONDBLCLK);
+        }
+        d.SendMessage(WM_CLOSE);
+        EXPECT_EQ(std::count(calls.begin(), calls.end(), NIM_SETVERSION), // one per add
+                  std::count(calls.begin(), calls.end(), NIM_ADD));
+        calls.clear();
+        RECT at;
+        d.GetWindowRect(&at);
+        d.SendMessage(WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&at));
+        d.SendMessage(WM_DPICHANGED, MAKEWPARAM(192, 192), reinterpret_cast<LPARAM>(&at));
+        d.SendMessage(WM_SETTINGCHANGE, SPI_SETICONMETRICS); // at the window's scale: 96
+        EXPECT_EQ(calls, std::vector<DWORD>(3, NIM_MODIFY)); // in place
+        EXPECT_EQ(widths, (std::vector<LONG>{24, 32, 16}));
+    };
+    dlg.DoModal();
+}
+
 // Items, greyed or not, for what is due and what is pending; only 表示 while
 // a dialog is open. The timer commands give back their delay and action.
 TEST(TrayMenu, ItemsFollowTheStateAndTimerCommandsDecode) {
@@ -290,7 +350,9 @@ TEST(EndActionHost, ARefusedActionIsToldAndTheIconComesBackToTheTray) {
         const std::string at = "row " + std::to_string(&row - rows);
         std::vector<DWORD> calls;
         CTrayIcon tray([&](DWORD message, NOTIFYICONDATAW*) -> BOOL {
-            calls.push_back(message);
+            if (message != NIM_SETVERSION) {
+                calls.push_back(message);
+            }
             return TRUE;
         });
         tray.Attach(wnd, WM_APP, nullptr);

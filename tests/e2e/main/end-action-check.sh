@@ -61,13 +61,14 @@ case $QB_MAIN_MODE in
   # returns TRUE.
   4) end='GetPwrCapabilities(caps) SetSuspendState(00000001,00000000,00000000) ' ;;
   # Wine has no lock and says so: told, and the icon comes back.
-  5) end='LockWorkStation() Shell_NotifyIconW(00000000,nid) ' ;;
+  5) end='LockWorkStation() Shell_NotifyIconW(00000000,nid) Shell_NotifyIconW(00000004,nid) ' ;;
   *) end='' ;;
 esac
-# Each message of its own is registered once, not at every message.
+# Each message of its own is registered once, not at every message. Every
+# add of the icon is followed by its version (NIM_SETVERSION, 4).
 expected='SetDefaultDllDirectories(00000800) SetDllDirectoryW(L"") RegisterWindowMessageW(L"Quillaberton.Show") '\
 'CreateMutexW(00000000,00000001,L"Quillaberton") RegisterWindowMessageW(L"TaskbarCreated") '\
-'Shell_NotifyIconW(00000000,nid) SetTimer(hwnd,00000004,000000c8,00000000) SetTimer(hwnd,00000003,00003a98,00000000) '\
+'Shell_NotifyIconW(00000000,nid) Shell_NotifyIconW(00000004,nid) SetTimer(hwnd,00000004,000000c8,00000000) SetTimer(hwnd,00000003,00003a98,00000000) '\
 'KillTimer(hwnd,00000003) KillTimer(hwnd,00000004) '\
 'Shell_NotifyIconW(00000002,nid) LookupPrivilegeValueA(00000000,"SeShutdownPrivilege",luid) '"$end"
 [ "$calls" = "$expected" ] || fail "traced calls:
