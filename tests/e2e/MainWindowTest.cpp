@@ -613,6 +613,42 @@ TEST(MainWindow, ClockShowsTheLocalDateAndTimeInItsExactFormat) {
     }
 }
 
+// A command run in a working folder of its own, to its end.
+struct CommandRun {
+    std::optional<DWORD> code;
+    std::wstring output; // in the code page of the console it was run from
+    bool started = true; // it wrote a settings file: the program ran
+};
+
+CommandRun RunCommand(const std::wstring& args) {
+    Driver d;
+    CommandRun run;
+    if (d.LaunchProcess(ProgramExe(), args, true)) {
+        run.code = d.WaitForExit(20s);
+        const std::string bytes = d.Output();
+        const UINT cp = ::GetConsoleOutputCP() != 0 ? ::GetConsoleOutputCP() : CP_UTF8;
+        run.output.resize(bytes.size());
+        run.output.resize(static_cast<std::size_t>(
+            ::MultiByteToWideChar(cp, 0, bytes.data(), static_cast<int>(bytes.size()),
+                                  run.output.data(), static_cast<int>(run.output.size()))));
+        run.started = d.ReadWorkFile(kSettings).has_value();
+    }
+    return run;
+}
+
+// Main windows of the program in the whole session.
+int MainWindows() {
+    int count = 0;
+    ::EnumWindows(
+        [](HWND w, LPARAM n) -> BOOL {
+            *reinterpret_cast<int*>(n) +=
+                Driver::WindowText(w) == kCaption && Driver::ClassName(w) == kDialogClass;
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&count));
+    return count;
+}
+
 TEST(SingleInstance, ASecondStartEndsAtOnceAndBringsTheFirstForward) {
     Program first;
     ASSERT_NE(first.main, nullptr);
@@ -659,6 +695,10 @@ TEST(SingleInstance, ACopyUnderAnotherNameRunsAsItsOwnInstance) {
     EXPECT_TRUE(copyDriver.IsRunning());
     EXPECT_TRUE(first.driver.IsRunning());
     EXPECT_EQ(copyDriver.ReadWorkFile(kSettings), std::optional<std::string>(""));
+    // A command goes to the copy of its own name.
+    EXPECT_EQ(RunCommand(L"/exit").code, std::optional<DWORD>(0));
+    EXPECT_TRUE(first.driver.WaitForExit().has_value());
+    EXPECT_TRUE(copyDriver.IsRunning());
 }
 
 // The clock's format: "2026/12/9 18:10:00".
@@ -783,42 +823,6 @@ TEST(DueWarning, AFullscreenProgramHoldsTheWarningAndTheLineSaysItWaits) {
         << Driver::ReadText(line);
     p.driver.Screenshot(L"waiting", p.main);
     EXPECT_EQ(p.driver.WaitForWindow(L"", kDialogClass, 2s), nullptr) << "a warning came";
-}
-
-// A command run in a working folder of its own, to its end.
-struct CommandRun {
-    std::optional<DWORD> code;
-    std::wstring output; // in the code page of the console it was run from
-    bool started = true; // it wrote a settings file: the program ran
-};
-
-CommandRun RunCommand(const std::wstring& args) {
-    Driver d;
-    CommandRun run;
-    if (d.LaunchProcess(ProgramExe(), args, true)) {
-        run.code = d.WaitForExit(20s);
-        const std::string bytes = d.Output();
-        const UINT cp = ::GetConsoleOutputCP() != 0 ? ::GetConsoleOutputCP() : CP_UTF8;
-        run.output.resize(bytes.size());
-        run.output.resize(static_cast<std::size_t>(
-            ::MultiByteToWideChar(cp, 0, bytes.data(), static_cast<int>(bytes.size()),
-                                  run.output.data(), static_cast<int>(run.output.size()))));
-        run.started = d.ReadWorkFile(kSettings).has_value();
-    }
-    return run;
-}
-
-// Main windows of the program in the whole session.
-int MainWindows() {
-    int count = 0;
-    ::EnumWindows(
-        [](HWND w, LPARAM n) -> BOOL {
-            *reinterpret_cast<int*>(n) +=
-                Driver::WindowText(w) == kCaption && Driver::ClassName(w) == kDialogClass;
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&count));
-    return count;
 }
 
 // Commands from other starts do in the running copy what the tray menu
