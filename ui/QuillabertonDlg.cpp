@@ -57,7 +57,10 @@ CQuillabertonDlg::CQuillabertonDlg(IInstanceMark& instance, CTrayIcon::Notify no
                 [this](const NextDueText& text) {
                     ::SetWindowTextW(m_stNextDue, text.line.c_str());
                     m_tray.Icon().SetTip(text.tip);
-                }) {}
+                }),
+      m_commands(*this, m_cycle, m_nextDue,
+                 {[this] { OnShowRequest(0, 0); }, [this] { return m_endHost.CanHibernate(); },
+                  ID_EXIT_PROGRAM}) {}
 
 CQuillabertonDlg::~CQuillabertonDlg() = default;
 
@@ -95,6 +98,7 @@ const MessageMap* CQuillabertonDlg::GetThisMessageMap() {
         OnMessage<WM_DISPLAYCHANGE, &D::OnDisplayChange>(),
         OnRegistered<&D::TaskbarCreatedMessage, &D::OnTaskbarCreated>(),
         OnRegistered<&D::ShowMessage, &D::OnShowRequest>(),
+        OnMessage<WM_COPYDATA, &D::OnCopyData>(),
         OnMessage<WM_DESTROY, &D::OnDestroy>(),
     };
     static constexpr MessageMap map{&CDialog::GetThisMessageMap, entries};
@@ -137,6 +141,9 @@ BOOL CQuillabertonDlg::OnInitDialog() {
         m_tray.StoreInTaskTray();
     } else {
         m_tray.StartShown();
+    }
+    if (m_startCommand) {
+        m_commands.Apply(*m_startCommand, nullptr);
     }
     return TRUE;
 }
@@ -412,6 +419,12 @@ LRESULT CQuillabertonDlg::OnShowRequest(WPARAM, LPARAM) {
     m_tray.ShowFromTray();
     ::SetForegroundWindow(m_hWnd);
     return 0;
+}
+
+LRESULT CQuillabertonDlg::OnCopyData(WPARAM sender, LPARAM data) {
+    // A command from another start; anything else is not ours.
+    return m_commands.OnCopyData(reinterpret_cast<HWND>(sender),
+                                 reinterpret_cast<const COPYDATASTRUCT*>(data));
 }
 
 void CQuillabertonDlg::OnDestroy() {

@@ -14,12 +14,15 @@
 #include "settings/SettingsKeeper.h"
 #include "settings/SettingsOptions.h"
 #include "ui/ClockLine.h"
+#include "ui/CommandReceiver.h"
 #include "ui/EndActionHost.h"
 #include "ui/InstanceMark.h"
 #include "ui/ListBoxMirror.h"
 #include "ui/NextDuePresenter.h"
 #include "ui/SettingsPrompt.h"
 #include "ui/TrayPresence.h"
+
+#include <optional>
 
 // The program's main window (template 102): the clock, what falls due next,
 // the list of entries with the selected one's rule, and a menu. It holds the
@@ -38,6 +41,10 @@ public:
                               CTrayIcon::Notify notify = ::Shell_NotifyIconW,
                               IEndActionPlatform* platform = nullptr);
     ~CQuillabertonDlg() override;
+
+    // A command this start was given (/timer, /show): done once the window
+    // is up, before DoModal's run begins.
+    void ApplyAtStart(const CCommandLine& command) { m_startCommand = command; }
 
     static const MessageMap* GetThisMessageMap();
     const MessageMap* GetMessageMap() const override { return GetThisMessageMap(); }
@@ -85,6 +92,7 @@ private:
     LRESULT OnTaskbarCreated(WPARAM, LPARAM);
     UINT ShowMessage() const { return m_instance.ShowMessage(); }
     LRESULT OnShowRequest(WPARAM, LPARAM);
+    LRESULT OnCopyData(WPARAM sender, LPARAM data);
     void OnDestroy();
 
     // Posted by OnInitDialog: the start's message comes with the window running.
@@ -116,5 +124,7 @@ private:
     CCheckCycle m_cycle{m_ScheduleList, m_clock, m_uptime, m_zone, m_endHost};
     CWakeTimer m_wakeTimer{m_ScheduleList, m_zone, m_cycle.Skips(), m_platform, m_uptime};
     CNextDuePresenter m_nextDue;
+    CCommandReceiver m_commands;
+    std::optional<CCommandLine> m_startCommand;
     CSuspendResumeNotification m_power;
 };

@@ -625,6 +625,42 @@ TEST(MainWindow, ClockShowsTheLocalDateAndTimeInItsExactFormat) {
     }
 }
 
+// A command run in a working folder of its own, to its end.
+struct CommandRun {
+    std::optional<DWORD> code;
+    std::wstring output; // in the code page of the console it was run from
+    bool started = true; // it wrote a settings file: the program ran
+};
+
+CommandRun RunCommand(const std::wstring& args) {
+    Driver d;
+    CommandRun run;
+    if (d.LaunchProcess(ProgramExe(), args, true)) {
+        run.code = d.WaitForExit(20s);
+        const std::string bytes = d.Output();
+        const UINT cp = ::GetConsoleOutputCP() != 0 ? ::GetConsoleOutputCP() : CP_UTF8;
+        run.output.resize(bytes.size());
+        run.output.resize(static_cast<std::size_t>(
+            ::MultiByteToWideChar(cp, 0, bytes.data(), static_cast<int>(bytes.size()),
+                                  run.output.data(), static_cast<int>(run.output.size()))));
+        run.started = d.ReadWorkFile(kSettings).has_value();
+    }
+    return run;
+}
+
+// Main windows of the program in the whole session.
+int MainWindows() {
+    int count = 0;
+    ::EnumWindows(
+        [](HWND w, LPARAM n) -> BOOL {
+            *reinterpret_cast<int*>(n) +=
+                Driver::WindowText(w) == kCaption && Driver::ClassName(w) == kDialogClass;
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&count));
+    return count;
+}
+
 TEST(SingleInstance, ASecondStartEndsAtOnceAndBringsTheFirstForward) {
     Program first;
     ASSERT_NE(first.main, nullptr);
@@ -671,6 +707,10 @@ TEST(SingleInstance, ACopyUnderAnotherNameRunsAsItsOwnInstance) {
     EXPECT_TRUE(copyDriver.IsRunning());
     EXPECT_TRUE(first.driver.IsRunning());
     EXPECT_EQ(copyDriver.ReadWorkFile(kSettings), std::optional<std::string>(""));
+    // A command goes to the copy of its own name.
+    EXPECT_EQ(RunCommand(L"/exit").code, std::optional<DWORD>(0));
+    EXPECT_TRUE(first.driver.WaitForExit().has_value());
+    EXPECT_TRUE(copyDriver.IsRunning());
 }
 
 // The clock's format: "2026/12/9 18:10:00".
@@ -795,6 +835,64 @@ TEST(DueWarning, AFullscreenProgramHoldsTheWarningAndTheLineSaysItWaits) {
         << Driver::ReadText(line);
     p.driver.Screenshot(L"waiting", p.main);
     EXPECT_EQ(p.driver.WaitForWindow(L"", kDialogClass, 2s), nullptr) << "a warning came";
+}
+
+// Commands from other starts do in the running copy what the tray menu
+// does; bad words never reach it, commands that need it start nothing
+// without it, and one copy runs throughout.
+TEST(Commands, ReachTheRunningCopyAsTheTrayMenuDoes) {
+    for (const wchar_t* args : {L"/cancel", L"-NEXT"}) {
+        const CommandRun none = RunCommand(args);
+        EXPECT_EQ(none.code, std::optional<DWORD>(2)) << args;
+        EXPECT_FALSE(none.started) << args;
+    }
+    Entry daily;
+    daily.hour = (LocalNowPlus(0).wHour + 3) % 24;
+    Program p(Layout({daily}));
+    ASSERT_NE(p.main, nullptr);
+    const HWND nextDue = Driver::Control(p.main, kNextDueId);
+    const std::wstring entryLine = Driver::ReadText(nextDue);
+    const CommandRun bad = RunCommand(L"/timer 1441 restart");
+    EXPECT_EQ(bad.code, std::optional<DWORD>(1));
+    EXPECT_TRUE(bad.output.starts_with(L"使い方")) << bad.output;
+    EXPECT_EQ(RunCommand(L"/?").code, std::optional<DWORD>(0));
+
+    const ULONGLONG started = ::GetTickCount64();
+    ASSERT_EQ(RunCommand(L"/timer 30 restart").code, std::optional<DWORD>(0));
+    const std::wstring line = Driver::ReadText(nextDue);
+    const int span = static_cast<int>((::GetTickCount64() - started) / 1000) + 1;
+    bool thirtyMinutes = false;
+    for (int k = -span; k <= 0; ++k) {
+        thirtyMinutes =
+            thirtyMinutes || line == ClockTextOf(LocalNowPlus(1800 + k)) + L" 再起動（タイマー）";
+    }
+    EXPECT_TRUE(thirtyMinutes) << line;
+    EXPECT_EQ(RunCommand(L"/next").output, line + L"\r\n");
+    // スキップ drops the timer, as the menu would; タイマーを取り消す too.
+    EXPECT_EQ(RunCommand(L"/skip").code, std::optional<DWORD>(0));
+    EXPECT_EQ(Driver::ReadText(nextDue), entryLine);
+    EXPECT_EQ(RunCommand(L"/timer 15 LOCK").code, std::optional<DWORD>(0));
+    EXPECT_EQ(RunCommand(L"-Cancel").code, std::optional<DWORD>(0));
+    EXPECT_EQ(Driver::ReadText(nextDue), entryLine);
+    EXPECT_EQ(RunCommand(L"/skip").code, std::optional<DWORD>(0));
+    const std::wstring skipped = Driver::ReadText(nextDue);
+    EXPECT_NE(skipped, entryLine);
+    EXPECT_EQ(skipped.substr(skipped.find(L' ')), entryLine.substr(entryLine.find(L' ')));
+
+    Driver::PostCommand(p.main, kTrayCommand);
+    ASSERT_TRUE(Driver::WaitUntil([&] { return !p.Visible(); }));
+    EXPECT_EQ(RunCommand(L"/show").code, std::optional<DWORD>(0));
+    EXPECT_TRUE(p.Visible());
+    EXPECT_EQ(MainWindows(), 1);
+    EXPECT_EQ(RunCommand(L"/exit").code, std::optional<DWORD>(0));
+    EXPECT_TRUE(p.driver.WaitForExit().has_value());
+    EXPECT_EQ(p.File(), std::optional<std::string>(Layout({daily})));
+
+    // With no copy, a timer starts one and sets itself there.
+    Program q(std::nullopt, ProgramExe(), L"/timer 15 lock");
+    ASSERT_NE(q.main, nullptr);
+    EXPECT_TRUE(
+        Driver::ReadText(Driver::Control(q.main, kNextDueId)).ends_with(L" ロック（タイマー）"));
 }
 
 } // namespace

@@ -178,7 +178,7 @@ std::optional<std::string> Driver::ReadWorkFile(std::wstring_view name) const {
     return bytes;
 }
 
-bool Driver::LaunchProcess(const std::wstring& exe, const std::wstring& args) {
+bool Driver::LaunchProcess(const std::wstring& exe, const std::wstring& args, bool captureOutput) {
     // Wine's loader (non-PIE at 0x7d000000) gets a randomised heap that now and
     // then covers the fixed address of the shared user data page; the new
     // process then ends before any of its code runs ("failed to map the shared
@@ -194,8 +194,16 @@ bool Driver::LaunchProcess(const std::wstring& exe, const std::wstring& args) {
         STARTUPINFOW si{};
         si.cb = sizeof si;
         PROCESS_INFORMATION pi{};
-        if (::CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                             dir.c_str(), &si, &pi)) {
+        HANDLE read = nullptr;
+        SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+        if (captureOutput && ::CreatePipe(&read, &si.hStdOutput, &inherit, 1 << 16)) {
+            ::SetHandleInformation(read, HANDLE_FLAG_INHERIT, 0);
+            si.dwFlags = STARTF_USESTDHANDLES;
+        }
+        m_output.Reset(read);
+        const OwnedHandle write(si.hStdOutput); // the child's copy is its own
+        if (::CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, captureOutput, 0,
+                             nullptr, dir.c_str(), &si, &pi)) {
             ::CloseHandle(pi.hThread);
             m_process.Reset(pi.hProcess);
             m_pid = pi.dwProcessId;
@@ -212,6 +220,21 @@ bool Driver::LaunchProcess(const std::wstring& exe, const std::wstring& args) {
                     exe.c_str(), error, attempt, kAttempts);
         std::fflush(stdout);
     }
+}
+
+std::string Driver::Output() const {
+    std::string out;
+    DWORD available = 0;
+    while (m_output && ::PeekNamedPipe(m_output.Get(), nullptr, 0, nullptr, &available, nullptr) &&
+           available > 0) {
+        std::string chunk(available, '\0');
+        DWORD n = 0;
+        if (!::ReadFile(m_output.Get(), chunk.data(), available, &n, nullptr)) {
+            break;
+        }
+        out.append(chunk, 0, n);
+    }
+    return out;
 }
 
 bool Driver::IsRunning() const {

@@ -59,7 +59,11 @@ public:
     // --- the process ----------------------------------------------------
     // Starts `exe` with the command-line arguments `args` in WorkDir(); a
     // failure is reported to the running test, with Windows' error code.
-    bool LaunchProcess(const std::wstring& exe, const std::wstring& args = {});
+    // With `captureOutput`, its standard output goes to a pipe read by Output.
+    bool LaunchProcess(const std::wstring& exe, const std::wstring& args = {},
+                       bool captureOutput = false);
+    // What the program has written to its standard output so far.
+    std::string Output() const;
     DWORD ProcessId() const { return m_pid; }
     bool IsRunning() const;
     // The exit code, or nullopt if the program is still running after `timeout`.
@@ -141,6 +145,7 @@ private:
     std::filesystem::path m_workDir;
     std::wstring m_label;
     OwnedHandle m_process;
+    OwnedHandle m_output; // the pipe's end we read
     DWORD m_pid = 0;
 };
 

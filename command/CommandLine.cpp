@@ -1,0 +1,146 @@
+#include "command/CommandLine.h"
+
+#include "schedule/EndMode.h"
+
+#include <algorithm>
+#include <array>
+
+namespace {
+
+struct Word {
+    std::wstring_view text;
+    CCommandLine::Kind kind;
+};
+
+constexpr std::array<Word, 7> kCommands{{
+    {L"timer", CCommandLine::Kind::Timer},
+    {L"skip", CCommandLine::Kind::Skip},
+    {L"cancel", CCommandLine::Kind::Cancel},
+    {L"show", CCommandLine::Kind::Show},
+    {L"exit", CCommandLine::Kind::Exit},
+    {L"next", CCommandLine::Kind::Next},
+    {L"?", CCommandLine::Kind::Help},
+}};
+
+// In end-mode order: the index is the mode.
+constexpr std::array<std::wstring_view, 6> kActions{
+    L"shutdown", L"restart", L"standby", L"logoff", L"hibernate", L"lock",
+};
+static_assert(kActions.size() == EndMode::Lock + 1);
+
+// Only ASCII letters fold: a locale must not change what a word means.
+bool SameWord(std::wstring_view given, std::wstring_view word) {
+    return given.size() == word.size() &&
+           std::equal(given.begin(), given.end(), word.begin(), [](wchar_t a, wchar_t b) {
+               return (a >= L'A' && a <= L'Z' ? a - L'A' + L'a' : a) == b;
+           });
+}
+
+// Decimal digits only (no sign, no spaces), 1 to kMaxMinutes; else 0.
+int MinutesOf(std::wstring_view text) {
+    int value = 0;
+    for (const wchar_t c : text) {
+        if (c < L'0' || c > L'9') {
+            return 0;
+        }
+        value = std::min(value * 10 + (c - L'0'), CCommandLine::kMaxMinutes + 1);
+    }
+    return value <= CCommandLine::kMaxMinutes ? value : 0;
+}
+
+} // namespace
+
+CCommandLine::CCommandLine(std::span<const std::wstring> args) {
+    if (args.empty()) {
+        m_kind = Kind::None;
+        return;
+    }
+    const std::wstring_view first = args[0];
+    if (first.empty() || (first[0] != L'/' && first[0] != L'-')) {
+        return;
+    }
+    const auto command = std::find_if(kCommands.begin(), kCommands.end(), [&](const Word& w) {
+        return SameWord(first.substr(1), w.text);
+    });
+    if (command == kCommands.end()) {
+        return;
+    }
+    if (command->kind != Kind::Timer) {
+        if (args.size() == 1) {
+            m_kind = command->kind;
+        }
+        return;
+    }
+    if (args.size() != 3) {
+        return;
+    }
+    const auto action = std::find_if(kActions.begin(), kActions.end(),
+                                     [&](std::wstring_view a) { return SameWord(args[2], a); });
+    m_minutes = MinutesOf(args[1]);
+    if (m_minutes == 0 || action == kActions.end()) {
+        m_minutes = 0;
+        return;
+    }
+    m_mode = static_cast<std::int32_t>(action - kActions.begin());
+    m_kind = Kind::Timer;
+}
+
+CCommandLine CCommandLine::FromWords(std::wstring_view data) {
+    std::vector<std::wstring> args;
+    while (!data.empty()) {
+        const std::size_t end = data.find(L'\0');
+        if (end == std::wstring_view::npos) {
+            return CCommandLine();
+        }
+        args.emplace_back(data.substr(0, end));
+        data.remove_prefix(end + 1);
+    }
+    CCommandLine command(args);
+    // Nothing that would not be sent: no plain start, no help.
+    if (command.Words().empty()) {
+        return CCommandLine();
+    }
+    return command;
+}
+
+bool CCommandLine::NeedsRunningCopy() const {
+    return m_kind == Kind::Skip || m_kind == Kind::Cancel || m_kind == Kind::Exit ||
+           m_kind == Kind::Next;
+}
+
+std::wstring CCommandLine::Words() const {
+    using namespace std::string_literals;
+    switch (m_kind) {
+    case Kind::Timer:
+        return L"/timer\0"s + std::to_wstring(m_minutes) + L'\0' +
+               std::wstring(kActions[static_cast<std::size_t>(m_mode)]) + L'\0';
+    case Kind::Skip:
+    case Kind::Cancel:
+    case Kind::Show:
+    case Kind::Exit:
+    case Kind::Next:
+        for (const Word& w : kCommands) {
+            if (w.kind == m_kind) {
+                return L"/" + std::wstring(w.text) + L'\0';
+            }
+        }
+        break;
+    default:
+        break;
+    }
+    return {};
+}
+
+std::wstring_view CCommandLine::Usage() {
+    return L"使い方: Quillaberton.exe [/timer 分 動作 | /skip | /cancel | /show | /exit | /next | "
+           L"/?]\r\n"
+           L"  /timer 分 動作  分 (1-1440) 後に動作するタイマーを追加します。\r\n"
+           L"                  動作: shutdown, restart, standby, logoff, hibernate, lock\r\n"
+           L"  /skip           次回の実行をスキップします。\r\n"
+           L"  /cancel         タイマーを取り消します。\r\n"
+           L"  /show           ウィンドウを表示します。\r\n"
+           L"  /exit           プログラムを終了します。\r\n"
+           L"  /next           次回の実行を書き出します。\r\n"
+           L"  /?              この説明を書き出します。\r\n"
+           L"終了コード: 0 完了、1 引数の誤り、2 実行中のプログラムがない、3 今は実行できない\r\n";
+}

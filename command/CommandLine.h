@@ -1,0 +1,67 @@
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// A command for the running copy, from the program's command line:
+//
+//     /timer MINUTES ACTION   a quick timer (MINUTES 1 to 1440; ACTION shutdown,
+//                             restart, standby, logoff, hibernate or lock)
+//     /skip  /cancel  /show  /exit  /next  /?
+//
+// A word may start with '/' or '-' and is read in any case (ASCII only). The
+// same words, in their canonical form, are what the running copy receives;
+// it reads them again with FromWords and trusts nothing else.
+class CCommandLine {
+public:
+    enum class Kind {
+        None, // no arguments: a plain start
+        Bad,  // anything else that is not a whole command
+        Timer,
+        Skip,
+        Cancel,
+        Show,
+        Exit,
+        Next,
+        Help,
+    };
+
+    // The process's exit codes for a command.
+    enum ExitCode : int {
+        kDone = 0,
+        kBadArguments = 1, // the usage has been written
+        kNoRunningCopy = 2,
+        kRefused = 3, // the running copy could not do it now
+    };
+
+    // The most minutes a quick timer may wait: a day.
+    static constexpr int kMaxMinutes = 1440;
+
+    explicit CCommandLine(std::span<const std::wstring> args);
+    // Words as sent to the running copy: each followed by a NUL. Bad unless
+    // that is exactly what `data` holds.
+    static CCommandLine FromWords(std::wstring_view data);
+
+    Kind GetKind() const { return m_kind; }
+    int Minutes() const { return m_minutes; }
+    std::int32_t Mode() const { return m_mode; }
+    // /skip, /cancel, /exit and /next mean nothing without a running copy;
+    // /timer and /show start one.
+    bool NeedsRunningCopy() const;
+    // The canonical words ("/timer", "30", "restart"), each followed by a NUL;
+    // empty for None, Bad and Help, which never go to the running copy.
+    std::wstring Words() const;
+
+    // What /? and bad arguments write, lines ending with CR LF.
+    static std::wstring_view Usage();
+
+private:
+    CCommandLine() = default;
+
+    Kind m_kind = Kind::Bad;
+    int m_minutes = 0;
+    std::int32_t m_mode = 0;
+};

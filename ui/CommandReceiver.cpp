@@ -1,0 +1,75 @@
+#include "ui/CommandReceiver.h"
+
+#include "schedule/EndMode.h"
+
+#include <cstring>
+
+LRESULT CCommandReceiver::OnCopyData(HWND sender, const COPYDATASTRUCT* data) {
+    // The sender's bytes are copied out once and checked before anything
+    // reads them as text.
+    if (data == nullptr || data->dwData != kCommandTag || data->lpData == nullptr ||
+        data->cbData == 0 || data->cbData > kMaxBytes || data->cbData % sizeof(wchar_t) != 0) {
+        return 0;
+    }
+    std::wstring words(data->cbData / sizeof(wchar_t), L'\0');
+    std::memcpy(words.data(), data->lpData, data->cbData);
+    const CCommandLine command = CCommandLine::FromWords(words);
+    if (command.GetKind() == CCommandLine::Kind::Bad || sender == m_wnd.m_hWnd) {
+        return 0;
+    }
+    return Apply(command, sender);
+}
+
+LRESULT CCommandReceiver::Apply(const CCommandLine& command, HWND replyTo) {
+    using Kind = CCommandLine::Kind;
+    const Kind kind = command.GetKind();
+    // As in the tray menu: while a window of ours is open (a warning, the
+    // editor, a question) only showing and reading are done.
+    if (!m_wnd.IsWindowEnabled() && kind != Kind::Show && kind != Kind::Next) {
+        return kRefused;
+    }
+    // What comes next may have changed since the last tick.
+    m_nextDue.Refresh();
+    switch (kind) {
+    case Kind::Timer:
+        if (command.Mode() == EndMode::Hibernate && !m_actions.canHibernate()) {
+            return kRefused;
+        }
+        m_cycle.AddTimer(command.Mode(), command.Minutes());
+        return kDone;
+    case Kind::Skip:
+        // Nothing due is nothing to skip: done. One whose warning has come
+        // cannot be skipped any more.
+        if (const std::optional<DueTime> due = m_nextDue.Due()) {
+            return m_cycle.Skip(*due) ? kDone : kRefused;
+        }
+        return kDone;
+    case Kind::Cancel:
+        m_cycle.CancelOneOffs();
+        return kDone;
+    case Kind::Show:
+        m_actions.show();
+        return kDone;
+    case Kind::Exit:
+        // Posted: its save and questions must not hold up the sender.
+        m_wnd.PostMessage(WM_COMMAND, m_actions.exitCommand);
+        return kDone;
+    case Kind::Next:
+        return Reply(replyTo, m_nextDue.Text().line) ? kDone : kRefused;
+    default:
+        return 0;
+    }
+}
+
+bool CCommandReceiver::Reply(HWND to, const std::wstring& text) {
+    if (to == nullptr || !::IsWindow(to)) {
+        return false;
+    }
+    COPYDATASTRUCT reply{kReplyTag, static_cast<DWORD>(text.size() * sizeof(wchar_t)),
+                         const_cast<wchar_t*>(text.data())};
+    DWORD_PTR result = 0;
+    return ::SendMessageTimeoutW(to, WM_COPYDATA, reinterpret_cast<WPARAM>(m_wnd.m_hWnd),
+                                 reinterpret_cast<LPARAM>(&reply), SMTO_ABORTIFHUNG, 5000,
+                                 &result) != 0 &&
+           result != 0;
+}

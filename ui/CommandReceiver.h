@@ -1,0 +1,47 @@
+#pragma once
+
+#include "command/CommandLine.h"
+#include "framework/Wnd.h"
+#include "schedule/CheckCycle.h"
+#include "ui/NextDuePresenter.h"
+
+#include <functional>
+
+// The running copy's side of the commands a start sends (WM_COPYDATA): it
+// reads the words again, and does what the tray menu would. Anything that is
+// not a whole command, with our tag, is left alone.
+class CCommandReceiver {
+public:
+    // WM_COPYDATA's dwData: a command's words, each ended by a NUL.
+    static constexpr ULONG_PTR kCommandTag = 0x31434251; // "QBC1"
+    // ... and the answer to /next, sent back to the window in wParam.
+    static constexpr ULONG_PTR kReplyTag = 0x31524251; // "QBR1"
+    // What WM_COPYDATA returns; 0 means not taken.
+    static constexpr LRESULT kDone = 1;
+    static constexpr LRESULT kRefused = 2;
+    // Longer words never come from a start: they are not read.
+    static constexpr DWORD kMaxBytes = 256;
+
+    struct Actions {
+        std::function<void()> show;         // as a second start does
+        std::function<bool()> canHibernate; // else a hibernate timer is refused
+        UINT exitCommand;                   // posted: プログラムの終了
+    };
+
+    CCommandReceiver(CWnd& wnd, CCheckCycle& cycle, CNextDuePresenter& nextDue, Actions actions)
+        : m_wnd(wnd), m_cycle(cycle), m_nextDue(nextDue), m_actions(std::move(actions)) {}
+
+    // WM_COPYDATA from `sender`.
+    LRESULT OnCopyData(HWND sender, const COPYDATASTRUCT* data);
+    // The first copy's own command, once its window is up; a command from
+    // another start, already read. `replyTo` gets the answer to /next.
+    LRESULT Apply(const CCommandLine& command, HWND replyTo);
+
+private:
+    bool Reply(HWND to, const std::wstring& text);
+
+    CWnd& m_wnd;
+    CCheckCycle& m_cycle;
+    CNextDuePresenter& m_nextDue;
+    Actions m_actions;
+};
