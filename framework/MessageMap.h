@@ -64,6 +64,21 @@ struct MemberOf<R (C::*)(A...) const> {
 template <auto F>
 using HandlerClass = typename MemberOf<decltype(F)>::type;
 
+// The window class that holds a data member.
+template <typename M>
+struct HolderOf;
+template <typename C, typename T>
+struct HolderOf<T C::*> {
+    using type = C;
+};
+
+template <auto Member, auto F>
+LRESULT ForwardThunkFor(CWnd& wnd, WPARAM, LPARAM) {
+    using C = typename HolderOf<decltype(Member)>::type;
+    ((static_cast<C&>(wnd).*Member).*F)();
+    return 0;
+}
+
 // Calls a handler with the arguments its message carries. The general form
 // takes (WPARAM, LPARAM) and returns LRESULT; the specialisations below
 // match the framework's usual handler signatures.
@@ -192,6 +207,21 @@ constexpr MessageMapEntry OnCommand() {
 template <UINT Code, UINT Id, auto F>
 constexpr MessageMapEntry OnControl() {
     return {WM_COMMAND, Code, Id, &qb::detail::CommandThunkFor<F>};
+}
+
+// The same three, handled by `F` (void F()) of the window's owner object
+// `Member`: the window only forwards them.
+template <UINT Msg, auto Member, auto F>
+constexpr MessageMapEntry OnMessageTo() {
+    return {Msg, 0, 0, &qb::detail::ForwardThunkFor<Member, F>};
+}
+template <UINT Id, auto Member, auto F>
+constexpr MessageMapEntry OnCommandTo() {
+    return {WM_COMMAND, 0, Id, &qb::detail::ForwardThunkFor<Member, F>};
+}
+template <UINT Code, UINT Id, auto Member, auto F>
+constexpr MessageMapEntry OnControlTo() {
+    return {WM_COMMAND, Code, Id, &qb::detail::ForwardThunkFor<Member, F>};
 }
 
 // WM_NOTIFY with this code from control Id:

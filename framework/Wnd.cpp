@@ -296,6 +296,17 @@ HMENU CWnd::GetSystemMenu(BOOL bRevert) const {
     return ::GetSystemMenu(m_hWnd, bRevert);
 }
 
+void CWnd::AppendToSystemMenu(UINT id, UINT stringId) const {
+    const wchar_t* text = nullptr;
+    const int len =
+        ::LoadStringW(AfxGetResourceHandle(), stringId, reinterpret_cast<LPWSTR>(&text), 0);
+    if (HMENU sysMenu = GetSystemMenu(FALSE); sysMenu != nullptr && len > 0) {
+        ::AppendMenuW(sysMenu, MF_SEPARATOR, 0, nullptr);
+        ::AppendMenuW(sysMenu, MF_STRING, id,
+                      std::wstring(text, static_cast<std::size_t>(len)).c_str());
+    }
+}
+
 HICON CWnd::SetIcon(HICON hIcon, BOOL bBigIcon) {
     return reinterpret_cast<HICON>(
         SendMessage(WM_SETICON, bBigIcon ? ICON_BIG : ICON_SMALL, reinterpret_cast<LPARAM>(hIcon)));

@@ -38,6 +38,8 @@ public:
     virtual LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam);
     // Default processing of the message being handled now.
     LRESULT Default();
+    // The message being handled now.
+    const MSG& CurrentMessage() const { return m_currentMsg; }
     // What default processing means for this window: the previous window
     // procedure when subclassed, else DefWindowProcW.
     virtual LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam);
@@ -79,6 +81,9 @@ public:
     HWND GetDlgItem(int nID) const;
     HWND GetOwner() const;
     HMENU GetSystemMenu(BOOL bRevert) const;
+    // A separator and command `id`, named by string resource `stringId`, at
+    // the end of the system menu.
+    void AppendToSystemMenu(UINT id, UINT stringId) const;
     HICON SetIcon(HICON hIcon, BOOL bBigIcon);
     BOOL DestroyWindow();
 

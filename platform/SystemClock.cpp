@@ -2,6 +2,8 @@
 
 #include "platform/SystemLocalTime.h"
 
+#include <chrono>
+
 CSystemClock::CSystemClock() {
     Convert(std::time(nullptr));
 }
@@ -19,4 +21,9 @@ const ClockReading& CSystemClock::Read() {
     ClockReading reading;
     m_cached = CSystemLocalTime().ToLocal(now, reading) ? reading : ClockReading{};
     m_cachedTime = now;
+}
+
+std::int64_t CSystemClock::NowMs() {
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(system_clock::now().time_since_epoch()).count();
 }

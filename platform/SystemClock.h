@@ -15,6 +15,8 @@ public:
     CSystemClock();
     const ClockReading& Read() override;
     std::int64_t Time() override { return static_cast<std::int64_t>(m_cachedTime); }
+    // The system clock now, in milliseconds since 1970-01-01 00:00:00 UTC.
+    static std::int64_t NowMs();
 
 private:
     void Convert(std::time_t now);

@@ -111,6 +111,13 @@ void CCheckCycle::EndWait(bool drop) {
     m_host.OneOffsChanged();
 }
 
+std::optional<std::int64_t> CCheckCycle::WaitingLookMs() const {
+    if (!m_waiting) {
+        return std::nullopt;
+    }
+    return std::min(m_waiting->askedMs + kBusyAskMs, m_waiting->dueMs + kBusyWaitMs);
+}
+
 std::optional<DueTime> CCheckCycle::Waiting() const {
     if (!m_waiting) {
         return std::nullopt;

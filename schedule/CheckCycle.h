@@ -92,10 +92,10 @@ public:
         : m_checker(list, clock, &m_skips), m_list(list), m_clock(clock), m_uptime(uptime),
           m_zone(zone), m_host(host) {}
 
-    // One check. The window calls it about once a second, shortly after each
-    // second begins; more calls do no harm, a late one catches up. Does
-    // nothing while paused or while a warning is open, except that a sleep
-    // seen meanwhile withdraws the warning.
+    // One check. The scheduler calls it at each look (CNextLook), shortly
+    // after a due second begins; more calls do no harm, a late one catches
+    // up. Does nothing while paused or while a warning is open, except that
+    // a sleep seen meanwhile withdraws the warning.
     void Check();
     // The entry editor is open: nothing falls due meanwhile. After Resume the
     // next check covers its own second only; one-offs that came meanwhile
@@ -112,6 +112,11 @@ public:
     // WM_TIMECHANGE: the wall clock was set or the zone changed. One-offs keep
     // their real time left; their due times follow the new clock.
     void OnClockChanged();
+    // A look at the uptime alone, as each check begins with: true when the
+    // machine slept since the last look (or was told it would), after which
+    // checking starts afresh as at a wake. Lets the caller see a sleep before
+    // the check itself acts on anything.
+    bool LookForSleep() { return LookForSleep(false); }
 
     // A quick timer: `mode` once, `minutes` of real elapsed time from now.
     void AddTimer(std::int32_t mode, int minutes);
@@ -127,6 +132,12 @@ public:
     // next-due search no longer counts it as to come.
     std::optional<DueTime> Waiting() const;
     bool IsWarning() const { return m_warning; }
+    // A warning or its action is under way, or the editor is open: a check
+    // now acts on nothing but a sleep.
+    bool IsHeld() const { return m_running || m_paused; }
+    // The elapsed uptime at which the occurrence that waits is next looked
+    // at: the next ask, or the end of the wait if that comes first.
+    std::optional<std::int64_t> WaitingLookMs() const;
     const COneOffList& OneOffs() const { return m_oneOffs; }
     const CSkipList& Skips() const { return m_skips; }
 

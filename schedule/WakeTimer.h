@@ -19,11 +19,12 @@
 // kHoldAfterDueSeconds after its due time at the latest, so that an entry
 // deleted or skipped meanwhile cannot keep the PC awake.
 //
-// The window calls Update after every change of the list or the skips, of the
-// clock or the zone, and after each answered warning; OnWake at each wake;
+// The scheduler calls Update after every change of the list or the skips, of
+// the clock or the zone, and after each answered warning; OnWake at each wake,
+// before anything else may set the timer again (which clears its signal);
 // OnWarningAnswered when a warning is answered or times out; Tick at each
-// check (about once a second), which ends the hold at its bound and sets the
-// timer again once its occurrence has come.
+// look, which ends the hold at its bound and sets the timer again once its
+// occurrence has come.
 class CWakeTimer {
 public:
     static constexpr std::int64_t kLeadSeconds = 60;
@@ -57,6 +58,11 @@ public:
     void Tick(std::int64_t now);
 
     bool IsHolding() const { return m_heldFor.has_value(); }
+    // The elapsed uptime at which the hold ends by its bound; none while
+    // nothing is held.
+    std::optional<std::int64_t> HoldEndMs() const {
+        return m_heldFor ? std::optional<std::int64_t>(m_holdEndMs) : std::nullopt;
+    }
 
 private:
     void Release();

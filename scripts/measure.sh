@@ -2,6 +2,7 @@
 # Figures for Quillaberton.exe under Wine on a private Xvfb: the time from
 # start to a visible main window, and the CPU time used sitting idle in the
 # tray with 100 entries for 60 s (the program's process and the wineserver).
+# Then the wake-ups in the tray (measure-wakeups.sh).
 #   measure.sh [Quillaberton.exe] [idle seconds]
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
@@ -64,3 +65,4 @@ export QB_EXE="$exe" QB_TMP="$tmp" QB_IDLE="$idle"
       w / 1000, p / hz, 100 * p / hz / (w / 1000), s / hz, 100 * s / hz / (w / 1000) }"
   wineserver -k
 '
+bash "$root/scripts/measure-wakeups.sh" "$exe"

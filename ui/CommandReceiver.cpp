@@ -35,17 +35,17 @@ LRESULT CCommandReceiver::Apply(const CCommandLine& command, HWND replyTo) {
         if (command.Mode() == EndMode::Hibernate && !m_actions.canHibernate()) {
             return kRefused;
         }
-        m_cycle.AddTimer(command.Mode(), command.Minutes());
+        m_scheduler.AddTimer(command.Mode(), command.Minutes(), CScheduler::By::Command);
         return kDone;
     case Kind::Skip:
         // Nothing due is nothing to skip: done. One whose warning has come
         // cannot be skipped any more.
         if (const std::optional<DueTime> due = m_nextDue.Due()) {
-            return m_cycle.Skip(*due) ? kDone : kRefused;
+            return m_scheduler.Skip(*due, CScheduler::By::Command) ? kDone : kRefused;
         }
         return kDone;
     case Kind::Cancel:
-        m_cycle.CancelOneOffs();
+        m_scheduler.CancelOneOffs(CScheduler::By::Command);
         return kDone;
     case Kind::Show:
         m_actions.show();

@@ -2,8 +2,8 @@
 
 #include "command/CommandLine.h"
 #include "framework/Wnd.h"
-#include "schedule/CheckCycle.h"
 #include "ui/NextDuePresenter.h"
+#include "ui/Scheduler.h"
 
 #include <functional>
 
@@ -28,8 +28,8 @@ public:
         UINT exitCommand;                   // posted: プログラムの終了
     };
 
-    CCommandReceiver(CWnd& wnd, CCheckCycle& cycle, CNextDuePresenter& nextDue, Actions actions)
-        : m_wnd(wnd), m_cycle(cycle), m_nextDue(nextDue), m_actions(std::move(actions)) {}
+    CCommandReceiver(CWnd& wnd, CScheduler& scheduler, CNextDuePresenter& nextDue, Actions actions)
+        : m_wnd(wnd), m_scheduler(scheduler), m_nextDue(nextDue), m_actions(std::move(actions)) {}
 
     // WM_COPYDATA from `sender`.
     LRESULT OnCopyData(HWND sender, const COPYDATASTRUCT* data);
@@ -41,7 +41,7 @@ private:
     bool Reply(HWND to, const std::wstring& text);
 
     CWnd& m_wnd;
-    CCheckCycle& m_cycle;
+    CScheduler& m_scheduler;
     CNextDuePresenter& m_nextDue;
     Actions m_actions;
 };

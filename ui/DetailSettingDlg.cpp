@@ -12,6 +12,28 @@ const MessageMap* CDetailSettingDlg::GetThisMessageMap() {
     return &map;
 }
 
+bool CDetailSettingDlg::Edit(std::int32_t& taskTray, SettingsOptions& options) {
+    m_bTaskTray = taskTray;
+    m_bResume = options.resume != 0 ? 1 : 0;
+    m_bFullscreen = options.fullscreen != 0 ? 1 : 0;
+    if (DoModal() != IDOK) {
+        return false;
+    }
+    SettingsOptions chosen = options;
+    if ((chosen.resume != 0) != (m_bResume != 0)) {
+        chosen.resume = m_bResume;
+    }
+    if ((chosen.fullscreen != 0) != (m_bFullscreen != 0)) {
+        chosen.fullscreen = m_bFullscreen;
+    }
+    if (m_bTaskTray == taskTray && chosen == options) {
+        return false;
+    }
+    taskTray = m_bTaskTray;
+    options = chosen;
+    return true;
+}
+
 void CDetailSettingDlg::DoDataExchange(CDataExchange* pDX) {
     CDialog::DoDataExchange(pDX);
     DDX_Control(pDX, IDC_CHECK_TASKTRAY, m_chkTaskTray);

@@ -2,6 +2,9 @@
 
 #include "framework/Button.h"
 #include "framework/Dialog.h"
+#include "settings/SettingsOptions.h"
+
+#include <cstdint>
 
 // The detail settings: start in the tray, keep running after standby or
 // hibernation returns, and wait while a fullscreen program or presentation
@@ -16,6 +19,10 @@ public:
     int m_bResume = 0;
     int m_bFullscreen = 0;
     CButton m_chkTaskTray; // check box 1036
+
+    // Runs the dialog on the settings; true when OK changed any. An option
+    // keeps the value read from the file unless its box changed.
+    bool Edit(std::int32_t& taskTray, SettingsOptions& options);
 
     static const MessageMap* GetThisMessageMap();
     const MessageMap* GetMessageMap() const override { return GetThisMessageMap(); }

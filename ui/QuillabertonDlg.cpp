@@ -1,26 +1,17 @@
 #include "ui/QuillabertonDlg.h"
 
 #include "framework/PaintDC.h"
-#include "framework/Text.h"
 #include "framework/WinApp.h"
 #include "resource.h"
-#include "schedule/CivilTime.h"
-#include "schedule/RuleText.h"
 #include "ui/AboutDlg.h"
 #include "ui/DetailSettingDlg.h"
 #include "ui/TimeSettingDlg.h"
 
 #include <commctrl.h>
 
-#include <algorithm>
 #include <ctime>
-#include <vector>
 
 namespace {
-
-// Most characters of a name the list shows: as many as the editor takes. Only
-// a hand-made file holds longer names; they keep their bytes but show cut.
-constexpr std::size_t kShownNameChars = 32767;
 
 HICON LoadAppIcon(int cx, int cy) {
     return static_cast<HICON>(::LoadImageW(AfxGetResourceHandle(), MAKEINTRESOURCEW(IDR_MAINFRAME),
@@ -36,31 +27,46 @@ CQuillabertonDlg::CQuillabertonDlg(IInstanceMark& instance, CTrayIcon::Notify no
       m_hSmallIcon(LoadAppIcon(::GetSystemMetrics(SM_CXSMICON), ::GetSystemMetrics(SM_CYSMICON))),
       m_instance(instance), m_settings(m_ScheduleList, m_bTaskTray, m_options, m_fileOps, m_prompt,
                                        kSettingsFileName, Utf8ToCp932Text),
-      m_tray(*this, m_cycle, m_nextDue, ID_EXIT_PROGRAM, std::move(notify),
+      m_tray(*this, m_scheduler, m_nextDue, ID_EXIT_PROGRAM, std::move(notify),
              [this] { return m_endHost.CanHibernate(); }),
       m_platform(platform != nullptr ? *platform : m_systemPlatform),
       m_endHost(m_tray.Icon(), m_platform, m_options,
                 {m_hWnd,
                  [this] { m_settings.SaveSilently(); },
                  [this] { CDialog::OnOK(); },
-                 [this] {
-                     m_nextDue.Invalidate();
-                     UpdateWakeTimer(); // a skip may concern a marked entry
-                 },
+                 [this] { m_scheduler.OnOneOffsChanged(); },
                  [this] { m_tray.StoreInTaskTray(); },
-                 [this] {
-                     m_wakeTimer.OnWarningAnswered(Now());
-                     UpdateWakeTimer();
-                 },
+                 [this] { m_scheduler.OnWarningAnswered(); },
                  {}}),
-      m_nextDue(m_ScheduleList, m_cycle, m_zone, m_clock, kShownNameChars,
+      m_scheduler(m_ScheduleList, m_clock, m_uptime, m_zone, m_endHost, m_platform,
+                  {[this](const Look& look) {
+                       // A due second is met on time; other looks may be
+                       // coalesced with other programs' timers.
+                       ::SetCoalescableTimer(
+                           m_hWnd, kCheckTimer, static_cast<UINT>(look.delayMs), nullptr,
+                           look.toleranceMs != 0 ? look.toleranceMs : TIMERV_NO_COALESCING);
+                   },
+                   [this](bool changed) { changed ? m_nextDue.Invalidate() : m_nextDue.Refresh(); },
+                   CSystemClock::NowMs, [this] { m_settings.SaveSilently(); }}),
+      m_nextDue(m_ScheduleList, m_scheduler.Cycle(), m_zone, m_clock,
+                CScheduleListView::kShownNameChars,
                 [this](const NextDueText& text) {
                     ::SetWindowTextW(m_stNextDue, text.line.c_str());
                     m_tray.Icon().SetTip(text.tip);
                 }),
-      m_commands(*this, m_cycle, m_nextDue,
+      m_commands(*this, m_scheduler, m_nextDue,
                  {[this] { OnShowRequest(0, 0); }, [this] { return m_endHost.CanHibernate(); },
-                  ID_EXIT_PROGRAM}) {}
+                  ID_EXIT_PROGRAM}),
+      m_listView(
+          m_ScheduleList, m_lstSchedule, m_stRule, m_clock,
+          [this](CScheduleItem& item) { return EditEntry(item); },
+          [this](bool changed) {
+              // What falls due next may differ.
+              m_scheduler.OnListChanged();
+              if (changed) {
+                  m_settings.Changed();
+              }
+          }) {}
 
 CQuillabertonDlg::~CQuillabertonDlg() = default;
 
@@ -75,28 +81,29 @@ const MessageMap* CQuillabertonDlg::GetThisMessageMap() {
         OnMessage<WM_TIMER, &D::OnTimer>(),
         OnCommand<ID_STORE_TASKTRAY, &D::OnCancel>(),
         OnCommand<ID_VERSION_INFO, &D::OnVersionInfo>(),
-        OnCommand<IDC_ADD_ENTRY, &D::OnAddEntry>(),
-        OnControl<LBN_SELCHANGE, IDC_SCHEDULE_LIST, &D::UpdateRule>(),
-        OnCommand<IDC_EDIT_ENTRY, &D::OnEditEntry>(),
-        OnCommand<IDC_DELETE_ENTRY, &D::OnDeleteEntry>(),
-        OnCommand<ID_ADD_ENTRY, &D::OnAddEntry>(),
-        OnCommand<ID_DELETE_ENTRY, &D::OnDeleteEntry>(),
-        OnCommand<ID_EDIT_ENTRY, &D::OnEditEntry>(),
+        OnCommandTo<IDC_ADD_ENTRY, &D::m_listView, &CScheduleListView::Add>(),
+        OnControlTo<LBN_SELCHANGE, IDC_SCHEDULE_LIST, &D::m_listView,
+                    &CScheduleListView::UpdateRule>(),
+        OnCommandTo<IDC_EDIT_ENTRY, &D::m_listView, &CScheduleListView::Edit>(),
+        OnCommandTo<IDC_DELETE_ENTRY, &D::m_listView, &CScheduleListView::Delete>(),
+        OnCommandTo<ID_ADD_ENTRY, &D::m_listView, &CScheduleListView::Add>(),
+        OnCommandTo<ID_DELETE_ENTRY, &D::m_listView, &CScheduleListView::Delete>(),
+        OnCommandTo<ID_EDIT_ENTRY, &D::m_listView, &CScheduleListView::Edit>(),
         OnMessage<WM_WINDOWPOSCHANGING, &D::OnWindowPosChanging>(),
         OnCommand<IDC_DETAIL_SETTING, &D::OnDetailSetting>(),
         OnCommand<ID_DETAIL_SETTING, &D::OnDetailSetting>(),
         OnNotify<UDN_DELTAPOS, IDC_SPIN, &D::OnDeltaposSpin>(),
-        OnMessage<WM_SHOWWINDOW, &D::OnShowWindow>(),
-        OnMessage<WM_SIZE, &D::OnSize>(),
+        OnMessage<WM_SHOWWINDOW, &D::OnShownOrSized>(),
+        OnMessage<WM_SIZE, &D::OnShownOrSized>(),
         OnMessage<WM_TIMECHANGE, &D::OnTimeChange>(),
         OnMessage<WM_POWERBROADCAST, &D::OnPowerBroadcast>(),
         OnMessage<WM_ENDSESSION, &D::OnEndSession>(),
-        OnMessage<kShowLoadProblems, &D::OnShowLoadProblems>(),
-        OnMessage<CTrayPresence::kTrayMessage, &D::OnTrayNotify>(),
-        OnMessage<WM_DPICHANGED, &D::OnDpiChanged>(),
-        OnMessage<WM_SETTINGCHANGE, &D::OnSettingChange>(),
-        OnMessage<WM_DISPLAYCHANGE, &D::OnDisplayChange>(),
-        OnRegistered<&D::TaskbarCreatedMessage, &D::OnTaskbarCreated>(),
+        OnMessageTo<kShowLoadProblems, &D::m_settings, &CSettingsKeeper::TellLoadProblems>(),
+        OnMessage<CTrayPresence::kTrayMessage, &D::OnTrayMessage>(),
+        OnMessage<WM_DPICHANGED, &D::OnTrayMessage>(),
+        OnMessage<WM_SETTINGCHANGE, &D::OnTrayMessage>(),
+        OnMessage<WM_DISPLAYCHANGE, &D::OnTrayMessage>(),
+        OnRegistered<&D::TaskbarCreatedMessage, &D::OnTrayMessage>(),
         OnRegistered<&D::ShowMessage, &D::OnShowRequest>(),
         OnMessage<WM_COPYDATA, &D::OnCopyData>(),
         OnMessage<WM_DESTROY, &D::OnDestroy>(),
@@ -115,15 +122,7 @@ void CQuillabertonDlg::DoDataExchange(CDataExchange* pDX) {
 
 BOOL CQuillabertonDlg::OnInitDialog() {
     CDialog::OnInitDialog();
-    // "ﾊﾞｰｼﾞｮﾝ情報" at the end of the system menu.
-    const wchar_t* about = nullptr;
-    const int len =
-        ::LoadStringW(AfxGetResourceHandle(), IDS_ABOUTBOX, reinterpret_cast<LPWSTR>(&about), 0);
-    if (HMENU sysMenu = GetSystemMenu(FALSE); sysMenu != nullptr && len > 0) {
-        ::AppendMenuW(sysMenu, MF_SEPARATOR, 0, nullptr);
-        ::AppendMenuW(sysMenu, MF_STRING, IDM_ABOUTBOX,
-                      std::wstring(about, static_cast<std::size_t>(len)).c_str());
-    }
+    AppendToSystemMenu(IDM_ABOUTBOX, IDS_ABOUTBOX); // ﾊﾞｰｼﾞｮﾝ情報
     SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
     SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hSmallIcon));
     m_instance.Mark(m_hWnd);
@@ -131,12 +130,12 @@ BOOL CQuillabertonDlg::OnInitDialog() {
     m_tray.Attach();
 
     m_settings.Load();
-    RefreshList();
+    m_listView.Refresh();
     if (m_settings.HasLoadProblems()) {
         PostMessage(kShowLoadProblems);
     }
     m_clockLine.Start();
-    SetTimer(kCheckTimer, CClockLine::NextSecondDelay());
+    m_scheduler.OnStart();
     if (m_bTaskTray != 0) {
         m_tray.StoreInTaskTray();
     } else {
@@ -148,45 +147,9 @@ BOOL CQuillabertonDlg::OnInitDialog() {
     return TRUE;
 }
 
-void CQuillabertonDlg::RefreshList() {
-    std::vector<std::string> lines;
-    lines.reserve(static_cast<std::size_t>(m_ScheduleList.GetCount()));
-    for (int i = 0; i < m_ScheduleList.GetCount(); ++i) {
-        lines.emplace_back(Cp932Prefix(m_ScheduleList.GetAt(i).name, kShownNameChars));
-    }
-    const int sel = m_lstSchedule.GetCurSel();
-    // Only the lines that changed: a long list no longer freezes the window.
-    m_listMirror.Update(m_lstSchedule, std::move(lines));
-    m_lstSchedule.SetCurSel(std::min(std::max(sel, 0), m_lstSchedule.GetCount() - 1));
-    // Every change of the list ends here: what falls due next may differ.
-    m_nextDue.Invalidate();
-    UpdateWakeTimer();
-    UpdateRule();
-}
-
-void CQuillabertonDlg::UpdateRule() {
-    const int sel = m_lstSchedule.GetCurSel();
-    std::wstring text;
-    if (sel >= 0 && sel < m_ScheduleList.GetCount()) {
-        text = Utf8ToWide(RuleText(m_ScheduleList.GetAt(sel), CivilSecondOf(m_clock.Read())));
-    }
-    ::SetWindowTextW(m_stRule, text.c_str());
-}
-
-std::int64_t CQuillabertonDlg::Now() {
-    m_clock.Read();
-    return m_clock.Time();
-}
-
-void CQuillabertonDlg::UpdateWakeTimer() {
-    // A timer that cannot be set wakes nothing; the entry still runs if the
-    // PC is awake then.
-    m_wakeTimer.Update(Now());
-}
-
 bool CQuillabertonDlg::EditEntry(CScheduleItem& item) {
     // No warning may come up while the editor is open.
-    m_cycle.Pause();
+    m_scheduler.OnEditorOpened();
     CTimeSettingDlg dlg;
     dlg.m_bNoHibernation = !m_endHost.CanHibernate();
     bool wakeTimers = true;
@@ -195,63 +158,12 @@ bool CQuillabertonDlg::EditEntry(CScheduleItem& item) {
     if (ok) {
         item = dlg.GetItem();
     }
-    m_cycle.Resume();
+    m_scheduler.OnEditorClosed();
     return ok;
 }
 
-void CQuillabertonDlg::ListCommandDone(bool changed) {
-    RefreshList();
-    if (changed) {
-        m_settings.Changed();
-    }
-}
-
-void CQuillabertonDlg::OnAddEntry() {
-    CScheduleItem item; // a new entry: the defaults
-    const bool added = EditEntry(item);
-    if (added) {
-        m_ScheduleList.AddTail(item);
-    }
-    ListCommandDone(added);
-}
-
-void CQuillabertonDlg::OnEditEntry() {
-    const int sel = m_lstSchedule.GetCurSel();
-    CScheduleItem item;
-    const bool edited =
-        sel >= 0 && sel < m_ScheduleList.GetCount() && EditEntry(item = m_ScheduleList.GetAt(sel));
-    if (edited) {
-        m_ScheduleList.SetAt(sel, item);
-    }
-    ListCommandDone(edited);
-}
-
-void CQuillabertonDlg::OnDeleteEntry() {
-    // No confirmation: the entry goes at once.
-    const int sel = m_lstSchedule.GetCurSel();
-    const bool deleted = sel >= 0 && sel < m_ScheduleList.GetCount();
-    if (deleted) {
-        m_ScheduleList.RemoveAt(sel);
-    }
-    ListCommandDone(deleted);
-}
-
 void CQuillabertonDlg::OnDeltaposSpin(NMHDR* pNMHDR, LRESULT* pResult) {
-    const int delta = reinterpret_cast<const NMUPDOWN*>(pNMHDR)->iDelta;
-    const int sel = m_lstSchedule.GetCurSel();
-    const int last = std::min(m_lstSchedule.GetCount(), m_ScheduleList.GetCount()) - 1;
-    // The upper of the two entries that trade places; their contents trade,
-    // names included.
-    const int upper = delta == -1 && sel > 0 && sel <= last  ? sel - 1
-                      : delta == 1 && sel >= 0 && sel < last ? sel
-                                                             : -1;
-    if (upper >= 0) {
-        const CScheduleItem first = m_ScheduleList.GetAt(upper);
-        m_ScheduleList.SetAt(upper, m_ScheduleList.GetAt(upper + 1));
-        m_ScheduleList.SetAt(upper + 1, first);
-        m_lstSchedule.SetCurSel(sel + delta);
-    }
-    ListCommandDone(upper >= 0);
+    m_listView.Move(reinterpret_cast<const NMUPDOWN*>(pNMHDR)->iDelta);
     *pResult = 0; // the control may change its own position; nothing reads it
 }
 
@@ -281,24 +193,7 @@ HCURSOR CQuillabertonDlg::OnQueryDragIcon() {
 }
 
 void CQuillabertonDlg::OnDetailSetting() {
-    CDetailSettingDlg dlg;
-    dlg.m_bTaskTray = m_bTaskTray;
-    dlg.m_bResume = m_options.resume != 0 ? 1 : 0;
-    dlg.m_bFullscreen = m_options.fullscreen != 0 ? 1 : 0;
-    if (dlg.DoModal() != IDOK) {
-        return;
-    }
-    // An option keeps the value read from the file unless its box changed.
-    SettingsOptions options = m_options;
-    if ((options.resume != 0) != (dlg.m_bResume != 0)) {
-        options.resume = dlg.m_bResume;
-    }
-    if ((options.fullscreen != 0) != (dlg.m_bFullscreen != 0)) {
-        options.fullscreen = dlg.m_bFullscreen;
-    }
-    if (dlg.m_bTaskTray != m_bTaskTray || options != m_options) {
-        m_bTaskTray = dlg.m_bTaskTray;
-        m_options = options;
+    if (CDetailSettingDlg().Edit(m_bTaskTray, m_options)) {
         m_settings.Changed();
     }
 }
@@ -319,10 +214,7 @@ void CQuillabertonDlg::OnTimer(UINT_PTR nIDEvent) {
     if (nIDEvent == CClockLine::kTimer) {
         m_clockLine.OnTick();
     } else if (nIDEvent == kCheckTimer) {
-        SetTimer(kCheckTimer, CClockLine::NextSecondDelay());
-        m_cycle.Check();
-        m_wakeTimer.Tick(Now());
-        m_nextDue.Refresh();
+        m_scheduler.OnTick();
     } else {
         m_tray.Icon().OnTimer(nIDEvent);
     }
@@ -336,16 +228,12 @@ void CQuillabertonDlg::OnWindowPosChanging(WINDOWPOS* lpwndpos) {
     Default();
 }
 
-LRESULT CQuillabertonDlg::OnShowWindow(WPARAM shown, LPARAM) {
-    // A show refused by OnWindowPosChanging (a start in the tray) needs no clock.
-    if (shown != FALSE && m_tray.MayShow()) {
-        m_clockLine.OnShown();
-    }
-    return Default();
-}
-
-LRESULT CQuillabertonDlg::OnSize(WPARAM kind, LPARAM) {
-    if (kind == SIZE_RESTORED || kind == SIZE_MAXIMIZED) {
+LRESULT CQuillabertonDlg::OnShownOrSized(WPARAM wParam, LPARAM) {
+    // Shown or restored; a show refused by OnWindowPosChanging (a start in
+    // the tray) needs no clock.
+    if (CurrentMessage().message == WM_SHOWWINDOW
+            ? wParam != FALSE && m_tray.MayShow()
+            : wParam == SIZE_RESTORED || wParam == SIZE_MAXIMIZED) {
         m_clockLine.OnShown();
     }
     return Default();
@@ -355,63 +243,27 @@ void CQuillabertonDlg::OnTimeChange() {
     // The clock was set or the time zone changed: the runtime reads the zone
     // again, and what falls due next is worked out afresh.
     _tzset();
-    m_cycle.OnClockChanged();
-    m_nextDue.Invalidate();
-    UpdateWakeTimer();
+    m_scheduler.OnClockChanged();
     Default();
 }
 
 LRESULT CQuillabertonDlg::OnPowerBroadcast(WPARAM event, LPARAM) {
     if (event == PBT_APMSUSPEND) {
-        m_cycle.OnSuspend();
+        m_scheduler.OnSuspend();
     } else if (event == PBT_APMRESUMEAUTOMATIC || event == PBT_APMRESUMESUSPEND) {
-        m_cycle.OnWake();
-        m_wakeTimer.OnWake(Now());
+        m_scheduler.OnWake();
     }
     return TRUE;
 }
 
 LRESULT CQuillabertonDlg::OnEndSession(WPARAM ending, LPARAM) {
-    // The session's end is never held up (WM_QUERYENDSESSION is left to the
-    // default, yes); the process may be ended right after this.
-    if (ending != FALSE) {
-        m_settings.SaveSilently();
-    }
+    // WM_QUERYENDSESSION is left to the default, yes.
+    m_scheduler.OnSessionEnd(ending != FALSE);
     return 0;
 }
 
-LRESULT CQuillabertonDlg::OnShowLoadProblems(WPARAM, LPARAM) {
-    m_settings.TellLoadProblems();
-    return 0;
-}
-
-LRESULT CQuillabertonDlg::OnTrayNotify(WPARAM wParam, LPARAM lParam) {
-    m_tray.OnNotify(wParam, lParam);
-    return 0;
-}
-
-LRESULT CQuillabertonDlg::OnDpiChanged(WPARAM dpi, LPARAM) {
-    m_tray.Icon().Rescale(LOWORD(dpi));
-    return Default();
-}
-
-LRESULT CQuillabertonDlg::OnSettingChange(WPARAM action, LPARAM) {
-    // The shell's icon sizes may have changed with these.
-    if (action == SPI_SETICONMETRICS || action == SPI_SETNONCLIENTMETRICS) {
-        m_tray.Icon().Rescale();
-    }
-    return Default();
-}
-
-LRESULT CQuillabertonDlg::OnDisplayChange(WPARAM, LPARAM) {
-    m_tray.Icon().Rescale();
-    return Default();
-}
-
-LRESULT CQuillabertonDlg::OnTaskbarCreated(WPARAM, LPARAM) {
-    // Explorer restarted: without the icon a hidden window could not be reached.
-    m_tray.Icon().OnTaskbarCreated();
-    return 0;
+LRESULT CQuillabertonDlg::OnTrayMessage(WPARAM wParam, LPARAM lParam) {
+    return m_tray.OnMessage(CurrentMessage().message, wParam, lParam) ? 0 : Default();
 }
 
 LRESULT CQuillabertonDlg::OnShowRequest(WPARAM, LPARAM) {

@@ -9,16 +9,15 @@
 #include "platform/SystemClock.h"
 #include "platform/SystemLocalTime.h"
 #include "platform/SystemUptime.h"
-#include "schedule/CheckCycle.h"
-#include "schedule/WakeTimer.h"
 #include "settings/SettingsKeeper.h"
 #include "settings/SettingsOptions.h"
 #include "ui/ClockLine.h"
 #include "ui/CommandReceiver.h"
 #include "ui/EndActionHost.h"
 #include "ui/InstanceMark.h"
-#include "ui/ListBoxMirror.h"
 #include "ui/NextDuePresenter.h"
+#include "ui/ScheduleListView.h"
+#include "ui/Scheduler.h"
 #include "ui/SettingsPrompt.h"
 #include "ui/TrayPresence.h"
 
@@ -26,13 +25,13 @@
 
 // The program's main window (template 102): the clock, what falls due next,
 // the list of entries with the selected one's rule, and a menu. It holds the
-// controls and the list commands, and wires the owners of the rest: the
-// settings file, the due check with its warning and end action, the
-// next-due line and the tray. Closing it hides it in the notification area;
-// only the exit command or a performed end action ends it.
+// controls, the list commands and the dialogs, and forwards every event that
+// concerns the schedule to the scheduler, which calls the owners of the rest
+// in its own order. Closing it hides it in the notification area; only the
+// exit command or a performed end action ends it.
 class CQuillabertonDlg : public CDialog {
 public:
-    static constexpr UINT_PTR kCheckTimer = 2; // the due check, once a second
+    static constexpr UINT_PTR kCheckTimer = 2; // the due check, at the scheduler's next look
 
     // `notify` stands for Shell_NotifyIconW (a test makes it fail);
     // `platform`, when given, for the system calls of the end actions, the
@@ -56,19 +55,9 @@ protected:
     void OnCancel() override; // Esc, ×, menu 32773: to the tray
 
 private:
-    // The list commands; each ends with ListCommandDone.
-    void RefreshList();
-    void ListCommandDone(bool changed);
-    void UpdateRule();
-    void OnAddEntry();
-    void OnEditEntry();
-    void OnDeleteEntry();
     void OnDeltaposSpin(NMHDR* pNMHDR, LRESULT* pResult);
     // Runs the editor on `item` with checking paused; true after OK.
     bool EditEntry(CScheduleItem& item);
-    // The wake timer follows the list, the skips and the clock.
-    void UpdateWakeTimer();
-    std::int64_t Now();
 
     void OnSysCommand(UINT nID, LPARAM lParam);
     void OnVersionInfo();
@@ -78,18 +67,13 @@ private:
     void OnExitProgram();
     void OnTimer(UINT_PTR nIDEvent);
     void OnWindowPosChanging(WINDOWPOS* lpwndpos);
-    LRESULT OnShowWindow(WPARAM shown, LPARAM);
-    LRESULT OnSize(WPARAM kind, LPARAM);
+    LRESULT OnShownOrSized(WPARAM wParam, LPARAM);
     void OnTimeChange();
     LRESULT OnPowerBroadcast(WPARAM event, LPARAM);
     LRESULT OnEndSession(WPARAM ending, LPARAM);
-    LRESULT OnShowLoadProblems(WPARAM, LPARAM);
-    LRESULT OnTrayNotify(WPARAM wParam, LPARAM lParam);
-    LRESULT OnDpiChanged(WPARAM dpi, LPARAM);
-    LRESULT OnSettingChange(WPARAM action, LPARAM);
-    LRESULT OnDisplayChange(WPARAM, LPARAM);
+    // The icon's messages, and those after which it is drawn again.
+    LRESULT OnTrayMessage(WPARAM wParam, LPARAM lParam);
     UINT TaskbarCreatedMessage() const { return m_tray.Icon().TaskbarCreatedMessage(); }
-    LRESULT OnTaskbarCreated(WPARAM, LPARAM);
     UINT ShowMessage() const { return m_instance.ShowMessage(); }
     LRESULT OnShowRequest(WPARAM, LPARAM);
     LRESULT OnCopyData(WPARAM sender, LPARAM data);
@@ -107,7 +91,6 @@ private:
     HICON m_hIcon = nullptr;
     HICON m_hSmallIcon = nullptr;
     ScheduleList m_ScheduleList;
-    CListBoxMirror m_listMirror;
 
     IInstanceMark& m_instance;
     CStdFileOps m_fileOps;
@@ -121,10 +104,10 @@ private:
     CEndActionPlatformWin32 m_systemPlatform;
     IEndActionPlatform& m_platform;
     CEndActionHost m_endHost;
-    CCheckCycle m_cycle{m_ScheduleList, m_clock, m_uptime, m_zone, m_endHost};
-    CWakeTimer m_wakeTimer{m_ScheduleList, m_zone, m_cycle.Skips(), m_platform, m_uptime};
+    CScheduler m_scheduler;
     CNextDuePresenter m_nextDue;
     CCommandReceiver m_commands;
+    CScheduleListView m_listView;
     std::optional<CCommandLine> m_startCommand;
     CSuspendResumeNotification m_power;
 };

@@ -53,9 +53,31 @@ void CTrayPresence::OnNotify(WPARAM wParam, LPARAM lParam) {
     }
 }
 
+bool CTrayPresence::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == kTrayMessage) {
+        OnNotify(wParam, lParam);
+        return true;
+    }
+    if (message == m_icon.TaskbarCreatedMessage()) {
+        // Explorer restarted: without the icon a hidden window could not be
+        // reached.
+        m_icon.OnTaskbarCreated();
+        return true;
+    }
+    if (message == WM_DPICHANGED) {
+        m_icon.Rescale(LOWORD(wParam));
+    } else if (message == WM_DISPLAYCHANGE ||
+               // The shell's icon sizes may have changed with these.
+               (message == WM_SETTINGCHANGE &&
+                (wParam == SPI_SETICONMETRICS || wParam == SPI_SETNONCLIENTMETRICS))) {
+        m_icon.Rescale();
+    }
+    return false;
+}
+
 void CTrayPresence::ShowMenu(POINT at) {
     // A dialog of ours is open when the window is disabled.
-    const CTrayMenu::State state{m_nextDue.Text().skip, !m_cycle.OneOffs().IsEmpty(),
+    const CTrayMenu::State state{m_nextDue.Text().skip, !m_scheduler.Cycle().OneOffs().IsEmpty(),
                                  !m_wnd.IsWindowEnabled(), m_canHibernate()};
     // What スキップ names: that occurrence is dropped, and none if a warning
     // about it opened while the menu was open (the cycle refuses it then).
@@ -67,11 +89,11 @@ void CTrayPresence::ShowMenu(POINT at) {
     } else if (state.onlyShow) {
         return; // the menu may have been opened before the dialog
     } else if (const std::optional<CTrayMenu::Timer> timer = CTrayMenu::TimerOf(command)) {
-        m_cycle.AddTimer(timer->mode, timer->minutes);
+        m_scheduler.AddTimer(timer->mode, timer->minutes, CScheduler::By::Tray);
     } else if (command == CTrayMenu::kSkip && offered) {
-        m_cycle.Skip(*offered);
+        m_scheduler.Skip(*offered, CScheduler::By::Tray);
     } else if (command == CTrayMenu::kCancelTimers) {
-        m_cycle.CancelOneOffs();
+        m_scheduler.CancelOneOffs(CScheduler::By::Tray);
     } else if (command == m_exitCommand) {
         m_wnd.SendMessage(WM_COMMAND, m_exitCommand);
     }

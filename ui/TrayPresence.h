@@ -1,8 +1,8 @@
 #pragma once
 
 #include "framework/Wnd.h"
-#include "schedule/CheckCycle.h"
 #include "ui/NextDuePresenter.h"
+#include "ui/Scheduler.h"
 #include "ui/TrayIcon.h"
 
 #include <functional>
@@ -21,9 +21,9 @@ public:
     static constexpr UINT kTrayMessage = WM_USER + 1;
 
     // `canHibernate` tells the menu whether to offer 休止状態.
-    CTrayPresence(CWnd& wnd, CCheckCycle& cycle, const CNextDuePresenter& nextDue, UINT exitCommand,
-                  CTrayIcon::Notify notify, std::function<bool()> canHibernate)
-        : m_wnd(wnd), m_cycle(cycle), m_nextDue(nextDue), m_exitCommand(exitCommand),
+    CTrayPresence(CWnd& wnd, CScheduler& scheduler, const CNextDuePresenter& nextDue,
+                  UINT exitCommand, CTrayIcon::Notify notify, std::function<bool()> canHibernate)
+        : m_wnd(wnd), m_scheduler(scheduler), m_nextDue(nextDue), m_exitCommand(exitCommand),
           m_icon(std::move(notify)), m_canHibernate(std::move(canHibernate)) {}
 
     // The window has its handle.
@@ -37,6 +37,10 @@ public:
     void ShowFromTray();
     // The icon's callback message: back from the tray, or the menu.
     void OnNotify(WPARAM wParam, LPARAM lParam);
+    // The window's messages that concern the icon: its callback, the
+    // taskbar's restart, and a change of scale or icon size, after which it
+    // is drawn again. False when the window's default handling must follow.
+    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
     CTrayIcon& Icon() { return m_icon; }
     const CTrayIcon& Icon() const { return m_icon; }
 
@@ -45,7 +49,7 @@ private:
     void ShowMenu(POINT at);
 
     CWnd& m_wnd;
-    CCheckCycle& m_cycle;
+    CScheduler& m_scheduler;
     const CNextDuePresenter& m_nextDue;
     UINT m_exitCommand;
     CTrayIcon m_icon;

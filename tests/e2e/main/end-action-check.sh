@@ -31,25 +31,32 @@ pid=$(grep -a -m1 'CreateMutexW(.*L"Quillaberton")' "$QB_E2E_RELAY" | cut -d: -f
 [ -n "$pid" ] || fail "no CreateMutexW of the program in the relay log"
 trace=$(grep -a -E "^[0-9.]+:$pid:[0-9a-f]+:Call [A-Za-z0-9_]+\.[A-Za-z].* ret=1400[0-9a-f]{5}$" "$QB_E2E_RELAY" |
   sed -E -e 's/^([0-9]+)\.([0-9]{3}):[0-9a-f]+:[0-9a-f]+:Call [A-Za-z0-9_]+\./\1\2 /' -e 's/ ret=.*//' \
-    -e 's/(SetTimer|KillTimer)\([0-9a-f]+,/\1(hwnd,/' -e 's/[0-9a-f]+ (L?")/\1/g' \
+    -e 's/(SetTimer|SetCoalescableTimer|KillTimer)\([0-9a-f]+,/\1(hwnd,/' -e 's/[0-9a-f]+ (L?")/\1/g' \
     -e 's/(Shell_NotifyIconW\([0-9a-f]+),[0-9a-f]+\)/\1,nid)/' -e 's/(LookupPrivilegeValueA\(.*),[0-9a-f]+\)$/\1,luid)/' \
     -e 's/GetPwrCapabilities\([0-9a-f]+\)/GetPwrCapabilities(caps)/')
-# Hidden in the tray the program wakes once a second for the check alone:
-# the clock's timer (1) stops at its first tick and is never set again, and
-# the check's (2) is set again at each tick, to just after the next second.
-timers=$(printf '%s\n' "$trace" | cut -d' ' -f2- | grep -E '^(Set|Kill)Timer\(hwnd,0000000[12]')
-[ "$(printf '%s\n' "$timers" | grep -c '^SetTimer(hwnd,00000001,')" -eq 1 ] &&
-  printf '%s\n' "$timers" | grep -q '^KillTimer(hwnd,00000001)' ||
+# Hidden in the tray the program wakes only when something can happen: the
+# clock's timer (1) stops at its first tick and is never set again, and the
+# check's (2) is armed once for the entry's second, on time (no coalescing,
+# ffffffff), and again at each event: fewer than 10 times before the warning
+# opens (timer 3), which comes within that second.
+timers=$(printf '%s\n' "$trace" | grep -E ' (Set|SetCoalescable|Kill)Timer\(hwnd,0000000[123]')
+[ "$(printf '%s\n' "$timers" | grep -c ' SetTimer(hwnd,00000001,')" -eq 1 ] &&
+  printf '%s\n' "$timers" | grep -q ' KillTimer(hwnd,00000001)' ||
   fail "the clock's timer ran in the tray: $(printf '%s\n' "$timers" | grep 00000001 | tr '\n' ' ')"
-checks=$(printf '%s\n' "$timers" | grep -c '^SetTimer(hwnd,00000002,')
-[ "$checks" -ge 15 ] || fail "the check's timer was set only $checks times"
-for hex in $(printf '%s\n' "$timers" | sed -n 's/^SetTimer(hwnd,00000002,\([0-9a-f]*\),.*/\1/p'); do
-  [ $((0x$hex)) -le 1040 ] || fail "the check waited $((0x$hex)) ms"
-done
+before=$(printf '%s\n' "$timers" | sed '/SetTimer(hwnd,00000003,/,$d' | grep ' SetCoalescableTimer(hwnd,00000002,')
+checks=$(printf '%s\n' "$before" | grep -c .)
+[ "$checks" -ge 1 ] && [ "$checks" -lt 10 ] || fail "the check's timer was armed $checks times before the warning"
+read -r armed delay tolerance < <(printf '%s\n' "$before" | tail -n 1 |
+  sed -E 's/^([0-9]+) SetCoalescableTimer\(hwnd,00000002,([0-9a-f]+),[0-9a-f]+,([0-9a-f]+)\)$/\1 \2 \3/')
+[ "$tolerance" = ffffffff ] || fail "the entry's second was armed with tolerance $tolerance"
+warned_at=$(printf '%s\n' "$timers" | grep -m1 ' SetTimer(hwnd,00000003,' | cut -d' ' -f1)
+late=$((warned_at - armed - 0x$delay))
+[ "$late" -ge -20 ] && [ "$late" -le 1000 ] || fail "the warning came $late ms after the check's time"
 # The tip's updates (NIM_MODIFY) follow the clock, not this order, and so do
 # the timers checked above: left out.
 calls=$(printf '%s\n' "$trace" | cut -d' ' -f2- | grep -v '^Shell_NotifyIconW(00000001,' |
-  grep -v -E '^(SetTimer\(hwnd,0000000[12],|KillTimer\(hwnd,00000001\))' | tr '\n' ' ')
+  grep -v -E '^(SetTimer\(hwnd,00000001,|SetCoalescableTimer\(hwnd,00000002,|KillTimer\(hwnd,00000001\))' |
+  tr '\n' ' ')
 case $QB_MAIN_MODE in
   # The reason: SHTDN_REASON_MAJOR_OTHER | SHTDN_REASON_MINOR_OTHER | SHTDN_REASON_FLAG_PLANNED.
   0) end='ExitWindowsEx(00000005,80000000) ' ;;

@@ -21,8 +21,9 @@ shift 2
 
 seed=$(mktemp -d)
 trap 'rm -rf "$seed" "$seed.expected"' EXIT
-# Due 10 s from now: time enough for the prefix copy and Wine's start.
-read -r y mo d h mi s < <(date -d '+10 seconds' '+%Y %-m %-d %-H %-M %-S')
+# Due QB_MAIN_LEAD s from now (20 by default): time enough for the prefix
+# copy and Wine's start on a loaded machine, which took over 10 s.
+read -r y mo d h mi s < <(date -d "+${QB_MAIN_LEAD:-20} seconds" '+%Y %-m %-d %-H %-M %-S')
 printf '[COM]\r\nsize=1\r\ntasktray=1\r\n[ITEM00]\r\nname=bye\r\ntime_mode=0\r\nyear=%d\r\nmonth=%d\r\nday=%d\r\nweek=0\r\nhour=%d\r\nminute=%d\r\nsecond=%d\r\nsd_mode=%d\r\n' \
   "$y" "$mo" "$d" "$h" "$mi" "$s" "$mode" >"$seed/Quillaberton.dat"
 cp "$seed/Quillaberton.dat" "$seed.expected"

@@ -1,0 +1,136 @@
+#include "FakeClock.h"
+#include "FakeLocalTime.h"
+#include "StubEndActionPlatform.h"
+#include "schedule/CivilTime.h"
+#include "ui/Scheduler.h"
+
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+#include <utility>
+
+namespace {
+
+// One log for the owners' calls, in the order they come: the wake timer's
+// system calls, the warnings, the next-due line and the check timer.
+struct Recorder final : CStubEndActionPlatform, ICheckCycleHost {
+    PlatformHandle CreateWaitableTimerW(bool) override { return this; }
+    bool SetWaitableTimer(PlatformHandle, std::int64_t due, bool) override {
+        const std::int64_t time = due / 10000000 - 11644473600;
+        log += "set " + FormatClockText(ReadingAt(time)).substr(7) + "; ";
+        signaled = false;
+        return true;
+    }
+    std::uint32_t WaitForSingleObject(PlatformHandle, std::uint32_t) override {
+        return signaled ? 0 : 258;
+    }
+    std::uint32_t SetThreadExecutionState(std::uint32_t flags) override {
+        log += flags == CWakeTimer::kHoldAwake ? "hold; " : "let sleep; ";
+        return 1;
+    }
+    WarnAnswer Warn(std::int32_t mode) override {
+        log += "warn " + std::to_string(mode) + "; ";
+        scheduler->OnWarningAnswered(); // as the real host tells at the warning's end
+        return {WarnAnswer::Cancel};
+    }
+    void WithdrawWarning() override { log += "withdraw; "; }
+    EndActionOutcome ExecuteEndMode(std::int32_t) override { return EndActionOutcome::Failed; }
+    void Close() override {}
+    void OneOffsChanged() override {
+        log += "one-offs; ";
+        scheduler->OnOneOffsChanged();
+    }
+    bool UserBusy() override { return false; }
+
+    std::string log;
+    bool signaled = false;
+    CScheduler* scheduler = nullptr;
+};
+
+std::int64_t On(int day, int h, int m, int s) {
+    return CivilSecondOf(At(2011, 3, day, 0, h, m, s)); // UTC
+}
+
+class SchedulerTest : public ::testing::Test {
+protected:
+    SchedulerTest() {
+        CScheduleItem item;
+        item.hour = 18, item.sd_mode = 3, item.wake = 1;
+        list.AddTail(item);
+        clock.Set(zone, On(7, 17, 0, 0));
+        rec.scheduler = &scheduler;
+    }
+    std::string Calls() { return std::exchange(rec.log, ""); }
+
+    ScheduleList list;
+    FakeClock clock;
+    FakeUptime uptime;
+    const FakeLocalTime zone;
+    Recorder rec;
+    CScheduler scheduler{
+        list,
+        clock,
+        uptime,
+        zone,
+        rec,
+        rec,
+        {[this](const Look& l) {
+             rec.log += "arm " + std::to_string(l.delayMs) + "/" + std::to_string(l.toleranceMs) +
+                        "; ";
+         },
+         [this](bool changed) { rec.log += changed ? "line afresh; " : "line; "; },
+         [this] { return clock.Time() * 1000; }, [this] { rec.log += "save; "; }}};
+};
+
+// The wake the timer caused is held awake whether the first check or the
+// power message tells of it first, and the warning's answer ends the hold.
+TEST_F(SchedulerTest, EachEventInItsOrder) {
+    scheduler.OnStart();
+    EXPECT_EQ(Calls(), "set 7 17:59:00; line afresh; arm 59000/1000; ");
+    scheduler.AddTimer(0, 10, CScheduler::By::Command); // dropped by the sleep
+    scheduler.OnSuspend();
+    rec.signaled = true; // the timer woke the PC
+    uptime.Sleep(3540000);
+    clock.Set(zone, On(7, 17, 59, 1));
+    scheduler.OnTick(); // the first check before the power message
+    EXPECT_EQ(Calls(), "one-offs; set 7 17:59:00; line afresh; arm 59000/1000; line; "
+                       "arm 59000/1000; one-offs; hold; set 8 17:59:00; set 8 17:59:00; "
+                       "line afresh; arm 59020/0; ");
+    scheduler.OnWake();
+    EXPECT_EQ(Calls(), "set 8 17:59:00; set 8 17:59:00; line afresh; arm 59020/0; ");
+    clock.Set(zone, On(7, 18, 0, 0));
+    uptime.Pass(59000);
+    scheduler.OnTick();
+    EXPECT_EQ(Calls(), "warn 3; let sleep; set 8 17:59:00; line afresh; arm 1020/0; "
+                       "line; arm 59000/1000; ");
+
+    // The next day the power message comes first.
+    scheduler.OnSuspend();
+    rec.signaled = true;
+    uptime.Sleep(86000000);
+    clock.Set(zone, On(8, 17, 59, 30));
+    scheduler.OnWake();
+    scheduler.OnTick();
+    EXPECT_EQ(Calls(), "line; arm 59000/1000; hold; set 9 17:59:00; set 9 17:59:00; "
+                       "line afresh; arm 30020/0; line; arm 30020/0; ");
+
+    // The rest, each with its own effect on the next look.
+    scheduler.AddTimer(0, 1, CScheduler::By::Tray);
+    EXPECT_EQ(Calls(), "one-offs; set 9 17:59:00; line afresh; arm 30020/0; ");
+    scheduler.OnEditorOpened();
+    EXPECT_EQ(Calls(), "line; arm 59000/1000; ");
+    scheduler.OnEditorClosed();
+    scheduler.CancelOneOffs(CScheduler::By::Command);
+    list.RemoveAt(0);
+    scheduler.OnListChanged();
+    EXPECT_EQ(Calls(), "line; arm 30020/0; one-offs; set 9 17:59:00; line afresh; arm 30020/0; "
+                       "line afresh; arm 59000/1000; ");
+    clock.Set(zone, On(8, 17, 0, 0));
+    scheduler.OnClockChanged();
+    scheduler.OnSessionEnd(false);
+    scheduler.OnSessionEnd(true);
+    EXPECT_EQ(Calls(), "line afresh; arm 59000/1000; save; ");
+}
+
+} // namespace

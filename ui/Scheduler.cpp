@@ -1,0 +1,113 @@
+#include "ui/Scheduler.h"
+
+CScheduler::CScheduler(const ScheduleList& list, IClock& clock, IUptime& uptime,
+                       const ILocalTimeConverter& zone, ICheckCycleHost& host,
+                       IEndActionPlatform& platform, Window window)
+    : m_clock(clock), m_window(std::move(window)), m_cycle(list, clock, uptime, zone, host),
+      m_wakeTimer(list, zone, m_cycle.Skips(), platform, uptime),
+      m_nextLook(list, zone, m_cycle, m_wakeTimer, uptime) {}
+
+std::int64_t CScheduler::Now() {
+    m_clock.Read();
+    return m_clock.Time();
+}
+
+void CScheduler::LookForWake() {
+    if (m_cycle.LookForSleep()) {
+        m_wakeTimer.OnWake(Now());
+        m_changed = true;
+    }
+}
+
+void CScheduler::Settle() {
+    const bool changed = m_changed;
+    m_changed = false;
+    m_wakeTimer.Tick(Now()); // the hold's bound
+    if (changed) {
+        // A timer that cannot be set wakes nothing; the entry still runs if
+        // the PC is awake then.
+        m_wakeTimer.Update(Now());
+        m_nextLook.Invalidate();
+    }
+    m_window.showNextDue(changed);
+    m_window.arm(m_nextLook.After(m_window.wallMs()));
+}
+
+void CScheduler::OnStart() {
+    m_changed = true;
+    Settle();
+}
+
+void CScheduler::OnTick() {
+    LookForWake();
+    m_cycle.Check();
+    Settle();
+}
+
+void CScheduler::OnListChanged() {
+    m_changed = true;
+    Settle();
+}
+
+void CScheduler::AddTimer(std::int32_t mode, int minutes, By) {
+    LookForWake();
+    m_cycle.AddTimer(mode, minutes);
+    Settle();
+}
+
+bool CScheduler::Skip(const DueTime& offered, By) {
+    LookForWake();
+    const bool skipped = m_cycle.Skip(offered);
+    Settle();
+    return skipped;
+}
+
+void CScheduler::CancelOneOffs(By) {
+    LookForWake();
+    m_cycle.CancelOneOffs();
+    Settle();
+}
+
+void CScheduler::OnClockChanged() {
+    LookForWake();
+    m_cycle.OnClockChanged();
+    m_changed = true;
+    Settle();
+}
+
+void CScheduler::OnSuspend() {
+    m_cycle.OnSuspend();
+    Settle();
+}
+
+void CScheduler::OnWake() {
+    // The wake timer first: the cycle's handling of the wake may set it.
+    m_wakeTimer.OnWake(Now());
+    m_cycle.OnWake();
+    m_changed = true;
+    Settle();
+}
+
+void CScheduler::OnWarningAnswered() {
+    m_wakeTimer.OnWarningAnswered(Now());
+    m_changed = true;
+    Settle();
+}
+
+void CScheduler::OnEditorOpened() {
+    m_cycle.Pause();
+    Settle();
+}
+
+void CScheduler::OnEditorClosed() {
+    m_cycle.Resume();
+    Settle();
+}
+
+void CScheduler::OnSessionEnd(bool ending) {
+    // The session's end is never held up; the process may be ended right
+    // after this.
+    if (ending) {
+        m_window.save();
+    }
+}

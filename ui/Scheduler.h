@@ -1,0 +1,95 @@
+#pragma once
+
+#include "schedule/CheckCycle.h"
+#include "schedule/EndActionPlatform.h"
+#include "schedule/NextLook.h"
+#include "schedule/WakeTimer.h"
+
+#include <functional>
+
+// Receives every event that can change what the program does next, and
+// calls the owners in one fixed order:
+//
+//   1. a sleep: the check cycle looks at the uptime, and the wake timer looks
+//      for its own signal, before anything may set the timer again (which
+//      clears the signal), so that a wake it caused is held awake whichever
+//      comes first, the power message or the first check;
+//   2. the event itself, in the check cycle (or the editor's pause, or the
+//      save at the session's end);
+//   3. the wake timer: set again after anything changed (the list, the
+//      one-offs or skips, the clock, an answered warning), else its tick;
+//   4. the next-due line: worked out afresh after a change, else refreshed;
+//   5. the check timer: armed again for the next look (CNextLook).
+//
+// The cycle's changes (OneOffsChanged) only mark the rest for steps 3 and 4,
+// which run once at the end of the event. An event that comes while a
+// warning's modal loop runs inside another is settled on its own, and the
+// outer one settles again when the warning is over.
+//
+// Everything the window does for it comes through Window; the class holds no
+// window of its own, so that its order can be tested without one.
+class CScheduler {
+public:
+    // Who asked for a quick timer, a skip or a cancel.
+    enum class By { Tray, Command };
+
+    struct Window {
+        std::function<void(const Look&)> arm;          // the check timer, once
+        std::function<void(bool changed)> showNextDue; // afresh, or only if it moved on
+        std::function<std::int64_t()> wallMs;          // ms since 1970-01-01 00:00:00 UTC
+        std::function<void()> save;                    // the list, quietly
+    };
+
+    // `host` is asked for the warnings and the end actions; its
+    // OneOffsChanged and the end of each warning must come back to
+    // OnOneOffsChanged and OnWarningAnswered.
+    CScheduler(const ScheduleList& list, IClock& clock, IUptime& uptime,
+               const ILocalTimeConverter& zone, ICheckCycleHost& host, IEndActionPlatform& platform,
+               Window window);
+    CScheduler(const CScheduler&) = delete;
+    CScheduler& operator=(const CScheduler&) = delete;
+
+    // The window is up: the first look.
+    void OnStart();
+    // The check timer fired.
+    void OnTick();
+    // An entry was added, edited, deleted or moved.
+    void OnListChanged();
+    // A quick timer: `mode` once, `minutes` of real time from now.
+    void AddTimer(std::int32_t mode, int minutes, By by);
+    // Drops the occurrence offered; false when it has come meanwhile.
+    bool Skip(const DueTime& offered, By by);
+    // Drops every quick timer and postponed occurrence.
+    void CancelOneOffs(By by);
+    // WM_TIMECHANGE.
+    void OnClockChanged();
+    // PBT_APMSUSPEND, and PBT_APMRESUMEAUTOMATIC or PBT_APMRESUMESUSPEND.
+    void OnSuspend();
+    void OnWake();
+    // A warning was answered, timed out or withdrawn.
+    void OnWarningAnswered();
+    // The cycle's one-offs, skips or waiting occurrence changed.
+    void OnOneOffsChanged() { m_changed = true; }
+    // The entry editor opened and closed: nothing falls due meanwhile.
+    void OnEditorOpened();
+    void OnEditorClosed();
+    // WM_ENDSESSION: the list is saved when the session really ends.
+    void OnSessionEnd(bool ending);
+
+    const CCheckCycle& Cycle() const { return m_cycle; }
+    const CWakeTimer& WakeTimer() const { return m_wakeTimer; }
+
+private:
+    std::int64_t Now();
+    // Step 1.
+    void LookForWake();
+    // Steps 3 to 5.
+    void Settle();
+
+    IClock& m_clock;
+    Window m_window;
+    CCheckCycle m_cycle;
+    CWakeTimer m_wakeTimer;
+    CNextLook m_nextLook;
+    bool m_changed = false;
+};
