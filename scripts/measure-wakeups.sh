@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Wake-ups of Quillaberton.exe hidden in the tray under Wine, in three cases:
-# nothing due within the hour, an entry due 30 s into the measurement, and a
+# nothing due within the hour, an entry due 45 s after the start (30 s or so
+# into the measurement), and a
 # quick timer running (5 minutes). For each, over QB_WAKE_MINUTES minutes (2
 # by default), the check timer's messages (WM_TIMER 2) that reach the
 # program's window, counted from Wine's trace of window procedures, and the
@@ -38,7 +39,7 @@ run() {
   cp -a "$tmp/template" "$dir/prefix"
   case $name in
     idle) settings 43200 >"$dir/work/Quillaberton.dat" ;;
-    entry) settings 35 >"$dir/work/Quillaberton.dat" ;;
+    entry) settings 45 >"$dir/work/Quillaberton.dat" ;;
     timer) printf '[COM]\r\nsize=0\r\ntasktray=1\r\n' >"$dir/work/Quillaberton.dat" ;;
   esac
   local args=()
@@ -49,16 +50,24 @@ run() {
       export WINEPREFIX="$QB_DIR/prefix"
       [ "$QB_KIND" = traced ] && export WINEDEBUG=+relay
       wine "$QB_EXE" "$@" 2>"$QB_DIR/trace.log" &
-      sleep 5
-      pid=$(pgrep -f "Quillaberton.exe" -n)
-      for p in $(pgrep -f Quillaberton.exe); do
-        grep -qzx "WINEPREFIX=$WINEPREFIX" "/proc/$p/environ" 2>/dev/null && pid=$p
+      # The program'"'"'s own process in this prefix (not the wine launcher).
+      pid=
+      for _ in $(seq 600); do
+        for p in $(pgrep -f "$(basename "$QB_EXE")"); do
+          grep -qzx "WINEPREFIX=$WINEPREFIX" "/proc/$p/environ" 2>/dev/null && pid=$p
+        done
+        [ -n "$pid" ] && break
+        sleep 0.1
       done
+      [ -n "$pid" ] || { echo "measure-wakeups: the program did not start" >&2; exit 1; }
+      sleep 5
       ticks() { awk "{print \$14 + \$15}" "/proc/$1/stat"; }
       echo "$(ticks "$pid")" >"$QB_DIR/cpu0"
+      wc -l <"$QB_DIR/trace.log" >"$QB_DIR/lines0"
       echo "$(date +%s%3N)" >"$QB_DIR/t0"
       sleep "$QB_SECONDS"
       echo "$(ticks "$pid")" >"$QB_DIR/cpu1"
+      wc -l <"$QB_DIR/trace.log" >"$QB_DIR/lines1"
       wineserver -k
     ' bash "${args[@]}"
 }
@@ -73,19 +82,21 @@ hz=$(getconf CLK_TCK)
 for name in idle entry timer; do
   traced="$tmp/$name-traced/trace.log" plain="$tmp/$name-plain"
   # The program's own window procedure (its image at 0x1400xxxxx) sees each
-  # message once; the dialog's procedure behind it is left out. Messages
-  # before the measurement began count too: the first 5 s are the start.
-  ticks=$(grep -a -c 'Call window proc 00000001400[0-9A-F]* (hwnd=[0-9A-F]*,msg=WM_TIMER,wp=00000002,' "$traced" || true)
-  before=$(sed -n '/Call user32.SetTimer([0-9a-f]*,00000003,/q;p' "$traced" |
-    grep -a -c 'Call window proc 00000001400[0-9A-F]* (hwnd=[0-9A-F]*,msg=WM_TIMER,wp=00000002,' || true)
+  # message once; the dialog's procedure behind it is left out. Only the
+  # lines the trace gained while measuring count; for the entry, also those
+  # up to its warning (SetTimer 3), from the start.
+  check='Call window proc 00000001400[0-9A-F]* (hwnd=[0-9A-F]*,msg=WM_TIMER,wp=00000002,'
+  first=$(($(cat "$tmp/$name-traced/lines0") + 1)) last=$(cat "$tmp/$name-traced/lines1")
+  ticks=$(sed -n "${first},${last}p" "$traced" | grep -a -c "$check" || true)
+  before=$(sed -n '/Call user32.SetTimer([0-9a-f]*,00000003,/q;p' "$traced" | grep -a -c "$check" || true)
   cpu=$(( $(cat "$plain/cpu1") - $(cat "$plain/cpu0") ))
   case $name in
     idle) what="nothing due within the hour" ;;
-    entry) what="an entry due 30 s in (its warning opens, times out, and the lock fails)" ;;
+    entry) what="an entry due 45 s after the start (its warning opens, times out, and the lock fails)" ;;
     timer) what="a quick timer running (due in 5 minutes)" ;;
   esac
   awk -v w="$what" -v t="$ticks" -v b="$before" -v m="$minutes" -v c="$cpu" -v hz="$hz" -v n="$name" 'BEGIN {
-    printf "%s: %d check-timer messages in %d min 5 s (%.1f a minute)", w, t, m, t / (m + 5 / 60)
+    printf "%s: %d check-timer messages in %d min (%.1f a minute)", w, t, m, t / m
     if (n == "entry") printf ", %d of them before the warning", b
     printf "; CPU %.2f s over %d min\n", c / hz, m }'
 done

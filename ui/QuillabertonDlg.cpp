@@ -1,6 +1,7 @@
 #include "ui/QuillabertonDlg.h"
 
 #include "framework/PaintDC.h"
+#include "framework/Text.h"
 #include "framework/WinApp.h"
 #include "resource.h"
 #include "ui/AboutDlg.h"
