@@ -46,8 +46,10 @@ timers=$(printf '%s\n' "$trace" | grep -E ' (Set|SetCoalescable|Kill)Timer\(hwnd
 before=$(printf '%s\n' "$timers" | sed '/SetTimer(hwnd,00000003,/,$d' | grep ' SetCoalescableTimer(hwnd,00000002,')
 checks=$(printf '%s\n' "$before" | grep -c .)
 [ "$checks" -ge 1 ] && [ "$checks" -lt 10 ] || fail "the check's timer was armed $checks times before the warning"
-read -r armed delay tolerance < <(printf '%s\n' "$before" | tail -n 1 |
+# shellcheck disable=SC2046
+set -- $(printf '%s\n' "$before" | tail -n 1 |
   sed -E 's/^([0-9]+) SetCoalescableTimer\(hwnd,00000002,([0-9a-f]+),[0-9a-f]+,([0-9a-f]+)\)$/\1 \2 \3/')
+armed=$1 delay=$2 tolerance=$3
 [ "$tolerance" = ffffffff ] || fail "the entry's second was armed with tolerance $tolerance"
 warned_at=$(printf '%s\n' "$timers" | grep -m1 ' SetTimer(hwnd,00000003,' | cut -d' ' -f1)
 late=$((warned_at - armed - 0x$delay))
@@ -94,4 +96,4 @@ case $QB_MAIN_MODE in
   0 | 1 | 3 | 5) ;;
   *) [ "$QB_E2E_EXIT" -eq 0 ] || fail "exit code $QB_E2E_EXIT" ;;
 esac
-echo "main end-action check (mode $QB_MAIN_MODE): warning $warned ms, then ${end:-no call}; settings unchanged${QB_MAIN_PLANTED:+, none of $QB_MAIN_PLANTED loaded}"
+echo "main end-action check (mode $QB_MAIN_MODE): $checks check timers before the warning, $late ms into its second; warning $warned ms, then ${end:-no call}; settings unchanged${QB_MAIN_PLANTED:+, none of $QB_MAIN_PLANTED loaded}"
