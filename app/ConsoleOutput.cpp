@@ -3,7 +3,10 @@
 #include <algorithm>
 #include <string>
 
-CConsoleOutput::CConsoleOutput() {
+CConsoleOutput::CConsoleOutput()
+    : CConsoleOutput(ConsoleCalls{::AttachConsole, ::GetConsoleOutputCP, ::FreeConsole}) {}
+
+CConsoleOutput::CConsoleOutput(const ConsoleCalls& calls) : m_detach(calls.detach) {
     // Read before attaching: the handle a redirection gave is what counts.
     const HANDLE out = ::GetStdHandle(STD_OUTPUT_HANDLE);
     const DWORD type =
@@ -11,9 +14,9 @@ CConsoleOutput::CConsoleOutput() {
     DWORD mode = 0;
     const bool redirected = type == FILE_TYPE_DISK || type == FILE_TYPE_PIPE ||
                             (type == FILE_TYPE_CHAR && !::GetConsoleMode(out, &mode)); // NUL
-    m_attached = ::AttachConsole(ATTACH_PARENT_PROCESS) != FALSE;
-    if (m_attached && ::GetConsoleOutputCP() != 0) {
-        m_codePage = ::GetConsoleOutputCP();
+    m_attached = calls.attach(ATTACH_PARENT_PROCESS) != FALSE;
+    if (m_attached && calls.outputCodePage() != 0) {
+        m_codePage = calls.outputCodePage();
     }
     if (redirected) {
         m_redirected = out;
@@ -27,7 +30,7 @@ CConsoleOutput::CConsoleOutput() {
 CConsoleOutput::~CConsoleOutput() {
     m_console.reset();
     if (m_attached) {
-        ::FreeConsole();
+        m_detach();
     }
 }
 

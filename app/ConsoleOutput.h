@@ -13,6 +13,13 @@
 class CConsoleOutput {
 public:
     CConsoleOutput();
+    // A seam for tests: the calls to the parent's console.
+    struct ConsoleCalls {
+        BOOL(WINAPI* attach)(DWORD);    // AttachConsole
+        UINT(WINAPI* outputCodePage)(); // GetConsoleOutputCP
+        BOOL(WINAPI* detach)();         // FreeConsole
+    };
+    explicit CConsoleOutput(const ConsoleCalls& calls);
     ~CConsoleOutput();
     CConsoleOutput(const CConsoleOutput&) = delete;
     CConsoleOutput& operator=(const CConsoleOutput&) = delete;
@@ -24,5 +31,6 @@ private:
     HANDLE m_redirected = nullptr; // the process's own handle: not closed here
     unique_hfile m_console;        // CONOUT$ of the attached console
     bool m_attached = false;
+    BOOL(WINAPI* m_detach)() = nullptr;
     UINT m_codePage = CP_UTF8;
 };

@@ -36,8 +36,8 @@ CSingleInstance::CSingleInstance(const std::wstring& name)
     m_start = error == ERROR_ALREADY_EXISTS ? Start::Second : Start::First;
 }
 
-bool CSingleInstance::IsHeld(const std::wstring& name) {
-    const unique_handle mutex(::OpenMutexW(SYNCHRONIZE, FALSE, name.c_str()));
+bool CSingleInstance::IsHeld(const std::wstring& name, HANDLE(WINAPI* open)(DWORD, BOOL, LPCWSTR)) {
+    const unique_handle mutex(open(SYNCHRONIZE, FALSE, name.c_str()));
     // A copy run as administrator may keep others from opening its mutex.
     return mutex || ::GetLastError() == ERROR_ACCESS_DENIED;
 }

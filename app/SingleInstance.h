@@ -20,8 +20,10 @@ public:
     };
 
     explicit CSingleInstance(const std::wstring& name);
-    // Whether a copy holds the name, without taking it.
-    static bool IsHeld(const std::wstring& name);
+    // Whether a copy holds the name, without taking it. `open`: a seam for
+    // tests, in the place of OpenMutexW.
+    static bool IsHeld(const std::wstring& name,
+                       HANDLE(WINAPI* open)(DWORD, BOOL, LPCWSTR) = ::OpenMutexW);
     CSingleInstance(const CSingleInstance&) = delete;
     CSingleInstance& operator=(const CSingleInstance&) = delete;
 

@@ -8,11 +8,20 @@
 
 #ifdef _WIN32
 
-CSystemUptime::CSystemUptime() {
+namespace {
+
+CSystemUptime::Unbiased LookUpUnbiased() {
     const HMODULE kernel = ::GetModuleHandleW(L"kernel32.dll");
     const FARPROC proc =
         kernel != nullptr ? ::GetProcAddress(kernel, "QueryUnbiasedInterruptTime") : nullptr;
-    m_unbiased = reinterpret_cast<decltype(m_unbiased)>(reinterpret_cast<void*>(proc));
+    return reinterpret_cast<CSystemUptime::Unbiased>(reinterpret_cast<void*>(proc));
+}
+
+} // namespace
+
+CSystemUptime::CSystemUptime() : CSystemUptime(LookUpUnbiased()) {}
+
+CSystemUptime::CSystemUptime(Unbiased unbiased) : m_unbiased(unbiased) {
     // Decided once: the awake count never switches between two starts.
     unsigned long long ticks = 0;
     if (m_unbiased != nullptr && m_unbiased(&ticks) == 0) {

@@ -9,11 +9,16 @@
 class CSystemUptime final : public IUptime {
 public:
     CSystemUptime();
+#ifdef _WIN32
+    using Unbiased = int(__stdcall*)(unsigned long long*);
+    // A seam for tests: `unbiased` in the place of QueryUnbiasedInterruptTime.
+    explicit CSystemUptime(Unbiased unbiased);
+#endif
     std::int64_t ElapsedMs() override;
     std::int64_t AwakeMs() override;
 
 private:
 #ifdef _WIN32
-    int(__stdcall* m_unbiased)(unsigned long long*) = nullptr; // QueryUnbiasedInterruptTime
+    Unbiased m_unbiased = nullptr; // QueryUnbiasedInterruptTime
 #endif
 };

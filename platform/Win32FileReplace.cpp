@@ -42,10 +42,28 @@ bool FullPath(const std::wstring& name, std::wstring& out) {
     return true;
 }
 
+std::uint32_t Replace(const wchar_t* target, const wchar_t* source) {
+    return ::ReplaceFileW(target, source, nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr,
+                          nullptr)
+               ? 0
+               : ::GetLastError();
+}
+
+std::uint32_t Move(const wchar_t* source, const wchar_t* target) {
+    return ::MoveFileExW(source, target, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)
+               ? 0
+               : ::GetLastError();
+}
+
 } // namespace
 
 bool Win32ReplaceFile(const std::string& source, const std::string& target, std::uint32_t* error,
                       bool* moved) {
+    return Win32ReplaceFile(source, target, error, moved, {Replace, Move});
+}
+
+bool Win32ReplaceFile(const std::string& source, const std::string& target, std::uint32_t* error,
+                      bool* moved, const Win32ReplaceCalls& calls) {
     if (moved != nullptr) {
         *moved = false;
     }
@@ -89,19 +107,17 @@ bool Win32ReplaceFile(const std::string& source, const std::string& target, std:
         //   network shares) has no replace.
         // Any other failure leaves the target as it was, and a move would fail
         // alike.
-        if (::ReplaceFileW(to.c_str(), from.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS,
-                           nullptr, nullptr)) {
+        const DWORD code = calls.replace(to.c_str(), from.c_str());
+        if (code == 0) {
             return true;
         }
-        const DWORD code = ::GetLastError();
         const bool oldGone =
             code == ERROR_UNABLE_TO_MOVE_REPLACEMENT || code == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2;
         if (oldGone) {
-            if (::MoveFileExW(from.c_str(), to.c_str(),
-                              MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+            const DWORD moveError = calls.move(from.c_str(), to.c_str());
+            if (moveError == 0) {
                 return true;
             }
-            const DWORD moveError = ::GetLastError();
             if (moved != nullptr) {
                 *moved = true;
             }
@@ -113,9 +129,6 @@ bool Win32ReplaceFile(const std::string& source, const std::string& target, std:
         }
     }
     // No target yet, or one the replace cannot serve.
-    if (!::MoveFileExW(from.c_str(), to.c_str(),
-                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        return failed(::GetLastError());
-    }
-    return true;
+    const DWORD moveError = calls.move(from.c_str(), to.c_str());
+    return moveError == 0 || failed(moveError);
 }

@@ -178,6 +178,8 @@ TEST_F(CheckCycleTest, LateTicksCancelsPostponementsAndWakes) {
         kBusy,       // the user busy from now on, or free again
         kWaiting,    // the reading of what waits
         kCancelTimers,
+        kEdit,   // the first entry moved to 19:00:00
+        kDelete, // ... or deleted
     };
     enum During { None, Wake, Suspend, Sleep, SleepAndCheck, CancelOneOffs };
     struct Row {
@@ -249,6 +251,19 @@ TEST_F(CheckCycleTest, LateTicksCancelsPostponementsAndWakes) {
          "busy, one-offs, 2011/3/7 18:00:00, one-offs, warn 1, perform 1, close"},
         {"... a quick timer cancelled", {kTimer, kBusy, 30, kCancelTimers, kBusy, 50}, {}, 0,
          None, "one-offs, busy, one-offs, one-offs"},
+        {"a 2 s sleep is a sleep", {kTimer, 29, kSleep, 31, 32}, {}, 0, None,
+         "one-offs, one-offs"},
+        {"... a waiting quick timer dropped by a sleep", {kTimer, kBusy, 30, kSleep, 40, kBusy,
+         41}, {}, 0, None, "one-offs, busy, one-offs, one-offs"},
+        {"... an entry's occurrence kept by タイマーを取り消す", {kBusy, 0, kCancelTimers,
+         kWaiting, kBusy, 15}, {}, 0, None,
+         "busy, one-offs, one-offs, 2011/3/7 18:00:00, one-offs, warn 3, perform 3, close"},
+        {"... its entry edited", {kBusy, 0, kEdit, kBusy, 15, 16}, {}, 0, None,
+         "busy, one-offs, one-offs"},
+        {"... or deleted", {kBusy, 0, kDelete, kBusy, 15, 16}, {}, 0, None,
+         "busy, one-offs, one-offs"},
+        {"... a quick timer not checked against the list", {kTimer, kBusy, 30, kBusy, 45}, {}, 0,
+         None, "one-offs, busy, one-offs, one-offs, warn 2, perform 2, close"},
     };
     // clang-format on
     const std::int64_t base = CivilSecondOf(At(2011, 3, 7, 1, 18, 0, 0));
@@ -310,6 +325,8 @@ TEST_F(CheckCycleTest, LateTicksCancelsPostponementsAndWakes) {
                      FormatClockText(subject.Waiting().value_or(DueTime{}).reading));
              }},
             {kCancelTimers, [&] { subject.CancelOneOffs(); }},
+            {kEdit, [&] { entries.SetAt(0, DueAt(19, 0, 0, 3)); }},
+            {kDelete, [&] { entries.RemoveAt(0); }},
             {kHalfTimer,
              [&] {
                  up.Pass(500);

@@ -10,6 +10,10 @@
 #include <chrono>
 #include <ctime>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 namespace {
 
 CScheduleItem DateEntry(int year, int month, int day, int h, int m, int s, int mode) {
@@ -238,5 +242,26 @@ TEST(SystemUptime, BothCountsAdvanceTogetherWhileAwake) {
     EXPECT_GE(passed, awake2 - awake1 - 32);
     EXPECT_LE(passed, awake3 - awake0 + 32);
 }
+
+#ifdef _WIN32
+int __stdcall Unbiased42s(unsigned long long* ticks) {
+    *ticks = 420000000; // 100 ns units
+    return 1;
+}
+int __stdcall UnbiasedFails(unsigned long long*) {
+    return 0;
+}
+
+// The awake count is QueryUnbiasedInterruptTime's where it succeeds, and the
+// tick count only where it fails (through a seam: Wine's never fails).
+TEST(SystemUptime, AwakeCountFromTheUnbiasedTimeUnlessItFailsThroughTheSeam) {
+    EXPECT_EQ(CSystemUptime(Unbiased42s).AwakeMs(), 42000);
+    CSystemUptime failing(UnbiasedFails);
+    const std::int64_t before = static_cast<std::int64_t>(::GetTickCount64());
+    const std::int64_t awake = failing.AwakeMs();
+    EXPECT_GE(awake, before);
+    EXPECT_LE(awake, static_cast<std::int64_t>(::GetTickCount64()));
+}
+#endif
 
 } // namespace

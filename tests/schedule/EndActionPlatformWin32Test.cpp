@@ -2,6 +2,7 @@
 // Wine. The end actions themselves are never called here.
 #include "schedule/EndActionExecutor.h"
 #include "platform/EndActionPlatformWin32.h"
+#include "platform/SuspendResumeNotification.h"
 
 #include <gtest/gtest.h>
 
@@ -69,4 +70,14 @@ TEST(EndActionPlatformWin32, PowerCapabilitiesAreReadFromTheirOwnFields) {
         EXPECT_EQ(got.systemS4, row.want.systemS4) << row.offset;
         EXPECT_EQ(got.hiberFilePresent, row.want.hiberFilePresent) << row.offset;
     }
+}
+
+// Wine's user32 has RegisterSuspendResumeNotification, as Windows 8 and
+// later have: the registration finds it and gets a handle.
+TEST(SuspendResumeNotification, RegistersUnderWine) {
+    const HWND wnd = ::CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                       nullptr, nullptr);
+    ASSERT_NE(wnd, nullptr);
+    EXPECT_TRUE(CSuspendResumeNotification(wnd).IsRegistered());
+    ::DestroyWindow(wnd);
 }

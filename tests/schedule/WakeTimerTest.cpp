@@ -101,4 +101,57 @@ TEST(WakeTimer, SetForTheNextMarkedEntryAndHeldAwakeAfterItsWake) {
     EXPECT_EQ(calls(), "state 2147483648; cancel; close; ");
 }
 
+// After a wake by the timer for 18:00:00 at 17:59:30, the second at which
+// the system may sleep again: the answer to the occurrence's warning (in its
+// own second, or later; an earlier one is about something else), or the
+// bound, 18:05:00, when the occurrence went away meanwhile.
+TEST(WakeTimer, TheHoldEndsAtTheAnswerOrAtItsBound) {
+    enum Change { None, Deleted, Skipped };
+    struct Row {
+        const char* what;
+        Change change;
+        int answeredAt; // seconds after 18:00:00 (1000: never)
+        int released;   // ... when the hold ends
+    };
+    const Row rows[] = {
+        {"cancelled in its own second", None, 0, 0},    {"timed out", None, 15, 15},
+        {"a warning before it", None, -15, 300},        {"its entry deleted", Deleted, 1000, 300},
+        {"its occurrence skipped", Skipped, 1000, 300},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        ScheduleList list;
+        CScheduleItem item;
+        item.hour = 18, item.wake = 1;
+        list.AddTail(item);
+        CSkipList skips;
+        const FakeLocalTime utc;
+        TimerPlatform platform;
+        FakeUptime uptime;
+        CWakeTimer timer(list, utc, skips, platform, uptime);
+        const std::int64_t due = On(7, 18, 0, 0);
+        timer.Update(due - 3600);
+        platform.signaled = true;
+        timer.OnWake(due - 30);
+        if (row.change == Deleted) {
+            list.RemoveAt(0);
+        } else if (row.change == Skipped) {
+            skips.Add(item, due);
+        }
+        timer.Update(due - 30);
+        std::optional<int> released;
+        for (int t = -29; t <= 360 && !released; ++t) {
+            uptime.Pass(1000);
+            if (t == row.answeredAt) {
+                timer.OnWarningAnswered(due + t);
+            }
+            timer.Tick(due + t);
+            if (std::exchange(platform.log, "").find("state 2147483648") != std::string::npos) {
+                released = t;
+            }
+        }
+        EXPECT_EQ(released, std::optional<int>(row.released));
+    }
+}
+
 } // namespace

@@ -211,4 +211,48 @@ TEST(Win32ReplaceTest, DataFilesAreReachableByTheirLinuxPath) {
     EXPECT_TRUE(ok);
 }
 
+// Each failure of the replace as its caller hears it, through a seam for
+// ReplaceFileW and MoveFileExW. After ERROR_UNABLE_TO_MOVE_REPLACEMENT(_2)
+// the old file is gone: the move completes the replace, and should it fail,
+// the temporary file is the only copy (moved). Any other failure leaves the
+// old file; some are served by the move.
+std::uint32_t g_replaceError = 0;
+std::uint32_t g_moveError = 0;
+int g_moves = 0;
+
+TEST(Win32ReplaceTest, EachFailureOfTheReplaceThroughTheSeam) {
+    struct Row {
+        std::uint32_t replaceError;
+        std::uint32_t moveError;
+        int moves;
+        std::uint32_t error; // 0: replaced
+        bool moved;
+    };
+    const Row rows[] = {
+        {1176, 0, 1, 0, false}, {1176, 5, 1, 5, true}, {1177, 0, 1, 0, false},
+        {1177, 5, 1, 5, true},  {2, 5, 1, 5, false},   {50, 0, 1, 0, false},
+        {32, 0, 0, 32, false},
+    };
+    const Win32ReplaceCalls calls{
+        [](const wchar_t*, const wchar_t*) { return g_replaceError; },
+        [](const wchar_t*, const wchar_t*) { return ++g_moves, g_moveError; }};
+    for (const Row& row : rows) {
+        TempDir dir;
+        ASSERT_TRUE(WriteBytes(dir.Path("Quillaberton.dat"), kOld));
+        ASSERT_TRUE(WriteBytes(dir.Path("Quillaberton.dat.tmp"), "new"));
+        g_replaceError = row.replaceError;
+        g_moveError = row.moveError;
+        g_moves = 0;
+        std::uint32_t error = 0;
+        bool moved = false;
+        EXPECT_EQ(Win32ReplaceFile(dir.Path("Quillaberton.dat.tmp"), dir.Path("Quillaberton.dat"),
+                                   &error, &moved, calls),
+                  row.error == 0)
+            << row.replaceError << " " << row.moveError;
+        EXPECT_EQ(error, row.error) << row.replaceError << " " << row.moveError;
+        EXPECT_EQ(moved, row.moved) << row.replaceError << " " << row.moveError;
+        EXPECT_EQ(g_moves, row.moves) << row.replaceError << " " << row.moveError;
+    }
+}
+
 } // namespace

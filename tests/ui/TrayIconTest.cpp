@@ -218,6 +218,22 @@ TEST(TrayIcon, Version4EventsAndTheIconFollowingTheScale) {
     dlg.DoModal();
 }
 
+// The shell's point for the menu on a screen left of or above the main one
+// is negative: read as signed, the menu opens there (through the decoding
+// seam: Wine shows no screen left of the main one).
+TEST(TrayIcon, MenuPointLeftOfAndAboveTheMainScreenReadSignedThroughTheSeam) {
+    const HWND wnd = ::CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                       nullptr, nullptr);
+    CTrayIcon icon([](DWORD, NOTIFYICONDATAW*) -> BOOL { return TRUE; });
+    icon.Attach(wnd, WM_APP, nullptr);
+    ASSERT_TRUE(icon.Show() && icon.IsVersion4());
+    const CTrayIcon::Event event =
+        icon.Decode(MAKEWPARAM(static_cast<WORD>(-1200), static_cast<WORD>(-40)), WM_CONTEXTMENU);
+    EXPECT_EQ(std::pair(event.anchor.x, event.anchor.y), std::pair(-1200L, -40L));
+    icon.Remove();
+    ::DestroyWindow(wnd);
+}
+
 // Items, greyed or not, for what is due and what is pending; only 表示 while
 // a dialog is open. The timer commands give back their delay and action.
 TEST(TrayMenu, ItemsFollowTheStateAndTimerCommandsDecode) {
