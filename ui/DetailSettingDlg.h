@@ -4,9 +4,9 @@
 #include "framework/Dialog.h"
 
 // The detail settings: start in the tray, keep running after standby or
-// hibernation returns, and wait while a fullscreen program or presentation
-// runs. The caller sets the flags, runs DoModal and, after IDOK, reads them
-// back (0 or 1).
+// hibernation returns, wait while a fullscreen program or presentation
+// runs, and record what the program does (on unless turned off). The caller sets the flags, runs
+// DoModal and, after IDOK, reads them back (0 or 1).
 class CDetailSettingDlg : public CDialog {
 public:
     explicit CDetailSettingDlg(CWnd* pParent = nullptr) noexcept;
@@ -15,6 +15,7 @@ public:
     int m_bTaskTray = 0;
     int m_bResume = 0;
     int m_bFullscreen = 0;
+    int m_bHistory = 1;
     CButton m_chkTaskTray; // check box 1036
 
     static const MessageMap* GetThisMessageMap();
