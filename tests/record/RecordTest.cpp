@@ -72,6 +72,22 @@ TEST(EventRecord, WritesEachEventAsOneLine) {
          "保存に失敗 a.dat（エラー 112） 一覧は a.dat.tmp に"},
         {[](auto& r) { r.ListChanged(CEventRecord::Change::Moved, kYakan); },
          "一覧を変更 移動 「夜間」"},
+        {[](auto& r) {
+             r.Started("a.dat", LoadStatus{LoadStatus::File::Unreadable, 32});
+         },
+         "起動 設定ファイル a.dat（読めない（エラー 32））"},
+        {[](auto& r) { r.WarningAnswered(CEventRecord::Answer::TimeOut); }, "警告に応答 時間切れ"},
+        {[](auto& r) { r.ActionDone(Reboot); }, "動作の結果 再起動 完了"},
+        {[&](auto& r) { r.OccurrenceDropped(kYakan, Shutdown, due); },
+         "予定を見送り 「夜間」 シャットダウン 予定 2026-12-09 23:01:00 スリープ中に過ぎたため"},
+        {[&](auto& r) { r.OccurrenceHeld(std::nullopt, Reboot, due); },
+         "予定を保留 （タイマー） 再起動 予定 2026-12-09 23:01:00 使用中のため"},
+        {[](auto& r) { r.HoldEnded(kYakan, Shutdown, CEventRecord::HoldEnd::TimeLimit); },
+         "保留を終了 「夜間」 シャットダウン 保留の上限のため"},
+        {[](auto& r) { r.QuickTimerCancelled(CEventRecord::Who::Tray); },
+         "タイマーを取り消し トレイから"},
+        {[&](auto& r) { r.WokeByTimer(kYakan, due); },
+         "ウェイクタイマーで復帰 「夜間」 予定 2026-12-09 23:01:00"},
     };
     for (const auto& [call, text] : rows) {
         MemoryFileOps ops;
