@@ -162,6 +162,18 @@ TEST(RecordFile, FailedWriteIsToldOnceAndChangesNothingElse) {
     }
 }
 
+// A write cut short leaves a piece of a line; the next line starts its own.
+TEST(RecordFile, LineAfterAWriteCutShortStartsItsOwnLine) {
+    MemoryFileOps ops;
+    ops.files[kPath] = kMark + "a\r\n";
+    ops.failWriteAfter = 2;
+    CRecordFile file(kPath, ops);
+    EXPECT_FALSE(file.Append("bcd"));
+    ops.failWriteAfter = std::string::npos;
+    EXPECT_TRUE(file.Append("e"));
+    EXPECT_EQ(ops.files[kPath], kMark + "a\r\nbc\r\ne\r\n");
+}
+
 TEST(RecordFile, OffWritesNothingAndJapaneseNamesComeBack) {
     MemoryFileOps ops;
     Fixture f(ops, 9 * 3600, 200);
