@@ -9,8 +9,9 @@
 namespace {
 
 constexpr wchar_t kReplyClass[] = L"Quillaberton.Reply";
-// The next-due line is one short line; more is not ours.
-constexpr DWORD kMaxReplyBytes = 64 * 1024;
+// The next-due line is one short line, /history's lines at most a full
+// record as UTF-16; more is not ours.
+constexpr DWORD kMaxReplyBytes = 4 * 1024 * 1024;
 
 // What the reply window has heard, kept in its GWLP_USERDATA.
 struct Reply {
@@ -78,7 +79,7 @@ int CCommandSender::Send(const CCommandLine& command) {
                         static_cast<DWORD>(words.size() * sizeof(wchar_t)),
                         const_cast<wchar_t*>(words.data())};
     DWORD_PTR answer = 0;
-    // The answer to /next arrives while this call waits.
+    // The answer to /next and /history arrives while this call waits.
     if (::SendMessageTimeoutW(m_running, WM_COPYDATA, reinterpret_cast<WPARAM>(replyWnd.get()),
                               reinterpret_cast<LPARAM>(&data), SMTO_ABORTIFHUNG, 10000,
                               &answer) == 0) {
@@ -95,6 +96,12 @@ int CCommandSender::Send(const CCommandLine& command) {
             return CCommandLine::kNoRunningCopy;
         }
         CConsoleOutput().Write(reply.text + L"\r\n");
+    }
+    if (command.GetKind() == CCommandLine::Kind::History) {
+        if (!reply.heard) {
+            return CCommandLine::kNoRunningCopy;
+        }
+        CConsoleOutput().Write(reply.text); // each line ends with CR LF already
     }
     return CCommandLine::kDone;
 }

@@ -12,13 +12,14 @@ struct Word {
     CCommandLine::Kind kind;
 };
 
-constexpr std::array<Word, 7> kCommands{{
+constexpr std::array<Word, 8> kCommands{{
     {L"timer", CCommandLine::Kind::Timer},
     {L"skip", CCommandLine::Kind::Skip},
     {L"cancel", CCommandLine::Kind::Cancel},
     {L"show", CCommandLine::Kind::Show},
     {L"exit", CCommandLine::Kind::Exit},
     {L"next", CCommandLine::Kind::Next},
+    {L"history", CCommandLine::Kind::History},
     {L"?", CCommandLine::Kind::Help},
 }};
 
@@ -36,16 +37,16 @@ bool SameWord(std::wstring_view given, std::wstring_view word) {
            });
 }
 
-// Decimal digits only (no sign, no spaces), 1 to kMaxMinutes; else 0.
-int MinutesOf(std::wstring_view text) {
+// Decimal digits only (no sign, no spaces), 1 to max; else 0.
+int NumberOf(std::wstring_view text, int max) {
     int value = 0;
     for (const wchar_t c : text) {
         if (c < L'0' || c > L'9') {
             return 0;
         }
-        value = std::min(value * 10 + (c - L'0'), CCommandLine::kMaxMinutes + 1);
+        value = std::min(value * 10 + (c - L'0'), max + 1);
     }
-    return value <= CCommandLine::kMaxMinutes ? value : 0;
+    return value <= max ? value : 0;
 }
 
 } // namespace
@@ -65,6 +66,13 @@ CCommandLine::CCommandLine(std::span<const std::wstring> args) {
     if (command == kCommands.end()) {
         return;
     }
+    if (command->kind == Kind::History) {
+        m_lines = args.size() == 1   ? kDefaultHistoryLines
+                  : args.size() == 2 ? NumberOf(args[1], kMaxHistoryLines)
+                                     : 0;
+        m_kind = m_lines != 0 ? Kind::History : Kind::Bad;
+        return;
+    }
     if (command->kind != Kind::Timer) {
         if (args.size() == 1) {
             m_kind = command->kind;
@@ -76,7 +84,7 @@ CCommandLine::CCommandLine(std::span<const std::wstring> args) {
     }
     const auto action = std::find_if(kActions.begin(), kActions.end(),
                                      [&](std::wstring_view a) { return SameWord(args[2], a); });
-    m_minutes = MinutesOf(args[1]);
+    m_minutes = NumberOf(args[1], kMaxMinutes);
     if (m_minutes == 0 || action == kActions.end()) {
         m_minutes = 0;
         return;
@@ -105,7 +113,7 @@ CCommandLine CCommandLine::FromWords(std::wstring_view data) {
 
 bool CCommandLine::NeedsRunningCopy() const {
     return m_kind == Kind::Skip || m_kind == Kind::Cancel || m_kind == Kind::Exit ||
-           m_kind == Kind::Next;
+           m_kind == Kind::Next || m_kind == Kind::History;
 }
 
 std::wstring CCommandLine::Words() const {
@@ -114,6 +122,8 @@ std::wstring CCommandLine::Words() const {
     case Kind::Timer:
         return L"/timer\0"s + std::to_wstring(m_minutes) + L'\0' +
                std::wstring(kActions[static_cast<std::size_t>(m_mode)]) + L'\0';
+    case Kind::History:
+        return L"/history\0"s + std::to_wstring(m_lines) + L'\0';
     case Kind::Skip:
     case Kind::Cancel:
     case Kind::Show:
@@ -133,7 +143,7 @@ std::wstring CCommandLine::Words() const {
 
 std::wstring_view CCommandLine::Usage() {
     return L"使い方: Quillaberton.exe [/timer 分 動作 | /skip | /cancel | /show | /exit | /next | "
-           L"/?]\r\n"
+           L"/history [行数] | /?]\r\n"
            L"  /timer 分 動作  分 (1-1440) 後に動作するタイマーを追加します。\r\n"
            L"                  動作: shutdown, restart, standby, logoff, hibernate, lock\r\n"
            L"  /skip           次回の実行をスキップします。\r\n"
@@ -141,6 +151,7 @@ std::wstring_view CCommandLine::Usage() {
            L"  /show           ウィンドウを表示します。\r\n"
            L"  /exit           プログラムを終了します。\r\n"
            L"  /next           次回の実行を書き出します。\r\n"
+           L"  /history [行数] 履歴の最後の行 (1-10000、既定 20) を書き出します。\r\n"
            L"  /?              この説明を書き出します。\r\n"
            L"終了コード: 0 完了、1 引数の誤り、2 実行中のプログラムがない、3 今は実行できない\r\n";
 }

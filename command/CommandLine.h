@@ -11,6 +11,8 @@
 //     /timer MINUTES ACTION   a quick timer (MINUTES 1 to 1440; ACTION shutdown,
 //                             restart, standby, logoff, hibernate or lock)
 //     /skip  /cancel  /show  /exit  /next  /?
+//     /history [N]            the record's last N lines (1 to 10000; 20 when
+//                             left out)
 //
 // A word may start with '/' or '-' and is read in any case (ASCII only). The
 // same words, in their canonical form, are what the running copy receives;
@@ -26,6 +28,7 @@ public:
         Show,
         Exit,
         Next,
+        History,
         Help,
     };
 
@@ -39,6 +42,9 @@ public:
 
     // The most minutes a quick timer may wait: a day.
     static constexpr int kMaxMinutes = 1440;
+    // /history's lines: by default, and at most (about a full record).
+    static constexpr int kDefaultHistoryLines = 20;
+    static constexpr int kMaxHistoryLines = 10000;
 
     explicit CCommandLine(std::span<const std::wstring> args);
     // Words as sent to the running copy: each followed by a NUL. Bad unless
@@ -48,7 +54,9 @@ public:
     Kind GetKind() const { return m_kind; }
     int Minutes() const { return m_minutes; }
     std::int32_t Mode() const { return m_mode; }
-    // /skip, /cancel, /exit and /next mean nothing without a running copy;
+    // /history's number of lines.
+    int Lines() const { return m_lines; }
+    // /skip, /cancel, /exit, /next and /history mean nothing without a running copy;
     // /timer and /show start one.
     bool NeedsRunningCopy() const;
     // The canonical words ("/timer", "30", "restart"), each followed by a NUL;
@@ -64,4 +72,5 @@ private:
     Kind m_kind = Kind::Bad;
     int m_minutes = 0;
     std::int32_t m_mode = 0;
+    int m_lines = 0;
 };

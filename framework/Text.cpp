@@ -38,6 +38,22 @@ std::wstring Cp932ToWide(std::string_view text) {
     return ToWide(kCp932, text);
 }
 
+std::string Cp932ToUtf8Text(std::string_view text) {
+    const std::wstring wide = ToWide(kCp932, text);
+    if (wide.empty()) {
+        return {};
+    }
+    const int inLen = ClampedSize(wide.size());
+    const int outLen =
+        ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), inLen, nullptr, 0, nullptr, nullptr);
+    if (outLen <= 0) {
+        return {};
+    }
+    std::string out(static_cast<std::size_t>(outLen), '\0');
+    ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), inLen, out.data(), outLen, nullptr, nullptr);
+    return out;
+}
+
 std::string WideToCp932(std::wstring_view text) {
     if (text.empty()) {
         return {};

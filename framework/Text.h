@@ -15,6 +15,10 @@ std::wstring Cp932ToWide(std::string_view text);
 // UTF-8 to UTF-16 (text made by the program itself); never fails.
 std::wstring Utf8ToWide(std::string_view text);
 
+// CP932 bytes to UTF-8 (names and paths for the record); invalid byte
+// sequences become the replacement character; never fails.
+std::string Cp932ToUtf8Text(std::string_view text);
+
 // UTF-16 to CP932, replacing every UTF-16 unit that CP932 cannot hold with
 // '?' (no best-fit look-alikes).
 std::string WideToCp932(std::wstring_view text);

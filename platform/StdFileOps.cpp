@@ -25,6 +25,7 @@ constexpr int kTempFlags = _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY;
 // is refused for a hidden or system file.
 constexpr int kInPlaceFlags = _O_WRONLY | _O_CREAT | _O_BINARY;
 constexpr int kTempMode = _S_IREAD | _S_IWRITE;
+constexpr int kAppendFlags = _O_WRONLY | _O_CREAT | _O_APPEND | _O_BINARY;
 using IoSize = unsigned int;
 constexpr std::size_t kMaxIo = INT_MAX;
 // The runtime keeps the Win32 code of its last failed system call; a call
@@ -41,6 +42,11 @@ int OpenFd(const std::string& path, int flags, int mode = 0) {
     ClearErrors();
     const bool write = (flags & (_O_WRONLY | _O_RDWR)) != 0;
     return _sopen(path.c_str(), flags, write ? _SH_DENYRW : _SH_DENYNO, mode);
+}
+// An append lets others read meanwhile (a viewer showing the record), never write.
+int OpenAppendFd(const std::string& path) {
+    ClearErrors();
+    return _sopen(path.c_str(), kAppendFlags, _SH_DENYWR, kTempMode);
 }
 constexpr std::uint32_t kAccessDenied = 5; // ERROR_ACCESS_DENIED
 constexpr std::uint32_t kDiskFull = 112;   // ERROR_DISK_FULL
@@ -107,6 +113,7 @@ constexpr int kReadFlags = O_RDONLY | O_CLOEXEC;
 constexpr int kTempFlags = O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC;
 constexpr int kInPlaceFlags = O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC;
 constexpr int kTempMode = 0666;
+constexpr int kAppendFlags = O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC;
 constexpr std::uint32_t kAccessDenied = EACCES;
 constexpr std::uint32_t kNotFound = ENOENT;
 using IoSize = std::size_t;
@@ -120,6 +127,9 @@ int OpenFd(const std::string& path, int flags, int mode = 0) {
 }
 std::uint32_t SystemError() {
     return static_cast<std::uint32_t>(errno);
+}
+int OpenAppendFd(const std::string& path) {
+    return OpenFd(path, kAppendFlags, kTempMode);
 }
 constexpr std::uint32_t kDiskFull = ENOSPC;
 ssize_t ReadFd(int fd, char* buf, IoSize n) {
@@ -352,6 +362,28 @@ std::unique_ptr<IFileOps::Writer> CStdFileOps::OpenInPlace(const std::string& ta
         CloseFd(fd);
         return nullptr;
     }
+    return std::make_unique<FdWriter>(fd, m_lastError);
+}
+
+std::unique_ptr<IFileOps::Writer> CStdFileOps::OpenAppend(const std::string& path,
+                                                          std::uint64_t& size) {
+    size = 0;
+    if (path.empty()) {
+        m_lastError = kNotFound;
+        return nullptr;
+    }
+    const int fd = OpenAppendFd(path);
+    if (fd < 0) {
+        m_lastError = SystemError();
+        return nullptr;
+    }
+    StatBuf st;
+    if (StatFd(fd, st) != 0 || IsDir(st)) {
+        m_lastError = kAccessDenied;
+        CloseFd(fd);
+        return nullptr;
+    }
+    size = st.st_size > 0 ? static_cast<std::uint64_t>(st.st_size) : 0;
     return std::make_unique<FdWriter>(fd, m_lastError);
 }
 

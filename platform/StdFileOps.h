@@ -18,6 +18,8 @@ public:
     ReplaceResult Replace(const std::string& temp, const std::string& target) override;
     bool RemoveTemp(const std::string& temp) override;
     std::unique_ptr<Writer> OpenInPlace(const std::string& target) override;
+    // Shares reading, so that a viewer may hold the file open meanwhile.
+    std::unique_ptr<Writer> OpenAppend(const std::string& path, std::uint64_t& size) override;
     std::uint32_t LastError() const override;
     bool IsMissing(std::uint32_t error) const override;
     bool IsBusy(std::uint32_t error) const override;

@@ -76,6 +76,11 @@ public:
     // nullptr when it cannot be opened, and target is then untouched.
     virtual std::unique_ptr<Writer> OpenInPlace(const std::string& target) = 0;
 
+    // Opens path for appending, created when missing, and sets size to its
+    // length before the first write; nullptr when it cannot be opened, and
+    // path is then untouched. Each write goes to the end of the file.
+    virtual std::unique_ptr<Writer> OpenAppend(const std::string& path, std::uint64_t& size) = 0;
+
     // The system's error number of the last step that failed (a Win32 error
     // code on Windows, errno elsewhere); 0 when the system gave none.
     virtual std::uint32_t LastError() const = 0;

@@ -98,6 +98,7 @@ ReadCounts ReadInTwoPasses(const CProfileFile& file, ScheduleList& list, std::in
     std::optional<std::int32_t> tray;
     std::optional<std::int32_t> resume;
     std::optional<std::int32_t> fullscreen;
+    std::optional<std::int32_t> history;
     std::int32_t lines = 0;
     file.VisitLines([&](std::string_view line) {
         lines += lines < INT32_MAX ? 1 : 0;
@@ -117,11 +118,14 @@ ReadCounts ReadInTwoPasses(const CProfileFile& file, ScheduleList& list, std::in
             resume = ParseInt(LineValue(line));
         } else if (key == "fullscreen" && !fullscreen) {
             fullscreen = ParseInt(LineValue(line));
+        } else if (key == "history" && !history) {
+            history = ParseInt(LineValue(line));
         }
     });
     taskTray = tray.value_or(0);
     options.resume = resume.value_or(0);
     options.fullscreen = fullscreen.value_or(0);
+    options.history = history.value_or(1);
     counts.size = size.value_or(-1);
     counts.lines = lines;
     const std::int32_t count = std::min(size.value_or(0), lines);
@@ -183,6 +187,7 @@ ReadCounts ReadByLookups(CProfileFile& file, ScheduleList& list, std::int32_t& t
     taskTray = file.GetInt("tasktray", 0);
     options.resume = file.GetInt("resume", 0);
     options.fullscreen = file.GetInt("fullscreen", 0);
+    options.history = file.GetInt("history", 1);
     for (std::int32_t i = 0; i < count; ++i) {
         file.SetSection(ItemSection(i));
         const int nameLine = file.FindKey("name");
@@ -273,8 +278,8 @@ bool LoadHeld(CProfileFile& file, const std::string& path, IFileOps& ops, std::u
 }
 
 // Hands the lines of the saved layout, in file order, to section(name),
-// name(value) and number(key, value). Keys at their default, an option or an
-// entry's "wake" of 0, are left out, so that a list without them keeps the
+// name(value) and number(key, value). Keys at their default (an option of 0,
+// history of 1, an entry's "wake" of 0) are left out, so that a list without them keeps the
 // bytes an older copy of the program writes.
 template <typename Section, typename Name, typename Number>
 void VisitLayout(const ScheduleList& list, std::int32_t taskTray, const SettingsOptions& options,
@@ -287,6 +292,9 @@ void VisitLayout(const ScheduleList& list, std::int32_t taskTray, const Settings
     }
     if (options.fullscreen != 0) {
         number("fullscreen", options.fullscreen);
+    }
+    if (options.history != 1) {
+        number("history", options.history);
     }
     for (int i = 0; i < list.GetCount(); ++i) {
         const CScheduleItem& item = list.GetAt(i);

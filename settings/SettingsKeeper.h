@@ -26,7 +26,7 @@ public:
     // At start: reads the list, the flag and the options (the file is
     // written straight back unless it was unreadable or damaged). An
     // exception while loading (out of memory) counts as an unreadable file
-    // and leaves an empty list with the flag and every option off.
+    // and leaves an empty list with the flag off and every option at its default.
     void Load();
     bool HasLoadProblems() const; // unreadable, or damaged
     void TellLoadProblems();      // through the prompt, when there are any

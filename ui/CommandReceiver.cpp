@@ -1,5 +1,6 @@
 #include "ui/CommandReceiver.h"
 
+#include "framework/Text.h"
 #include "schedule/EndMode.h"
 
 #include <cstring>
@@ -25,7 +26,8 @@ LRESULT CCommandReceiver::Apply(const CCommandLine& command, HWND replyTo) {
     const Kind kind = command.GetKind();
     // As in the tray menu: while a window of ours is open (a warning, the
     // editor, a question) only showing and reading are done.
-    if (!m_wnd.IsWindowEnabled() && kind != Kind::Show && kind != Kind::Next) {
+    if (!m_wnd.IsWindowEnabled() && kind != Kind::Show && kind != Kind::Next &&
+        kind != Kind::History) {
         return kRefused;
     }
     // What comes next may have changed since the last tick.
@@ -56,9 +58,20 @@ LRESULT CCommandReceiver::Apply(const CCommandLine& command, HWND replyTo) {
         return kDone;
     case Kind::Next:
         return Reply(replyTo, m_nextDue.Text().line) ? kDone : kRefused;
+    case Kind::History:
+        return m_actions.history && Reply(replyTo, m_actions.history(command.Lines())) ? kDone
+                                                                                       : kRefused;
     default:
         return 0;
     }
+}
+
+std::wstring CCommandReceiver::HistoryText(const CRecordFile& record, int lines) {
+    std::wstring text;
+    for (const std::string& line : record.LastLines(static_cast<std::size_t>(lines))) {
+        text += Utf8ToWide(line) + L"\r\n";
+    }
+    return text;
 }
 
 bool CCommandReceiver::Reply(HWND to, const std::wstring& text) {

@@ -39,12 +39,14 @@ void CDetailSettingDlg::DoDataExchange(CDataExchange* pDX) {
     DDX_Control(pDX, IDC_CHECK_TASKTRAY, m_chkTaskTray);
     DDX_Check(pDX, IDC_CHECK_RESUME, m_bResume);
     DDX_Check(pDX, IDC_CHECK_FULLSCREEN, m_bFullscreen);
+    DDX_Check(pDX, IDC_CHECK_HISTORY, m_bHistory);
 }
 
 BOOL CDetailSettingDlg::OnInitDialog() {
     // A hand-edited settings file may hold any integer: non-zero is on.
     m_bResume = m_bResume != 0 ? 1 : 0;
     m_bFullscreen = m_bFullscreen != 0 ? 1 : 0;
+    m_bHistory = m_bHistory != 0 ? 1 : 0;
     CDialog::OnInitDialog();
     m_chkTaskTray.SetCheck(m_bTaskTray != 0 ? BST_CHECKED : BST_UNCHECKED);
     return TRUE;
@@ -52,7 +54,7 @@ BOOL CDetailSettingDlg::OnInitDialog() {
 
 void CDetailSettingDlg::OnOK() {
     m_bTaskTray = m_chkTaskTray.GetCheck() == BST_CHECKED ? 1 : 0;
-    CDialog::OnOK(); // the other two boxes through the data exchange
+    CDialog::OnOK(); // the other boxes through the data exchange
 }
 
 void CDetailSettingDlg::OnCancel() {

@@ -7,9 +7,9 @@
 #include <cstdint>
 
 // The detail settings: start in the tray, keep running after standby or
-// hibernation returns, and wait while a fullscreen program or presentation
-// runs. The caller sets the flags, runs DoModal and, after IDOK, reads them
-// back (0 or 1).
+// hibernation returns, wait while a fullscreen program or presentation
+// runs, and record what the program does (on unless turned off). The caller sets the flags, runs
+// DoModal and, after IDOK, reads them back (0 or 1).
 class CDetailSettingDlg : public CDialog {
 public:
     explicit CDetailSettingDlg(CWnd* pParent = nullptr) noexcept;
@@ -18,6 +18,7 @@ public:
     int m_bTaskTray = 0;
     int m_bResume = 0;
     int m_bFullscreen = 0;
+    int m_bHistory = 1;
     CButton m_chkTaskTray; // check box 1036
 
     // Runs the dialog on the settings; true when OK changed any. An option

@@ -37,6 +37,7 @@ CTrayMenu::CTrayMenu(const State& state, UINT exitCommand) : m_menu(::CreatePopu
     ::AppendMenuW(menu, MF_STRING | (state.hasOneOffs ? 0 : MF_GRAYED), kCancelTimers,
                   L"タイマーを取り消す");
     ::AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+    ::AppendMenuW(menu, MF_STRING, kHistory, L"履歴");
     ::AppendMenuW(menu, MF_STRING, exitCommand, L"プログラムの終了");
 }
 

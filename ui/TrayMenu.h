@@ -9,13 +9,14 @@
 #include <type_traits>
 
 // The tray icon's right-click menu: 表示, タイマー ▸ (a submenu per delay,
-// an item per end action), 次回の実行をスキップ, タイマーを取り消す and
+// an item per end action), 次回の実行をスキップ, タイマーを取り消す, 履歴 and
 // プログラムの終了.
 class CTrayMenu {
 public:
     static constexpr UINT kShow = 40001;
     static constexpr UINT kSkip = 40002;
     static constexpr UINT kCancelTimers = 40003;
+    static constexpr UINT kHistory = 40004;
     static constexpr UINT kTimerFirst = 40100; // + delay * 6 + end mode
 
     // What the menu offers. `next`: the next occurrence in words, empty when

@@ -14,6 +14,7 @@ struct Row {
     Kind kind;
     int minutes = 0;
     int mode = 0;
+    int lines = 0;
 };
 
 // Valid commands in any case and with either prefix; every other line is Bad.
@@ -31,6 +32,13 @@ const Row kRows[] = {
     {{L"/Exit"}, Kind::Exit},
     {{L"-next"}, Kind::Next},
     {{L"/?"}, Kind::Help},
+    {{L"/history"}, Kind::History, 0, 0, 20},
+    {{L"-HISTORY", L"10000"}, Kind::History, 0, 0, 10000},
+    {{L"/history", L"1"}, Kind::History, 0, 0, 1},
+    {{L"/history", L"0"}, Kind::Bad},
+    {{L"/history", L"10001"}, Kind::Bad},
+    {{L"/history", L"-3"}, Kind::Bad},
+    {{L"/history", L"5", L"5"}, Kind::Bad},
     {{L"/timer", L"0", L"restart"}, Kind::Bad},
     {{L"/timer", L"1441", L"restart"}, Kind::Bad},
     {{L"/timer", L"99999999999999999999", L"restart"}, Kind::Bad},
@@ -61,6 +69,7 @@ TEST(CommandLine, ParsesTheTable) {
             EXPECT_EQ(command.Minutes(), row.minutes);
             EXPECT_EQ(command.Mode(), row.mode);
         }
+        EXPECT_EQ(command.Lines(), row.lines);
         // What the running copy gets reads back as the same command; bad
         // arguments, help and a plain start send nothing.
         const std::wstring words = command.Words();
@@ -71,6 +80,7 @@ TEST(CommandLine, ParsesTheTable) {
             EXPECT_EQ(again.GetKind(), row.kind);
             EXPECT_EQ(again.Minutes(), command.Minutes());
             EXPECT_EQ(again.Mode(), command.Mode());
+            EXPECT_EQ(again.Lines(), row.lines);
         }
     }
 }

@@ -21,7 +21,8 @@ enum class FileStep {
     Close,
     Replace,
     RemoveTemp,
-    OpenInPlace
+    OpenInPlace,
+    OpenAppend
 };
 
 // The error number a fault at a step reports.
@@ -86,6 +87,13 @@ public:
             return nullptr;
         }
         return Wrap(m_real.OpenInPlace(target));
+    }
+    std::unique_ptr<Writer> OpenAppend(const std::string& path, std::uint64_t& size) override {
+        size = 0;
+        if (Hit(FileStep::OpenAppend)) {
+            return nullptr;
+        }
+        return Wrap(m_real.OpenAppend(path, size));
     }
     std::uint32_t LastError() const override { return m_error; }
     bool IsMissing(std::uint32_t error) const override { return m_real.IsMissing(error); }

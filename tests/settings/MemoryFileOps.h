@@ -79,6 +79,19 @@ public:
         return std::make_unique<MemWriter>(files[target], *this);
     }
 
+    // While set, OpenAppend fails with this error.
+    std::uint32_t appendError = 0;
+
+    std::unique_ptr<Writer> OpenAppend(const std::string& path, std::uint64_t& size) override {
+        size = 0;
+        m_error = path.empty() ? kMissing : appendError;
+        if (m_error != 0) {
+            return nullptr;
+        }
+        size = files[path].size();
+        return std::make_unique<MemWriter>(files[path], *this);
+    }
+
     std::uint32_t LastError() const override { return m_error; }
     bool IsMissing(std::uint32_t error) const override { return error == kMissing; }
     bool IsBusy(std::uint32_t error) const override { return error == kBusy; }

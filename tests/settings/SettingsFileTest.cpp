@@ -103,7 +103,9 @@ TEST_F(SettingsFileTest, OptionsAndWakeAreWrittenOnlyWhereSetAndReadBack) {
     const std::tuple<SettingsOptions, int, int, std::string, std::string, std::string> rows[] = {
         {{1, 0}, 1, 0, "resume=1\r\n", "wake=1\r\n", ""},
         {{0, -7}, 0, 2, "fullscreen=-7\r\n", "", "wake=2\r\n"},
-        {{3, 4}, 0, 0, "resume=3\r\nfullscreen=4\r\n", "", ""}};
+        {{3, 4}, 0, 0, "resume=3\r\nfullscreen=4\r\n", "", ""},
+        {{0, 0, 0}, 0, 0, "history=0\r\n", "", ""},
+        {{1, 2, -1}, 0, 0, "resume=1\r\nfullscreen=2\r\nhistory=-1\r\n", "", ""}};
     auto woken = [](CScheduleItem it, int wake) {
         it.wake = wake;
         return it;
@@ -119,7 +121,7 @@ TEST_F(SettingsFileTest, OptionsAndWakeAreWrittenOnlyWhereSetAndReadBack) {
         for (const auto mode : {SettingsLoadMode::Auto, SettingsLoadMode::Lookup}) {
             CStdFileOps ops;
             ScheduleList back;
-            SettingsOptions read{9, 9};
+            SettingsOptions read{9, 9, 9};
             LoadSettings(back, tray, read, path, ops, mode);
             EXPECT_EQ(read, options);
             ASSERT_EQ(back.GetCount(), 2);

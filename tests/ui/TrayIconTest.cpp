@@ -244,10 +244,10 @@ TEST(TrayMenu, ItemsFollowTheStateAndTimerCommandsDecode) {
         bool cancelEnabled;
     };
     const Row rows[] = {
-        {{L"12/9 18:00 シャットダウン", false, false}, 7, true, false},
-        {{L"", true, false}, 7, false, true},
+        {{L"12/9 18:00 シャットダウン", false, false}, 8, true, false},
+        {{L"", true, false}, 8, false, true},
         {{L"12/9 18:00 シャットダウン", true, true}, 1, false, false},
-        {{L"", false, false, false}, 7, false, false}, // 休止状態 greyed: no hibernation
+        {{L"", false, false, false}, 8, false, false}, // 休止状態 greyed: no hibernation
     };
     for (const Row& row : rows) {
         const CTrayMenu menu(row.state, 32772);
@@ -262,6 +262,7 @@ TEST(TrayMenu, ItemsFollowTheStateAndTimerCommandsDecode) {
         if (!row.state.onlyShow) { // 15分後 ▸ 休止状態, and ロック beside it
             EXPECT_EQ(enabled(CTrayMenu::kTimerFirst + 4), row.state.canHibernate);
             EXPECT_TRUE(enabled(CTrayMenu::kTimerFirst + 5));
+            EXPECT_TRUE(enabled(CTrayMenu::kHistory));
         }
     }
     wchar_t text[80] = {};
