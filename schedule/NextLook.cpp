@@ -18,11 +18,15 @@ void Earliest(std::optional<std::int64_t>& best, std::int64_t delay) {
 
 } // namespace
 
+Look CNextLook::EverySecond(std::int64_t wallMs) {
+    return {(FloorSeconds(wallMs) + 1) * kMsPerSecond + kIntoSecondMs - wallMs, 0};
+}
+
 Look CNextLook::After(std::int64_t wallMs) {
     const std::int64_t nowMs = m_uptime.ElapsedMs();
     const std::int64_t second = FloorSeconds(wallMs);
     if (m_cycle.IsWarning()) {
-        return {(second + 1) * kMsPerSecond + kIntoSecondMs - wallMs, 0};
+        return EverySecond(wallMs);
     }
     // Looked at on time, and what may come a little late.
     std::optional<std::int64_t> onTime;

@@ -42,6 +42,8 @@ public:
     // The next look from `wallMs`, the wall clock in milliseconds since
     // 1970-01-01 00:00:00 UTC.
     Look After(std::int64_t wallMs);
+    // Just after the next second begins: the look while a warning is open.
+    static Look EverySecond(std::int64_t wallMs);
     // The list, the skips, the clock or the zone changed.
     void Invalidate() { m_finder.Invalidate(); }
 

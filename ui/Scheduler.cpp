@@ -40,6 +40,9 @@ void CScheduler::OnStart() {
 
 void CScheduler::OnTick() {
     LookForWake();
+    // The check timer repeats until armed again: a warning this check opens
+    // runs its own message loop, in which the check must look every second.
+    m_window.arm(CNextLook::EverySecond(m_window.wallMs()));
     m_cycle.Check();
     Settle();
 }

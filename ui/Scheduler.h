@@ -19,7 +19,9 @@
 //   3. the wake timer: set again after anything changed (the list, the
 //      one-offs or skips, the clock, an answered warning), else its tick;
 //   4. the next-due line: worked out afresh after a change, else refreshed;
-//   5. the check timer: armed again for the next look (CNextLook).
+//   5. the check timer: armed again for the next look (CNextLook). A check
+//      arms it for the next second first, since a warning it opens runs a
+//      message loop of its own.
 //
 // The cycle's changes (OneOffsChanged) only mark the rest for steps 3 and 4,
 // which run once at the end of the event. An event that comes while a

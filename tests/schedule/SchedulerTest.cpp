@@ -68,19 +68,18 @@ protected:
     FakeUptime uptime;
     const FakeLocalTime zone;
     Recorder rec;
-    CScheduler scheduler{
-        list,
-        clock,
-        uptime,
-        zone,
-        rec,
-        rec,
-        {[this](const Look& l) {
-             rec.log += "arm " + std::to_string(l.delayMs) + "/" + std::to_string(l.toleranceMs) +
-                        "; ";
-         },
-         [this](bool changed) { rec.log += changed ? "line afresh; " : "line; "; },
-         [this] { return clock.Time() * 1000; }, [this] { rec.log += "save; "; }}};
+    CScheduler scheduler{list,
+                         clock,
+                         uptime,
+                         zone,
+                         rec,
+                         rec,
+                         {[this](const Look& l) {
+                              rec.log += "arm " + std::to_string(l.delayMs) + "/" +
+                                         std::to_string(l.toleranceMs) + "; ";
+                          },
+                          [this](bool changed) { rec.log += changed ? "line afresh; " : "line; "; },
+                          [this] { return clock.Time() * 1000; }, [this] { rec.log += "save; "; }}};
 };
 
 // The wake the timer caused is held awake whether the first check or the
@@ -94,15 +93,16 @@ TEST_F(SchedulerTest, EachEventInItsOrder) {
     uptime.Sleep(3540000);
     clock.Set(zone, On(7, 17, 59, 1));
     scheduler.OnTick(); // the first check before the power message
-    EXPECT_EQ(Calls(), "one-offs; set 7 17:59:00; line afresh; arm 59000/1000; line; "
-                       "arm 59000/1000; one-offs; hold; set 8 17:59:00; set 8 17:59:00; "
-                       "line afresh; arm 59020/0; ");
+    EXPECT_EQ(Calls(),
+              "one-offs; set 7 17:59:00; line afresh; arm 59000/1000; line; "
+              "arm 59000/1000; one-offs; hold; set 8 17:59:00; arm 1020/0; set 8 17:59:00; "
+              "line afresh; arm 59020/0; ");
     scheduler.OnWake();
     EXPECT_EQ(Calls(), "set 8 17:59:00; set 8 17:59:00; line afresh; arm 59020/0; ");
     clock.Set(zone, On(7, 18, 0, 0));
     uptime.Pass(59000);
     scheduler.OnTick();
-    EXPECT_EQ(Calls(), "warn 3; let sleep; set 8 17:59:00; line afresh; arm 1020/0; "
+    EXPECT_EQ(Calls(), "arm 1020/0; warn 3; let sleep; set 8 17:59:00; line afresh; arm 1020/0; "
                        "line; arm 59000/1000; ");
 
     // The next day the power message comes first.
@@ -113,7 +113,7 @@ TEST_F(SchedulerTest, EachEventInItsOrder) {
     scheduler.OnWake();
     scheduler.OnTick();
     EXPECT_EQ(Calls(), "line; arm 59000/1000; hold; set 9 17:59:00; set 9 17:59:00; "
-                       "line afresh; arm 30020/0; line; arm 30020/0; ");
+                       "line afresh; arm 30020/0; arm 1020/0; line; arm 30020/0; ");
 
     // The rest, each with its own effect on the next look.
     scheduler.AddTimer(0, 1, CScheduler::By::Tray);
