@@ -8,7 +8,7 @@
 
 namespace {
 
-constexpr wchar_t kReplyClass[] = L"Quillaberton.Reply";
+constexpr const wchar_t* kReplyClass = CCommandReceiver::kReplyClass;
 // The next-due line is one short line; more is not ours.
 constexpr DWORD kMaxReplyBytes = 64 * 1024;
 
@@ -94,7 +94,10 @@ int CCommandSender::Send(const CCommandLine& command) {
         if (!reply.heard) {
             return CCommandLine::kNoRunningCopy;
         }
-        CConsoleOutput().Write(reply.text + L"\r\n");
+        // Started from a shortcut, Win+R or a task: nowhere to write.
+        if (!CConsoleOutput().Write(reply.text + L"\r\n")) {
+            ::MessageBoxW(nullptr, reply.text.c_str(), L"Quillaberton", MB_ICONINFORMATION);
+        }
     }
     return CCommandLine::kDone;
 }

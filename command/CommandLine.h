@@ -11,6 +11,9 @@
 //     /timer MINUTES ACTION   a quick timer (MINUTES 1 to 1440; ACTION shutdown,
 //                             restart, standby, logoff, hibernate or lock)
 //     /skip  /cancel  /show  /exit  /next  /?
+//     /dir FOLDER             with any of them or alone, once: the folder
+//                             (absolute) that holds the settings file for
+//                             this start
 //
 // A word may start with '/' or '-' and is read in any case (ASCII only). The
 // same words, in their canonical form, are what the running copy receives;
@@ -48,6 +51,9 @@ public:
     Kind GetKind() const { return m_kind; }
     int Minutes() const { return m_minutes; }
     std::int32_t Mode() const { return m_mode; }
+    // /dir's folder as given, absolute; empty without /dir. Never sent to
+    // the running copy, which keeps its own.
+    const std::wstring& Dir() const { return m_dir; }
     // /skip, /cancel, /exit and /next mean nothing without a running copy;
     // /timer and /show start one.
     bool NeedsRunningCopy() const;
@@ -64,4 +70,5 @@ private:
     Kind m_kind = Kind::Bad;
     int m_minutes = 0;
     std::int32_t m_mode = 0;
+    std::wstring m_dir;
 };
