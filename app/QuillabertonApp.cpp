@@ -55,11 +55,10 @@ std::wstring InstanceName(const std::wstring& module, const std::wstring& starte
 }
 
 // /dir: the settings file is read and saved by its plain name, in the
-// working folder, so this start works there. False when it is no folder.
+// working folder, so this start works there. False when it is no folder
+// (missing, or a file).
 bool EnterFolder(const std::wstring& dir) {
-    const DWORD attributes = ::GetFileAttributesW(dir.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 &&
-           ::SetCurrentDirectoryW(dir.c_str()) != FALSE;
+    return ::SetCurrentDirectoryW(dir.c_str()) != FALSE;
 }
 
 } // namespace

@@ -17,6 +17,7 @@
 #include <random>
 #include <cwchar>
 #include <filesystem>
+#include <future>
 #include <optional>
 #include <string>
 #include <thread>
@@ -632,10 +633,10 @@ struct CommandRun {
     bool started = true; // it wrote a settings file: the program ran
 };
 
-CommandRun RunCommand(const std::wstring& args) {
+CommandRun RunCommand(const std::wstring& args, const std::wstring& exe = ProgramExe()) {
     Driver d;
     CommandRun run;
-    if (d.LaunchProcess(ProgramExe(), args, true)) {
+    if (d.LaunchProcess(exe, args, true)) {
         run.code = d.WaitForExit(20s);
         const std::string bytes = d.Output();
         const UINT cp = ::GetConsoleOutputCP() != 0 ? ::GetConsoleOutputCP() : CP_UTF8;
@@ -711,6 +712,19 @@ TEST(SingleInstance, ACopyUnderAnotherNameRunsAsItsOwnInstance) {
     EXPECT_EQ(RunCommand(L"/exit").code, std::optional<DWORD>(0));
     EXPECT_TRUE(first.driver.WaitForExit().has_value());
     EXPECT_TRUE(copyDriver.IsRunning());
+}
+
+// Another spelling of the running copy's file is the same program: the
+// command reaches it, and no second copy starts on the same list.
+TEST(SingleInstance, AnotherSpellingOfItsFileFindsTheRunningCopy) {
+    Program first;
+    ASSERT_NE(first.main, nullptr);
+    const std::wstring upper =
+        std::filesystem::path(ProgramExe()).replace_filename(L"QUILLABERTON.EXE").wstring();
+    EXPECT_EQ(RunCommand(L"/timer 30 restart", upper).code, std::optional<DWORD>(0));
+    EXPECT_EQ(MainWindows(), 1);
+    EXPECT_TRUE(Driver::ReadText(Driver::Control(first.main, kNextDueId))
+                    .ends_with(L" 再起動（タイマー）"));
 }
 
 // The clock's format: "2026/12/9 18:10:00".
@@ -819,6 +833,72 @@ TEST(DueWarning, AStallASuspendAndAWakeWithdrawTheWarning) {
     EXPECT_TRUE(TrayIconPresent(p.main));
 }
 
+// A start's reply window whose thread does not answer: it is held until
+// the end, without taking any message.
+class DeafReplyWindow {
+public:
+    DeafReplyWindow() {
+        std::promise<HWND> made;
+        std::future<HWND> window = made.get_future();
+        m_thread = std::thread([&made, release = m_release.get_future()] {
+            WNDCLASSEXW wc{};
+            wc.cbSize = sizeof wc;
+            wc.lpfnWndProc = ::DefWindowProcW;
+            wc.hInstance = ::GetModuleHandleW(nullptr);
+            wc.lpszClassName = L"Quillaberton.Reply";
+            ::RegisterClassExW(&wc);
+            const HWND wnd = ::CreateWindowExW(0, wc.lpszClassName, L"", 0, 0, 0, 0, 0,
+                                               HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
+            made.set_value(wnd);
+            release.wait();
+            ::DestroyWindow(wnd);
+        });
+        m_wnd = window.get();
+    }
+    ~DeafReplyWindow() {
+        m_release.set_value();
+        m_thread.join();
+    }
+    HWND Get() const { return m_wnd; }
+
+private:
+    std::promise<void> m_release;
+    std::thread m_thread;
+    HWND m_wnd = nullptr;
+};
+
+// /next as a start sends it; what WM_COPYDATA returned.
+DWORD_PTR SendNext(HWND main, HWND replyTo) {
+    std::wstring words(L"/next", 6); // with its NUL
+    COPYDATASTRUCT data{0x31434251, static_cast<DWORD>(words.size() * sizeof(wchar_t)),
+                        words.data()};
+    DWORD_PTR answer = 0;
+    ::SendMessageTimeoutW(main, WM_COPYDATA, reinterpret_cast<WPARAM>(replyTo),
+                          reinterpret_cast<LPARAM>(&data), SMTO_ABORTIFHUNG, 10000, &answer);
+    return answer;
+}
+
+// /next from senders that never take the answer while a standby warning is
+// open: the window is held only briefly each time, so the warning is not
+// taken for a stalled one, stays, and its action is carried out (Wine's
+// suspend does nothing and reports it done: the program ends).
+TEST(DueWarning, NextFromASenderThatDoesNotAnswerLeavesTheWarningToAct) {
+    UnmanagedWindows();
+    Program p(Layout({DueAt(LocalNowPlus(6), 2, "s")}, 1));
+    ASSERT_NE(p.main, nullptr);
+    const HWND warning = p.driver.WaitForWindow(L"", kDialogClass, 20s);
+    ASSERT_NE(warning, nullptr);
+    const auto opened = std::chrono::steady_clock::now();
+    for (int i = 0; i < 3; ++i) {
+        const DeafReplyWindow deaf;
+        EXPECT_EQ(SendNext(p.main, deaf.Get()), 2u); // refused: the answer was not taken
+        std::this_thread::sleep_for(1s);
+    }
+    std::this_thread::sleep_until(opened + 12s);
+    EXPECT_TRUE(Driver::Exists(warning)) << "the warning was withdrawn";
+    EXPECT_TRUE(p.driver.WaitForExit(15s).has_value()) << "standby was not carried out";
+}
+
 // With the option on, an entry that falls due while a fullscreen program runs
 // waits, shown as such, instead of warning (the test host's shell reports the
 // user busy, as Wine's never does).
@@ -893,6 +973,37 @@ TEST(Commands, ReachTheRunningCopyAsTheTrayMenuDoes) {
     ASSERT_NE(q.main, nullptr);
     EXPECT_TRUE(
         Driver::ReadText(Driver::Control(q.main, kNextDueId)).ends_with(L" ロック（タイマー）"));
+}
+
+// A start by a task runs in the system folder: /dir names the folder of
+// the list. A folder that is relative, missing or a file starts nothing.
+TEST(Commands, DirFindsTheListFromAnyWorkingFolder) {
+    Driver d;
+    const std::wstring folder = d.WorkDir().wstring();
+    for (const std::wstring& bad : {std::wstring(L"/dir Tools"), L"/dir \"" + folder + L"\\none\"",
+                                    L"/timer 5 lock /dir \"" + folder + L"\\Quillaberton.dat\""}) {
+        d.WriteWorkFile(kSettings, "");
+        const CommandRun run = RunCommand(bad);
+        EXPECT_EQ(run.code, std::optional<DWORD>(1)) << bad;
+        EXPECT_TRUE(run.output.starts_with(L"使い方")) << bad;
+        EXPECT_EQ(MainWindows(), 0) << bad;
+    }
+    Entry a, b;
+    a.name = "a";
+    b.name = "b";
+    const std::string list = Layout({a, b});
+    d.WriteWorkFile(kSettings, list);
+    wchar_t system[MAX_PATH] = {};
+    ASSERT_NE(::GetSystemDirectoryW(system, MAX_PATH), 0u);
+    ASSERT_TRUE(d.LaunchProcess(ProgramExe(), L"/dir \"" + folder + L"\"", false, system));
+    const HWND main = StartedMain(d);
+    ASSERT_NE(main, nullptr);
+    EXPECT_EQ(Driver::ListBoxLines(Driver::Control(main, kListId)),
+              (std::vector<std::wstring>{L"a", L"b"}));
+    Driver::PostCommand(main, kExitCommand);
+    ASSERT_TRUE(d.WaitForExit().has_value());
+    EXPECT_EQ(d.ReadWorkFile(kSettings), std::optional<std::string>(list));
+    EXPECT_FALSE(std::filesystem::exists(std::filesystem::path(system) / kSettings));
 }
 
 } // namespace
