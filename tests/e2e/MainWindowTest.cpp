@@ -948,6 +948,14 @@ TEST(Commands, ReachTheRunningCopyAsTheTrayMenuDoes) {
     }
     EXPECT_TRUE(thirtyMinutes) << line;
     EXPECT_EQ(RunCommand(L"/next").output, line + L"\r\n");
+    // Nowhere to write (a shortcut, Win+R, a task): the line in a box.
+    Driver boxed;
+    ASSERT_TRUE(boxed.LaunchProcess(ProgramExe(), L"/next", false, {}, CREATE_NEW_CONSOLE));
+    const HWND box = boxed.WaitForWindow(kCaption, kDialogClass);
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(Driver::WindowText(Driver::Control(box, 0xFFFF)), line);
+    Driver::Click(Driver::Control(box, IDOK));
+    EXPECT_EQ(boxed.WaitForExit(), std::optional<DWORD>(0));
     // スキップ drops the timer, as the menu would; タイマーを取り消す too.
     EXPECT_EQ(RunCommand(L"/skip").code, std::optional<DWORD>(0));
     EXPECT_EQ(Driver::ReadText(nextDue), entryLine);

@@ -179,7 +179,7 @@ std::optional<std::string> Driver::ReadWorkFile(std::wstring_view name) const {
 }
 
 bool Driver::LaunchProcess(const std::wstring& exe, const std::wstring& args, bool captureOutput,
-                           const std::filesystem::path& startIn) {
+                           const std::filesystem::path& startIn, DWORD flags) {
     // Wine's loader (non-PIE at 0x7d000000) gets a randomised heap that now and
     // then covers the fixed address of the shared user data page; the new
     // process then ends before any of its code runs ("failed to map the shared
@@ -203,8 +203,8 @@ bool Driver::LaunchProcess(const std::wstring& exe, const std::wstring& args, bo
         }
         m_output.Reset(read);
         const OwnedHandle write(si.hStdOutput); // the child's copy is its own
-        if (::CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, captureOutput, 0,
-                             nullptr, dir.c_str(), &si, &pi)) {
+        if (::CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, captureOutput,
+                             flags, nullptr, dir.c_str(), &si, &pi)) {
             ::CloseHandle(pi.hThread);
             m_process.Reset(pi.hProcess);
             m_pid = pi.dwProcessId;
