@@ -17,7 +17,6 @@
 #include <random>
 #include <cwchar>
 #include <filesystem>
-#include <future>
 #include <optional>
 #include <string>
 #include <thread>
@@ -833,48 +832,25 @@ TEST(DueWarning, AStallASuspendAndAWakeWithdrawTheWarning) {
     EXPECT_TRUE(TrayIconPresent(p.main));
 }
 
-// A start's reply window whose thread does not answer: it is held until
-// the end, without taking any message.
-class DeafReplyWindow {
-public:
-    DeafReplyWindow() {
-        std::promise<HWND> made;
-        std::future<HWND> window = made.get_future();
-        m_thread = std::thread([&made, release = m_release.get_future()] {
-            WNDCLASSEXW wc{};
-            wc.cbSize = sizeof wc;
-            wc.lpfnWndProc = ::DefWindowProcW;
-            wc.hInstance = ::GetModuleHandleW(nullptr);
-            wc.lpszClassName = L"Quillaberton.Reply";
-            ::RegisterClassExW(&wc);
-            const HWND wnd = ::CreateWindowExW(0, wc.lpszClassName, L"", 0, 0, 0, 0, 0,
-                                               HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
-            made.set_value(wnd);
-            release.wait();
-            ::DestroyWindow(wnd);
-        });
-        m_wnd = window.get();
-    }
-    ~DeafReplyWindow() {
-        m_release.set_value();
-        m_thread.join();
-    }
-    HWND Get() const { return m_wnd; }
-
-private:
-    std::promise<void> m_release;
-    std::thread m_thread;
-    HWND m_wnd = nullptr;
-};
-
-// /next as a start sends it; what WM_COPYDATA returned.
-DWORD_PTR SendNext(HWND main, HWND replyTo) {
+// /next as a start sends it, naming a reply window of this thread, which
+// takes no message meanwhile: the answer is never taken. What WM_COPYDATA
+// returned.
+DWORD_PTR NextToADeafSender(HWND main) {
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = ::DefWindowProcW;
+    wc.lpszClassName = L"Quillaberton.Reply";
+    ::RegisterClassExW(&wc);
+    const HWND deaf =
+        ::CreateWindowExW(0, wc.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, 0, 0, 0);
     std::wstring words(L"/next", 6); // with its NUL
-    COPYDATASTRUCT data{0x31434251, static_cast<DWORD>(words.size() * sizeof(wchar_t)),
-                        words.data()};
+    COPYDATASTRUCT data{0x31434251, 12, words.data()};
     DWORD_PTR answer = 0;
-    ::SendMessageTimeoutW(main, WM_COPYDATA, reinterpret_cast<WPARAM>(replyTo),
-                          reinterpret_cast<LPARAM>(&data), SMTO_ABORTIFHUNG, 10000, &answer);
+    std::thread([&] {
+        ::SendMessageTimeoutW(main, WM_COPYDATA, reinterpret_cast<WPARAM>(deaf),
+                              reinterpret_cast<LPARAM>(&data), SMTO_ABORTIFHUNG, 10000, &answer);
+    }).join();
+    ::DestroyWindow(deaf);
     return answer;
 }
 
@@ -890,8 +866,7 @@ TEST(DueWarning, NextFromASenderThatDoesNotAnswerLeavesTheWarningToAct) {
     ASSERT_NE(warning, nullptr);
     const auto opened = std::chrono::steady_clock::now();
     for (int i = 0; i < 3; ++i) {
-        const DeafReplyWindow deaf;
-        EXPECT_EQ(SendNext(p.main, deaf.Get()), 2u); // refused: the answer was not taken
+        EXPECT_EQ(NextToADeafSender(p.main), 2u); // refused: the answer was not taken
         std::this_thread::sleep_for(1s);
     }
     std::this_thread::sleep_until(opened + 12s);

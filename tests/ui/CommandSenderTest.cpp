@@ -45,23 +45,17 @@ struct Receiver {
     CCommandReceiver receiver;
 };
 
-// A start's reply window, as app/CommandSender makes it.
-HWND MakeReplyWindow() {
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = ::DefWindowProcW;
-    wc.hInstance = ::GetModuleHandleW(nullptr);
-    wc.lpszClassName = CCommandReceiver::kReplyClass;
-    ::RegisterClassExW(&wc);
-    return ::CreateWindowExW(0, wc.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                             wc.hInstance, nullptr);
-}
-
 TEST(CommandSender, BelowMediumOrInASandboxIsRefusedSilentlyWhichWineCannotShow) {
     std::wstring words(L"/show", 6);
     const COPYDATASTRUCT show{CCommandReceiver::kCommandTag,
                               static_cast<DWORD>(words.size() * sizeof(wchar_t)), words.data()};
-    const HWND reply = MakeReplyWindow();
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = ::DefWindowProcW;
+    wc.lpszClassName = CCommandReceiver::kReplyClass; // a start's reply window
+    ::RegisterClassExW(&wc);
+    const HWND reply = ::CreateWindowExW(0, wc.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE,
+                                         nullptr, nullptr, nullptr);
     const HWND other = ::CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
                                          nullptr, nullptr);
     const struct {
