@@ -87,7 +87,8 @@ void CCommandReceiver::Tell(const std::wstring& text) {
     if (m_actions.tell) {
         m_actions.tell(text);
     } else {
-        ::MessageBoxW(m_wnd.m_hWnd, text.c_str(), L"Quillaberton", MB_OK | MB_ICONWARNING);
+        ::MessageBoxW(m_wnd.m_hWnd, text.c_str(), L"Quillaberton",
+                      MB_OK | MB_ICONWARNING | MB_TOPMOST);
     }
 }
 

@@ -846,6 +846,10 @@ DWORD_PTR NextToADeafSender(HWND main) {
     std::wstring words(L"/next", 6); // with its NUL
     COPYDATASTRUCT data{0x31434251, 12, words.data()};
     DWORD_PTR answer = 0;
+    // A thread that has not looked at its messages for 5 s counts as hung,
+    // and is given up at once: this one has just looked.
+    MSG msg;
+    ::PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE);
     std::thread([&] {
         ::SendMessageTimeoutW(main, WM_COPYDATA, reinterpret_cast<WPARAM>(deaf),
                               reinterpret_cast<LPARAM>(&data), SMTO_ABORTIFHUNG, 10000, &answer);
