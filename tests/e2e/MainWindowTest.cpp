@@ -962,6 +962,24 @@ TEST(Commands, ReachTheRunningCopyAsTheTrayMenuDoes) {
         Driver::ReadText(Driver::Control(q.main, kNextDueId)).ends_with(L" ロック（タイマー）"));
 }
 
+// A first start with a hibernate timer the PC cannot do says why, and then
+// runs as a plain start (the test host's PC cannot hibernate; Wine's can).
+TEST(Commands, AStartsTimerThatCannotBeDoneIsToldAndTheProgramRuns) {
+    Driver d;
+    d.WriteWorkFile(kSettings, Layout({}));
+    ASSERT_TRUE(d.LaunchProcess(Driver::ProgramPath(L"e2e_host"), L"nohibernate --owner=none"));
+    const HWND box = d.WaitForWindow(kCaption, kDialogClass); // the window is not shown yet
+    ASSERT_NE(box, nullptr);
+    EXPECT_NE(Driver::WindowText(Driver::Control(box, 0xFFFF)).find(L"休止状態にできません"),
+              std::wstring::npos);
+    Driver::Click(Driver::Control(box, IDOK));
+    ASSERT_TRUE(Driver::WaitForWindowGone(box));
+    const HWND main = StartedMain(d);
+    ASSERT_NE(main, nullptr);
+    EXPECT_TRUE(Driver::WaitUntil([&] { return Driver::IsVisible(main); }));
+    EXPECT_EQ(Driver::ReadText(Driver::Control(main, kNextDueId)), L"なし");
+}
+
 // A start by a task runs in the system folder: /dir names the folder of
 // the list. A folder that is relative, missing or a file starts nothing.
 TEST(Commands, DirFindsTheListFromAnyWorkingFolder) {
