@@ -8,7 +8,7 @@
 
 namespace {
 
-constexpr wchar_t kReplyClass[] = L"Quillaberton.Reply";
+constexpr const wchar_t* kReplyClass = CCommandReceiver::kReplyClass;
 // The next-due line is one short line, /history's lines at most a full
 // record as UTF-16; more is not ours.
 constexpr DWORD kMaxReplyBytes = 4 * 1024 * 1024;
@@ -95,7 +95,10 @@ int CCommandSender::Send(const CCommandLine& command) {
         if (!reply.heard) {
             return CCommandLine::kNoRunningCopy;
         }
-        CConsoleOutput().Write(reply.text + L"\r\n");
+        // Started from a shortcut, Win+R or a task: nowhere to write.
+        if (!CConsoleOutput().Write(reply.text + L"\r\n")) {
+            ::MessageBoxW(nullptr, reply.text.c_str(), L"Quillaberton", MB_ICONINFORMATION);
+        }
     }
     if (command.GetKind() == CCommandLine::Kind::History) {
         if (!reply.heard) {

@@ -49,9 +49,40 @@ int NumberOf(std::wstring_view text, int max) {
     return value <= max ? value : 0;
 }
 
+bool IsWord(std::wstring_view given, std::wstring_view word) {
+    return !given.empty() && (given[0] == L'/' || given[0] == L'-') &&
+           SameWord(given.substr(1), word);
+}
+
+// "C:\..." or "\\server\...": a folder the working folder cannot change.
+bool IsAbsolute(std::wstring_view path) {
+    const auto slash = [](wchar_t c) { return c == L'\\' || c == L'/'; };
+    const bool drive =
+        path.size() >= 3 &&
+        ((path[0] >= L'A' && path[0] <= L'Z') || (path[0] >= L'a' && path[0] <= L'z')) &&
+        path[1] == L':' && slash(path[2]);
+    return drive || (path.size() >= 3 && slash(path[0]) && slash(path[1]) && !slash(path[2]));
+}
+
 } // namespace
 
-CCommandLine::CCommandLine(std::span<const std::wstring> args) {
+CCommandLine::CCommandLine(std::span<const std::wstring> given) {
+    // "/dir FOLDER", once, anywhere: the rest is the command.
+    std::vector<std::wstring> rest(given.begin(), given.end());
+    const auto dir = std::find_if(rest.begin(), rest.end(),
+                                  [](const std::wstring& w) { return IsWord(w, L"dir"); });
+    if (dir != rest.end()) {
+        if (dir + 1 == rest.end() || !IsAbsolute(dir[1])) {
+            return;
+        }
+        m_dir = dir[1];
+        rest.erase(dir, dir + 2);
+        if (std::any_of(rest.begin(), rest.end(),
+                        [](const std::wstring& w) { return IsWord(w, L"dir"); })) {
+            return;
+        }
+    }
+    const std::span<const std::wstring> args(rest);
     if (args.empty()) {
         m_kind = Kind::None;
         return;
@@ -104,8 +135,8 @@ CCommandLine CCommandLine::FromWords(std::wstring_view data) {
         data.remove_prefix(end + 1);
     }
     CCommandLine command(args);
-    // Nothing that would not be sent: no plain start, no help.
-    if (command.Words().empty()) {
+    // Nothing that would not be sent: no plain start, no help, no folder.
+    if (command.Words().empty() || !command.Dir().empty()) {
         return CCommandLine();
     }
     return command;
@@ -142,8 +173,8 @@ std::wstring CCommandLine::Words() const {
 }
 
 std::wstring_view CCommandLine::Usage() {
-    return L"使い方: Quillaberton.exe [/timer 分 動作 | /skip | /cancel | /show | /exit | /next | "
-           L"/history [行数] | /?]\r\n"
+    return L"使い方: Quillaberton.exe [/dir フォルダー] [/timer 分 動作 | /skip | /cancel | /show "
+           L"| /exit | /next | /history [行数] | /?]\r\n"
            L"  /timer 分 動作  分 (1-1440) 後に動作するタイマーを追加します。\r\n"
            L"                  動作: shutdown, restart, standby, logoff, hibernate, lock\r\n"
            L"  /skip           次回の実行をスキップします。\r\n"
@@ -153,5 +184,7 @@ std::wstring_view CCommandLine::Usage() {
            L"  /next           次回の実行を書き出します。\r\n"
            L"  /history [行数] 履歴の最後の行 (1-10000、既定 20) を書き出します。\r\n"
            L"  /?              この説明を書き出します。\r\n"
+           L"  /dir フォルダー  設定ファイル Quillaberton.dat のあるフォルダー（絶対パス）。\r\n"
+           L"                  省略すると作業フォルダーです。\r\n"
            L"終了コード: 0 完了、1 引数の誤り、2 実行中のプログラムがない、3 今は実行できない\r\n";
 }

@@ -13,6 +13,9 @@
 //     /skip  /cancel  /show  /exit  /next  /?
 //     /history [N]            the record's last N lines (1 to 10000; 20 when
 //                             left out)
+//     /dir FOLDER             with any of them or alone, once: the folder
+//                             (absolute) that holds the settings file for
+//                             this start
 //
 // A word may start with '/' or '-' and is read in any case (ASCII only). The
 // same words, in their canonical form, are what the running copy receives;
@@ -56,6 +59,9 @@ public:
     std::int32_t Mode() const { return m_mode; }
     // /history's number of lines.
     int Lines() const { return m_lines; }
+    // /dir's folder as given, absolute; empty without /dir. Never sent to
+    // the running copy, which keeps its own.
+    const std::wstring& Dir() const { return m_dir; }
     // /skip, /cancel, /exit, /next and /history mean nothing without a running copy;
     // /timer and /show start one.
     bool NeedsRunningCopy() const;
@@ -73,4 +79,5 @@ private:
     int m_minutes = 0;
     std::int32_t m_mode = 0;
     int m_lines = 0;
+    std::wstring m_dir;
 };

@@ -4,6 +4,8 @@
 #include "schedule/EndMode.h"
 
 #include <cstring>
+#include <iterator>
+#include <string_view>
 
 LRESULT CCommandReceiver::OnCopyData(HWND sender, const COPYDATASTRUCT* data) {
     // The sender's bytes are copied out once and checked before anything
@@ -15,10 +17,26 @@ LRESULT CCommandReceiver::OnCopyData(HWND sender, const COPYDATASTRUCT* data) {
     std::wstring words(data->cbData / sizeof(wchar_t), L'\0');
     std::memcpy(words.data(), data->lpData, data->cbData);
     const CCommandLine command = CCommandLine::FromWords(words);
-    if (command.GetKind() == CCommandLine::Kind::Bad || sender == m_wnd.m_hWnd) {
-        return 0;
+    if (command.GetKind() == CCommandLine::Kind::Bad || sender == m_wnd.m_hWnd ||
+        !FromTheUser(sender)) {
+        return 0; // no effect, no reply
     }
     return Apply(command, sender);
+}
+
+bool CCommandReceiver::FromTheUser(HWND sender) const {
+    // wParam is the sender's word alone: it must at least name a start's
+    // reply window, which a sandbox can make only in its own process.
+    wchar_t name[std::size(kReplyClass) + 1] = {};
+    if (sender == nullptr ||
+        ::GetClassNameW(sender, name, static_cast<int>(std::size(name))) == 0 ||
+        std::wstring_view(name) != kReplyClass) {
+        return false;
+    }
+    // A token we cannot read is of a higher level (an elevated console
+    // commanding a copy that is not), never a sandbox's.
+    const std::optional<SenderToken> token = m_actions.senderToken(sender);
+    return !token || (!token->appContainer && token->integrity >= SECURITY_MANDATORY_MEDIUM_RID);
 }
 
 LRESULT CCommandReceiver::Apply(const CCommandLine& command, HWND replyTo) {
@@ -35,6 +53,10 @@ LRESULT CCommandReceiver::Apply(const CCommandLine& command, HWND replyTo) {
     switch (kind) {
     case Kind::Timer:
         if (command.Mode() == EndMode::Hibernate && !m_actions.canHibernate()) {
+            if (replyTo == nullptr) {
+                Tell(L"休止状態のタイマーを追加できませんでした。\n\nこの PC は休止状態にできません"
+                     L"（休止状態が無効か、対応していません）。");
+            }
             return kRefused;
         }
         m_scheduler.AddTimer(command.Mode(), command.Minutes(), CScheduler::By::Command);
@@ -74,6 +96,15 @@ std::wstring CCommandReceiver::HistoryText(const CRecordFile& record, int lines)
     return text;
 }
 
+void CCommandReceiver::Tell(const std::wstring& text) {
+    if (m_actions.tell) {
+        m_actions.tell(text);
+    } else {
+        ::MessageBoxW(m_wnd.m_hWnd, text.c_str(), L"Quillaberton",
+                      MB_OK | MB_ICONWARNING | MB_TOPMOST);
+    }
+}
+
 bool CCommandReceiver::Reply(HWND to, const std::wstring& text) {
     if (to == nullptr || !::IsWindow(to)) {
         return false;
@@ -82,7 +113,7 @@ bool CCommandReceiver::Reply(HWND to, const std::wstring& text) {
                          const_cast<wchar_t*>(text.data())};
     DWORD_PTR result = 0;
     return ::SendMessageTimeoutW(to, WM_COPYDATA, reinterpret_cast<WPARAM>(m_wnd.m_hWnd),
-                                 reinterpret_cast<LPARAM>(&reply), SMTO_ABORTIFHUNG, 5000,
-                                 &result) != 0 &&
+                                 reinterpret_cast<LPARAM>(&reply), SMTO_ABORTIFHUNG,
+                                 kReplyTimeoutMs, &result) != 0 &&
            result != 0;
 }

@@ -1,4 +1,5 @@
 #include "command/CommandLine.h"
+#include "command/ProgramName.h"
 
 #include <gtest/gtest.h>
 
@@ -15,6 +16,7 @@ struct Row {
     int minutes = 0;
     int mode = 0;
     int lines = 0;
+    std::wstring dir = {};
 };
 
 // Valid commands in any case and with either prefix; every other line is Bad.
@@ -59,12 +61,34 @@ const Row kRows[] = {
     {{L"/skipp"}, Kind::Bad},
     {{L"/ＳＫＩＰ"}, Kind::Bad}, // full-width letters do not fold
     {{L"/help"}, Kind::Bad},
+    // The settings folder, absolute, once, beside any command or alone.
+    {{L"/dir", L"C:\\Tools\\Q"}, Kind::None, 0, 0, 0, L"C:\\Tools\\Q"},
+    {{L"-DIR", L"\\\\server\\q", L"/timer", L"30", L"restart"},
+     Kind::Timer,
+     30,
+     1,
+     0,
+     L"\\\\server\\q"},
+    {{L"/next", L"/dir", L"d:/q"}, Kind::Next, 0, 0, 0, L"d:/q"},
+    {{L"/dir", L"C:\\q", L"/?"}, Kind::Help, 0, 0, 0, L"C:\\q"},
+    {{L"/dir"}, Kind::Bad},
+    {{L"/timer", L"30", L"restart", L"/dir"}, Kind::Bad},
+    {{L"/dir", L"Tools"}, Kind::Bad},
+    {{L"/dir", L".\\Tools"}, Kind::Bad},
+    {{L"/dir", L"\\Tools"}, Kind::Bad},
+    {{L"/dir", L"C:Tools"}, Kind::Bad},
+    {{L"/dir", L"\\\\\\x"}, Kind::Bad},
+    {{L"/dir", L"C:\\a", L"/dir", L"C:\\b"}, Kind::Bad},
+    {{L"/dir", L"C:\\a", L"/skipp"}, Kind::Bad},
 };
 
 TEST(CommandLine, ParsesTheTable) {
     for (const Row& row : kRows) {
         const CCommandLine command(row.args);
         EXPECT_EQ(command.GetKind(), row.kind) << testing::PrintToString(row.args);
+        if (row.kind != Kind::Bad) {
+            EXPECT_EQ(command.Dir(), row.dir);
+        }
         if (row.kind == Kind::Timer) {
             EXPECT_EQ(command.Minutes(), row.minutes);
             EXPECT_EQ(command.Mode(), row.mode);
@@ -98,9 +122,41 @@ TEST(CommandLine, FromWordsTakesOnlyWhatAStartWouldSend) {
                                      L"/timer\0"s
                                      L"30\0"s
                                      L"lock"s,
-                                     L"/timer 30 lock\0"s, L"\0"s}) {
+                                     L"/timer 30 lock\0"s, L"\0"s,
+                                     L"/dir\0"s
+                                     L"C:\\q\0/skip\0"s}) {
         EXPECT_EQ(CCommandLine::FromWords(data).GetKind(), Kind::Bad)
             << testing::PrintToString(data);
+    }
+}
+
+// The program's own name as Windows resolved it, against the module
+// C:\Program Files\Quillaberton\Quillaberton.exe; the short form and the
+// stored case come from the file system, here a stand-in for it.
+TEST(ProgramName, IsSkippedAsWindowsResolvedIt) {
+    const std::wstring module = L"C:\\Program Files\\Quillaberton\\Quillaberton.exe";
+    const auto stored = [&](std::wstring_view path) {
+        return path == L"C:\\PROGRA~1\\QUILLA~1\\QUILLA~1.EXE" ? module : std::wstring(path);
+    };
+    const std::pair<std::wstring, std::wstring> rows[] = {
+        {L"\"" + module + L"\" /next", L" /next"},
+        {L"\"" + module + L"\"", L""},
+        {module + L" /timer 30 shutdown", L" /timer 30 shutdown"},
+        {module, L""},
+        {L"c:\\program files\\quillaberton\\QUILLABERTON.exe\t/skip", L"\t/skip"},
+        {L"C:\\PROGRA~1\\QUILLA~1\\QUILLA~1.EXE /next", L" /next"},
+        {L"C:\\Program Files\\Quillaberton\\quillaberton /show", L" /show"},
+        {module + L" /dir C:\\Program Files\\Quillaberton",
+         L" /dir C:\\Program Files\\Quillaberton"},
+        {L"QUILLABERTON /exit", L" /exit"},
+        {L"Quillaberton\\Quillaberton.exe", L""},
+        {L"launcher /next", L" /next"}, // any first word: the runtime's rule
+        {L"\"C:\\Program Files\\Other\\x.exe\" /next", L" /next"},
+        {L"", L""},
+    };
+    for (const auto& [line, rest] : rows) {
+        EXPECT_EQ(CProgramName::ArgumentsOf(line, module, stored), rest)
+            << testing::PrintToString(line);
     }
 }
 

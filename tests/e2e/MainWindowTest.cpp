@@ -632,10 +632,10 @@ struct CommandRun {
     bool started = true; // it wrote a settings file: the program ran
 };
 
-CommandRun RunCommand(const std::wstring& args) {
+CommandRun RunCommand(const std::wstring& args, const std::wstring& exe = ProgramExe()) {
     Driver d;
     CommandRun run;
-    if (d.LaunchProcess(ProgramExe(), args, true)) {
+    if (d.LaunchProcess(exe, args, true)) {
         run.code = d.WaitForExit(20s);
         const std::string bytes = d.Output();
         const UINT cp = ::GetConsoleOutputCP() != 0 ? ::GetConsoleOutputCP() : CP_UTF8;
@@ -711,6 +711,19 @@ TEST(SingleInstance, ACopyUnderAnotherNameRunsAsItsOwnInstance) {
     EXPECT_EQ(RunCommand(L"/exit").code, std::optional<DWORD>(0));
     EXPECT_TRUE(first.driver.WaitForExit().has_value());
     EXPECT_TRUE(copyDriver.IsRunning());
+}
+
+// Another spelling of the running copy's file is the same program: the
+// command reaches it, and no second copy starts on the same list.
+TEST(SingleInstance, AnotherSpellingOfItsFileFindsTheRunningCopy) {
+    Program first;
+    ASSERT_NE(first.main, nullptr);
+    const std::wstring upper =
+        std::filesystem::path(ProgramExe()).replace_filename(L"QUILLABERTON.EXE").wstring();
+    EXPECT_EQ(RunCommand(L"/timer 30 restart", upper).code, std::optional<DWORD>(0));
+    EXPECT_EQ(MainWindows(), 1);
+    EXPECT_TRUE(Driver::ReadText(Driver::Control(first.main, kNextDueId))
+                    .ends_with(L" 再起動（タイマー）"));
 }
 
 // The clock's format: "2026/12/9 18:10:00".
@@ -819,6 +832,52 @@ TEST(DueWarning, AStallASuspendAndAWakeWithdrawTheWarning) {
     EXPECT_TRUE(TrayIconPresent(p.main));
 }
 
+// /next as a start sends it, naming a reply window of this thread, which
+// takes no message meanwhile: the answer is never taken. What WM_COPYDATA
+// returned.
+DWORD_PTR NextToADeafSender(HWND main) {
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = ::DefWindowProcW;
+    wc.lpszClassName = L"Quillaberton.Reply";
+    ::RegisterClassExW(&wc);
+    const HWND deaf =
+        ::CreateWindowExW(0, wc.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, 0, 0, 0);
+    std::wstring words(L"/next", 6); // with its NUL
+    COPYDATASTRUCT data{0x31434251, 12, words.data()};
+    DWORD_PTR answer = 0;
+    // A thread that has not looked at its messages for 5 s counts as hung,
+    // and is given up at once: this one has just looked.
+    MSG msg;
+    ::PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE);
+    std::thread([&] {
+        ::SendMessageTimeoutW(main, WM_COPYDATA, reinterpret_cast<WPARAM>(deaf),
+                              reinterpret_cast<LPARAM>(&data), SMTO_ABORTIFHUNG, 10000, &answer);
+    }).join();
+    ::DestroyWindow(deaf);
+    return answer;
+}
+
+// /next from senders that never take the answer while a standby warning is
+// open: the window is held only briefly each time, so the warning is not
+// taken for a stalled one, stays, and its action is carried out (Wine's
+// suspend does nothing and reports it done: the program ends).
+TEST(DueWarning, NextFromASenderThatDoesNotAnswerLeavesTheWarningToAct) {
+    UnmanagedWindows();
+    Program p(Layout({DueAt(LocalNowPlus(6), 2, "s")}, 1));
+    ASSERT_NE(p.main, nullptr);
+    const HWND warning = p.driver.WaitForWindow(L"", kDialogClass, 20s);
+    ASSERT_NE(warning, nullptr);
+    const auto opened = std::chrono::steady_clock::now();
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(NextToADeafSender(p.main), 2u); // refused: the answer was not taken
+        std::this_thread::sleep_for(1s);
+    }
+    std::this_thread::sleep_until(opened + 12s);
+    EXPECT_TRUE(Driver::Exists(warning)) << "the warning was withdrawn";
+    EXPECT_TRUE(p.driver.WaitForExit(15s).has_value()) << "standby was not carried out";
+}
+
 // With the option on, an entry that falls due while a fullscreen program runs
 // waits, shown as such, instead of warning (the test host's shell reports the
 // user busy, as Wine's never does).
@@ -868,6 +927,14 @@ TEST(Commands, ReachTheRunningCopyAsTheTrayMenuDoes) {
     }
     EXPECT_TRUE(thirtyMinutes) << line;
     EXPECT_EQ(RunCommand(L"/next").output, line + L"\r\n");
+    // Nowhere to write (a shortcut, Win+R, a task): the line in a box.
+    Driver boxed;
+    ASSERT_TRUE(boxed.LaunchProcess(ProgramExe(), L"/next", false, {}, CREATE_NEW_CONSOLE));
+    const HWND box = boxed.WaitForWindow(kCaption, kDialogClass);
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(Driver::WindowText(Driver::Control(box, 0xFFFF)), line);
+    Driver::Click(Driver::Control(box, IDOK));
+    EXPECT_EQ(boxed.WaitForExit(), std::optional<DWORD>(0));
     // スキップ drops the timer, as the menu would; タイマーを取り消す too.
     EXPECT_EQ(RunCommand(L"/skip").code, std::optional<DWORD>(0));
     EXPECT_EQ(Driver::ReadText(nextDue), entryLine);
@@ -893,6 +960,55 @@ TEST(Commands, ReachTheRunningCopyAsTheTrayMenuDoes) {
     ASSERT_NE(q.main, nullptr);
     EXPECT_TRUE(
         Driver::ReadText(Driver::Control(q.main, kNextDueId)).ends_with(L" ロック（タイマー）"));
+}
+
+// A first start with a hibernate timer the PC cannot do says why, and then
+// runs as a plain start (the test host's PC cannot hibernate; Wine's can).
+TEST(Commands, AStartsTimerThatCannotBeDoneIsToldAndTheProgramRuns) {
+    Driver d;
+    d.WriteWorkFile(kSettings, Layout({}));
+    ASSERT_TRUE(d.LaunchProcess(Driver::ProgramPath(L"e2e_host"), L"nohibernate --owner=none"));
+    const HWND box = d.WaitForWindow(kCaption, kDialogClass); // the window is not shown yet
+    ASSERT_NE(box, nullptr);
+    EXPECT_NE(Driver::WindowText(Driver::Control(box, 0xFFFF)).find(L"休止状態にできません"),
+              std::wstring::npos);
+    Driver::Click(Driver::Control(box, IDOK));
+    ASSERT_TRUE(Driver::WaitForWindowGone(box));
+    const HWND main = StartedMain(d);
+    ASSERT_NE(main, nullptr);
+    EXPECT_TRUE(Driver::WaitUntil([&] { return Driver::IsVisible(main); }));
+    EXPECT_EQ(Driver::ReadText(Driver::Control(main, kNextDueId)), L"なし");
+}
+
+// A start by a task runs in the system folder: /dir names the folder of
+// the list. A folder that is relative, missing or a file starts nothing.
+TEST(Commands, DirFindsTheListFromAnyWorkingFolder) {
+    Driver d;
+    const std::wstring folder = d.WorkDir().wstring();
+    for (const std::wstring& bad : {std::wstring(L"/dir Tools"), L"/dir \"" + folder + L"\\none\"",
+                                    L"/timer 5 lock /dir \"" + folder + L"\\Quillaberton.dat\""}) {
+        d.WriteWorkFile(kSettings, "");
+        const CommandRun run = RunCommand(bad);
+        EXPECT_EQ(run.code, std::optional<DWORD>(1)) << bad;
+        EXPECT_TRUE(run.output.starts_with(L"使い方")) << bad;
+        EXPECT_EQ(MainWindows(), 0) << bad;
+    }
+    Entry a, b;
+    a.name = "a";
+    b.name = "b";
+    const std::string list = Layout({a, b});
+    d.WriteWorkFile(kSettings, list);
+    wchar_t system[MAX_PATH] = {};
+    ASSERT_NE(::GetSystemDirectoryW(system, MAX_PATH), 0u);
+    ASSERT_TRUE(d.LaunchProcess(ProgramExe(), L"/dir \"" + folder + L"\"", false, system));
+    const HWND main = StartedMain(d);
+    ASSERT_NE(main, nullptr);
+    EXPECT_EQ(Driver::ListBoxLines(Driver::Control(main, kListId)),
+              (std::vector<std::wstring>{L"a", L"b"}));
+    Driver::PostCommand(main, kExitCommand);
+    ASSERT_TRUE(d.WaitForExit().has_value());
+    EXPECT_EQ(d.ReadWorkFile(kSettings), std::optional<std::string>(list));
+    EXPECT_FALSE(std::filesystem::exists(std::filesystem::path(system) / kSettings));
 }
 
 } // namespace

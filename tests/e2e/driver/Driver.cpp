@@ -178,14 +178,15 @@ std::optional<std::string> Driver::ReadWorkFile(std::wstring_view name) const {
     return bytes;
 }
 
-bool Driver::LaunchProcess(const std::wstring& exe, const std::wstring& args, bool captureOutput) {
+bool Driver::LaunchProcess(const std::wstring& exe, const std::wstring& args, bool captureOutput,
+                           const std::filesystem::path& startIn, DWORD flags) {
     // Wine's loader (non-PIE at 0x7d000000) gets a randomised heap that now and
     // then covers the fixed address of the shared user data page; the new
     // process then ends before any of its code runs ("failed to map the shared
     // user data") and CreateProcessW fails with ERROR_INTERNAL_ERROR. Nothing
     // of the program has run, so that launch alone is made again.
     constexpr int kAttempts = 3;
-    const std::wstring dir = m_workDir.wstring();
+    const std::wstring dir = startIn.empty() ? m_workDir.wstring() : startIn.wstring();
     for (int attempt = 1;; ++attempt) {
         std::wstring commandLine = L"\"" + exe + L"\"";
         if (!args.empty()) {
@@ -202,8 +203,8 @@ bool Driver::LaunchProcess(const std::wstring& exe, const std::wstring& args, bo
         }
         m_output.Reset(read);
         const OwnedHandle write(si.hStdOutput); // the child's copy is its own
-        if (::CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, captureOutput, 0,
-                             nullptr, dir.c_str(), &si, &pi)) {
+        if (::CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, captureOutput,
+                             flags, nullptr, dir.c_str(), &si, &pi)) {
             ::CloseHandle(pi.hThread);
             m_process.Reset(pi.hProcess);
             m_pid = pi.dwProcessId;

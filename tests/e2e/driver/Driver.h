@@ -60,8 +60,12 @@ public:
     // Starts `exe` with the command-line arguments `args` in WorkDir(); a
     // failure is reported to the running test, with Windows' error code.
     // With `captureOutput`, its standard output goes to a pipe read by Output.
+    // `startIn`, when given, is its working folder instead; `flags` are
+    // CreateProcessW's (CREATE_NEW_CONSOLE: a console of its own, so that it
+    // finds none of the driver's to write to).
     bool LaunchProcess(const std::wstring& exe, const std::wstring& args = {},
-                       bool captureOutput = false);
+                       bool captureOutput = false, const std::filesystem::path& startIn = {},
+                       DWORD flags = 0);
     // What the program has written to its standard output so far.
     std::string Output() const;
     DWORD ProcessId() const { return m_pid; }

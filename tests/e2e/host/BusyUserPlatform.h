@@ -11,3 +11,13 @@ public:
         return true;
     }
 };
+
+// The real system calls, but for a PC without hibernation (Wine's can).
+class CNoHibernationPlatform final : public CEndActionPlatformWin32 {
+public:
+    bool GetPwrCapabilities(PowerCapabilities* capabilities) override {
+        const bool ok = CEndActionPlatformWin32::GetPwrCapabilities(capabilities);
+        capabilities->systemS4 = false;
+        return ok;
+    }
+};

@@ -109,6 +109,15 @@ int CE2EHostApp::RunDialog(const CHostOptions& options, std::string& report) {
         result = static_cast<int>(dlg.DoModal());
         break;
     }
+    case CHostOptions::Dialog::NoHibernate: {
+        CNoInstanceMark instance;
+        CNoHibernationPlatform platform;
+        CQuillabertonDlg dlg(instance, ::Shell_NotifyIconW, &platform);
+        const std::vector<std::wstring> timer{L"/timer", L"30", L"hibernate"};
+        dlg.ApplyAtStart(CCommandLine(timer));
+        result = static_cast<int>(dlg.DoModal());
+        break;
+    }
     }
     const ULONGLONG elapsed = ::GetTickCount64() - start;
     report = "result=" + std::to_string(result) + "\n" + report +

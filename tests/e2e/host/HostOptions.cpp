@@ -31,6 +31,8 @@ std::optional<CHostOptions> CHostOptions::Parse(const std::vector<std::wstring>&
         options.m_dialog = Dialog::About;
     } else if (args[0] == L"busy") {
         options.m_dialog = Dialog::Busy;
+    } else if (args[0] == L"nohibernate") {
+        options.m_dialog = Dialog::NoHibernate;
     } else {
         return std::nullopt;
     }

@@ -7,11 +7,13 @@
 // The test host's command line:
 //   e2e_host DIALOG [VALUE] [--owner=visible|hidden|none] [--linger] [--end-action]
 // DIALOG is "notice" (VALUE: the end mode), "detail" (VALUE: the start-in-tray
-// flag given to the dialog), "about", or "busy": the program's main window
-// with the shell reporting the user busy with a fullscreen program.
+// flag given to the dialog), "about", "busy": the program's main window
+// with the shell reporting the user busy with a fullscreen program, or
+// "nohibernate": that window on a PC that cannot hibernate, started with
+// `/timer 30 hibernate`.
 class CHostOptions {
 public:
-    enum class Dialog { Notice, Detail, About, Busy };
+    enum class Dialog { Notice, Detail, About, Busy, NoHibernate };
     enum class Owner { Visible, Hidden, None };
 
     // nullopt for a command line the host does not understand.
