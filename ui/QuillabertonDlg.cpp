@@ -39,7 +39,7 @@ CQuillabertonDlg::CQuillabertonDlg(IInstanceMark& instance, CTrayIcon::Notify no
       m_tray(*this, m_cycle, m_nextDue, ID_EXIT_PROGRAM, std::move(notify),
              [this] { return m_endHost.CanHibernate(); }),
       m_platform(platform != nullptr ? *platform : m_systemPlatform),
-      m_endHost(m_tray.Icon(), m_platform, m_options,
+      m_endHost(m_tray.Icon(), m_platform, m_options, m_uptime,
                 {m_hWnd,
                  [this] { m_settings.SaveSilently(); },
                  [this] { CDialog::OnOK(); },
@@ -321,6 +321,7 @@ void CQuillabertonDlg::OnTimer(UINT_PTR nIDEvent) {
     } else if (nIDEvent == kCheckTimer) {
         SetTimer(kCheckTimer, CClockLine::NextSecondDelay());
         m_cycle.Check();
+        m_endHost.Tick();
         m_wakeTimer.Tick(Now());
         m_nextDue.Refresh();
     } else {
@@ -364,6 +365,7 @@ void CQuillabertonDlg::OnTimeChange() {
 LRESULT CQuillabertonDlg::OnPowerBroadcast(WPARAM event, LPARAM) {
     if (event == PBT_APMSUSPEND) {
         m_cycle.OnSuspend();
+        m_endHost.OnSuspend();
     } else if (event == PBT_APMRESUMEAUTOMATIC || event == PBT_APMRESUMESUSPEND) {
         m_cycle.OnWake();
         m_wakeTimer.OnWake(Now());
