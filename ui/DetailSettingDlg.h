@@ -2,11 +2,14 @@
 
 #include "framework/Button.h"
 #include "framework/Dialog.h"
+#include "platform/StartupShortcut.h"
 
 // The detail settings: start in the tray, keep running after standby or
-// hibernation returns, and wait while a fullscreen program or presentation
-// runs. The caller sets the flags, runs DoModal and, after IDOK, reads them
-// back (0 or 1).
+// hibernation returns, wait while a fullscreen program or presentation runs,
+// and start with Windows. The caller sets the flags, runs DoModal and, after
+// IDOK, reads them back (0 or 1). The Startup box is the link's own: given
+// m_pStartup, the dialog shows and applies it at OK; without, or where the
+// Startup folder cannot be read, the box is greyed out.
 class CDetailSettingDlg : public CDialog {
 public:
     explicit CDetailSettingDlg(CWnd* pParent = nullptr) noexcept;
@@ -16,6 +19,7 @@ public:
     int m_bResume = 0;
     int m_bFullscreen = 0;
     CButton m_chkTaskTray; // check box 1036
+    CStartupShortcut* m_pStartup = nullptr;
 
     static const MessageMap* GetThisMessageMap();
     const MessageMap* GetMessageMap() const override { return GetThisMessageMap(); }

@@ -282,6 +282,8 @@ HCURSOR CQuillabertonDlg::OnQueryDragIcon() {
 
 void CQuillabertonDlg::OnDetailSetting() {
     CDetailSettingDlg dlg;
+    CStartupShortcut startup(CStartupShortcut::WorkingFolder()); // the settings folder
+    dlg.m_pStartup = &startup;
     dlg.m_bTaskTray = m_bTaskTray;
     dlg.m_bResume = m_options.resume != 0 ? 1 : 0;
     dlg.m_bFullscreen = m_options.fullscreen != 0 ? 1 : 0;
