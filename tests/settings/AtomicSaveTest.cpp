@@ -414,25 +414,22 @@ TEST_F(AtomicSaveTest, LoadSettingsReadErrorIsReportedAndNothingIsWritten) {
 }
 
 // Memory files where call `at` of a save's file operations fails (`again`:
-// and every later call of the same operation), or the process dies before
-// it; a replace may also fail or die half way, with the old file gone.
+// so does every later call of that operation) or the process dies before it;
+// a replace may also fail or die half way, the old file gone.
 class SaveFaults : public MemoryFileOps {
 public:
     enum Kind { Fail, Moved, Kill, KillMoved } kind = Fail;
-    bool again = false;
-    int at = 0;
-    int calls = 0;
-    bool fired = false;
+    bool again = false, hit = false, fired = false;
+    int at = 0, calls = 0, op = 0;
 
     std::unique_ptr<Reader> OpenRead(const std::string& p) override {
         return Hit(1, p) ? nullptr : MemoryFileOps::OpenRead(p);
     }
     std::unique_ptr<Writer> OpenTemp(const std::string& t, const std::string& p) override {
-        auto w = Hit(2, t) ? nullptr : MemoryFileOps::OpenTemp(t, p);
-        return w ? std::make_unique<Faulty>(*this, std::move(w)) : nullptr;
+        return Hit(2, t) ? nullptr : MemoryFileOps::OpenTemp(t, p);
     }
     CreateFailure LastCreateFailure() const override {
-        return m_hit ? CreateFailure::Other : MemoryFileOps::LastCreateFailure();
+        return hit ? CreateFailure::Other : MemoryFileOps::LastCreateFailure();
     }
     ReplaceResult Replace(const std::string& temp, const std::string& target) override {
         return !Hit(3, target) ? MemoryFileOps::Replace(temp, target)
@@ -442,36 +439,20 @@ public:
     bool RemoveTemp(const std::string& p) override {
         return !Hit(4, p) && MemoryFileOps::RemoveTemp(p);
     }
-    std::uint32_t LastError() const override { return m_hit ? 9 : MemoryFileOps::LastError(); }
-
-private:
-    // True when the call of operation `op` on `target` is to fail.
-    bool Hit(int op, const std::string& target) {
-        const bool replace = op == 3;
-        m_op = ++calls == at ? op : m_op;
-        m_hit = (calls == at || (again && calls > at && op == m_op)) &&
-                (replace || kind == Fail || kind == Kill);
-        fired = fired || m_hit;
-        if (m_hit && replace && (kind == Moved || kind == KillMoved)) {
+    std::uint32_t LastError() const override { return hit ? 9 : MemoryFileOps::LastError(); }
+    bool Hit(int o, const std::string& target) {
+        op = ++calls == at ? o : op;
+        hit = (calls == at || (again && calls > at && o == op)) &&
+              (o == 3 || kind == Fail || kind == Kill);
+        fired = fired || hit;
+        if (hit && o == 3 && (kind == Moved || kind == KillMoved)) {
             files.erase(target);
         }
-        if (m_hit && (kind == Kill || kind == KillMoved)) {
+        if (hit && kind >= Kill) {
             throw SimulatedCrash();
         }
-        return m_hit;
+        return hit;
     }
-    struct Faulty : Writer {
-        Faulty(SaveFaults& o, std::unique_ptr<Writer> w) : ops(o), inner(std::move(w)) {}
-        bool Write(const char* d, std::size_t n) override {
-            return !ops.Hit(5, "") && inner->Write(d, n);
-        }
-        bool Flush() override { return !ops.Hit(6, "") && inner->Flush(); }
-        bool Close() override { return !ops.Hit(7, "") && inner->Close(); }
-        SaveFaults& ops;
-        std::unique_ptr<Writer> inner;
-    };
-    int m_op = 0;
-    bool m_hit = false;
 };
 
 // Every sequence of up to three saves, each with a failure or a death at any
@@ -479,9 +460,10 @@ private:
 // last save that said it saved, or a newer one, and removes no complete copy
 // of a newer list (but beside a file that holds one: that save failed).
 TEST(SaveSequence, AStartReadsTheNewestCompleteListAndKeepsIt) {
+    using Files = std::map<std::string, std::string>;
     const std::string F = "Quillaberton.dat";
-    std::vector<ScheduleList> lists(4);
-    std::vector<std::string> bytes; // version v: v + 1 entries
+    std::vector<ScheduleList> lists(4); // version v: v + 1 entries
+    std::vector<std::string> bytes;
     for (std::size_t v = 0; v < lists.size(); ++v) {
         for (std::size_t i = 0; i <= v; ++i) {
             lists[v].AddTail(CScheduleItem());
@@ -490,75 +472,52 @@ TEST(SaveSequence, AStartReadsTheNewestCompleteListAndKeepsIt) {
         SaveSettings(lists[v], 0, F, clean);
         bytes.push_back(clean.files[F]);
     }
-    const auto version = [&](const std::map<std::string, std::string>& files,
-                             const std::string& n) {
-        const auto it = files.find(n);
-        const auto v =
-            it == files.end() ? bytes.end() : std::find(bytes.begin(), bytes.end(), it->second);
-        return v == bytes.end() ? -1 : static_cast<int>(v - bytes.begin());
-    };
     int starts = 0;
-    // A start on `files`, the last save that said so of version `saved`.
-    const auto start = [&](std::map<std::string, std::string>& files, int saved,
-                           const std::string& at) {
+    const auto start = [&](Files& files, int saved, const std::string& at) {
         MemoryFileOps ops;
         ops.files = files;
         ScheduleList list;
         std::int32_t tray = 0;
         LoadSettings(list, tray, F, ops);
         const int loaded = list.GetCount() - 1;
-        ++starts;
         EXPECT_GE(loaded, saved) << at;
-        for (const std::string& n : {F, F + ".tmp", F + ".tmp2"}) {
-            const int v = version(files, n);
-            const bool beside = n != F && files.contains(F) && !files[F].empty();
-            const bool kept =
-                v < 0 || std::any_of(ops.files.begin(), ops.files.end(), [&](const auto& f) {
-                    return f.second == bytes[static_cast<std::size_t>(v)];
-                });
-            EXPECT_TRUE(v <= loaded || beside || kept) << at << ": " << n << " held " << v;
+        for (const auto& [name, data] : files) {
+            const auto v = std::find(bytes.begin(), bytes.end(), data) - bytes.begin();
+            const bool beside = name != F && files.contains(F) && !files.at(F).empty();
+            const bool kept = std::any_of(ops.files.begin(), ops.files.end(),
+                                          [&](const auto& f) { return f.second == data; });
+            EXPECT_TRUE(v <= loaded || v == 4 || beside || kept) << at << ": " << name << " " << v;
         }
         files = ops.files;
+        ++starts;
     };
-    std::function<void(std::map<std::string, std::string>, int, int, std::string)> run =
-        [&](std::map<std::string, std::string> files, int v, int saved, std::string at) {
-            std::map<std::string, std::string> after = files;
-            start(after, saved, at);
-            if (v == 4) {
-                return;
-            }
-            for (int call = 0;; ++call) {
-                bool any = false;
-                for (int k = 0; k < 6; ++k) {
-                    const auto kind = static_cast<SaveFaults::Kind>(k % 4);
-                    SaveFaults ops;
-                    ops.files = files;
-                    ops.at = call;
-                    ops.kind = kind;
-                    ops.again = k >= 4; // a failure, or a failed replace, that stays
-                    bool ok = false;
-                    bool killed = false;
-                    try {
-                        ok = SaveSettings(lists[static_cast<std::size_t>(v)], 0, F, ops).saved;
-                    } catch (const SimulatedCrash&) {
-                        killed = true;
-                    }
-                    any = any || call <= ops.calls;
-                    if (call == 0 ? k != 0 : !ops.fired) {
-                        continue;
-                    }
-                    const std::string step = at + " save " + std::to_string(v) + " call " +
-                                             std::to_string(call) + "/" + std::to_string(k);
-                    if (killed) { // the next save comes after a start
-                        start(ops.files, saved, step);
-                    }
-                    run(ops.files, v + 1, ok ? v : saved, step);
+    std::function<void(Files, int, int, std::string)> run = [&](Files files, int v, int saved,
+                                                                std::string at) {
+        Files after = files;
+        start(after, saved, at);
+        for (int call = 0, any = v < 4; any; ++call) {
+            any = false;
+            for (int k = 0; k < 6; ++k) {
+                SaveFaults ops;
+                ops.files = files;
+                ops.at = call;
+                ops.kind = static_cast<SaveFaults::Kind>(k % 4);
+                ops.again = k >= 4; // a failure, or a failed replace, that lasts
+                bool ok = false;
+                try {
+                    ok = SaveSettings(lists[static_cast<std::size_t>(v)], 0, F, ops).saved;
+                } catch (const SimulatedCrash&) {
+                    start(ops.files, saved, at + " killed"); // the next save after a start
                 }
-                if (!any) {
-                    break;
+                any = any || call <= ops.calls;
+                if (call == 0 ? k == 0 : ops.fired) {
+                    run(ops.files, v + 1, ok ? v : saved,
+                        at + " save " + std::to_string(v) + ":" + std::to_string(call) + "/" +
+                            std::to_string(k));
                 }
             }
-        };
+        }
+    };
     MemoryFileOps first;
     SaveSettings(lists[0], 0, F, first);
     run(first.files, 1, 0, "");
