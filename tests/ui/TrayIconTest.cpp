@@ -323,10 +323,11 @@ TEST(EndActionHost, ARefusedActionIsToldAndTheIconComesBackToTheTray) {
         const wchar_t* told;      // the start of the message, or none
         std::int32_t userState;
         bool busy;
-        bool modernStandby = false; // standby turns the displays off ...
-        bool sleeps = false;        // ... and Windows reports a sleep 2 minutes after
+        int displaysOff = 0; // Modern Standby: 1, no sleep follows; 2, one at 2 minutes
     };
     const wchar_t* const noShutdown = L"シャットダウンを実行できませんでした。\n\n";
+    const std::vector<DWORD> back = {NIM_DELETE, NIM_ADD}; // the icon removed, then back
+    const wchar_t* const noSleep = L"スタンバイを実行できませんでした。\n\n画面を消してから 2 分";
     const Row rows[] = {
         {0, {}, true, true, true, O::Failed, {NIM_DELETE, NIM_ADD}, noShutdown, 2, false},
         {0, {}, false, true, true, O::Failed, {}, noShutdown, 5, false},
@@ -357,29 +358,8 @@ TEST(EndActionHost, ARefusedActionIsToldAndTheIconComesBackToTheTray) {
         {4, {0, 1}, true, false, true, O::ProgramEnds, {NIM_DELETE}, nullptr, 5, false},
         // Modern Standby: the program ends only at a sleep Windows reports in
         // 2 minutes; else it keeps running and says so, once.
-        {2,
-         {},
-         true,
-         false,
-         true,
-         O::ProgramContinues,
-         {NIM_DELETE, NIM_ADD},
-         nullptr,
-         5,
-         false,
-         true,
-         true},
-        {2,
-         {},
-         true,
-         false,
-         true,
-         O::ProgramContinues,
-         {NIM_DELETE, NIM_ADD},
-         L"スタンバイを実行できませんでした。\n\n画面を消してから 2 分たっても",
-         5,
-         false,
-         true},
+        {2, {}, true, false, true, O::ProgramContinues, back, nullptr, 5, false, 2},
+        {2, {}, true, false, true, O::ProgramContinues, back, noSleep, 5, false, 1},
     };
     for (const Row& row : rows) {
         const std::string at = "row " + std::to_string(&row - rows);
@@ -399,7 +379,7 @@ TEST(EndActionHost, ARefusedActionIsToldAndTheIconComesBackToTheTray) {
         platform.refuse = row.refuse;
         platform.canHibernate = row.canHibernate;
         platform.userState = row.userState;
-        platform.modernStandby = row.modernStandby;
+        platform.modernStandby = row.displaysOff != 0;
         std::vector<std::wstring> told;
         int saves = 0;
         int closes = 0;
@@ -413,14 +393,14 @@ TEST(EndActionHost, ARefusedActionIsToldAndTheIconComesBackToTheTray) {
         EXPECT_EQ(calls, row.calls) << at;
         uptime.Pass(CEndActionHost::kSleepWaitMs);
         host.Tick();
-        if (row.sleeps) {
+        if (row.displaysOff == 2) {
             host.OnSuspend();
         }
         uptime.Pass(1);
         host.Tick();
         host.Tick();
         host.OnSuspend(); // a sleep after the wait is the user's own
-        EXPECT_EQ(closes, row.sleeps ? 1 : 0) << at;
+        EXPECT_EQ(closes, row.displaysOff == 2 ? 1 : 0) << at;
         ASSERT_EQ(told.size(), row.told != nullptr ? 1u : 0u) << at;
         if (row.told != nullptr) {
             EXPECT_EQ(told[0].rfind(row.told, 0), 0u) << at;
