@@ -402,7 +402,16 @@ TEST(MainWindow, StartupBoxMakesTheLinkWithTheSettingsFolderAndRemovesIt) {
     ShellLink kept;
     ASSERT_EQ(kept.file->Load(link.c_str(), STGM_READ), S_OK);
     EXPECT_EQ(kept.Path(), L"C:\\windows\\notepad.exe");
-    std::filesystem::remove(link);
+
+    // A Startup folder that cannot be read: the box greyed out, and why.
+    std::filesystem::path away = link.parent_path();
+    std::filesystem::rename(link.parent_path(), away += L".away");
+    open(p.main);
+    ASSERT_NE(dlg = p.driver.WaitForWindow(L"詳細設定", kDialogClass), nullptr);
+    EXPECT_FALSE(Driver::IsEnabled(Driver::Control(dlg, kStartupBox)));
+    EXPECT_EQ(Driver::ReadText(Driver::Control(dlg, kStartupBox + 1)).rfind(L"スタートアップ", 0),
+              0u);
+    Driver::Click(Driver::Control(dlg, IDCANCEL));
 }
 
 // Every change is saved when it is made. One that cannot be is told once;
