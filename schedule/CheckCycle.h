@@ -49,6 +49,10 @@ public:
     // True when warnings should wait: the user's option is on and the shell
     // reports the user busy (a full-screen program, a presentation).
     virtual bool UserBusy() = 0;
+    // The machine is about to sleep, and a look of the check's: for a host
+    // that waits for a sleep its action asked for.
+    virtual void OnSuspend() {}
+    virtual void OnLook() {}
 
 protected:
     ~ICheckCycleHost() = default;

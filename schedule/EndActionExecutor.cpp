@@ -119,7 +119,7 @@ EndActionResult CEndActionExecutor::RequestStandby() {
                                             kSmtoAbortIfHung, kMonitorOffTimeoutMs, nullptr)) {
             return {false, LastErrorOr(kErrorNotSupported)};
         }
-        return {};
+        return {.awaitsSleep = true};
     }
     // SetSystemPowerState is only kept for compatibility and fails on many
     // current machines; it returns only after the resume.

@@ -14,6 +14,9 @@ struct EndActionResult {
     bool done = true;
     std::uint32_t error = 0;
     Reason reason = Reason::System;
+    // The displays went off for Modern Standby: whether the PC sleeps is
+    // Windows' to report.
+    bool awaitsSleep = false;
 };
 
 // Performs an end mode: shut down, restart, standby, hibernate, log off or

@@ -101,9 +101,9 @@ inline std::string TempPathFor(const std::string& target) {
 }
 
 // The second temporary name: a save writes under it while the first one
-// holds the only complete copy (the target missing or empty) or cannot be
-// removed, and under the first while this one holds it. A load reads it
-// before the first.
+// holds the only complete copy (the target missing or empty; such a copy
+// under this name is moved to the first beforehand) or cannot be removed. A
+// load reads it before the first.
 inline std::string SecondTempPathFor(const std::string& target) {
     return target + ".tmp2";
 }

@@ -315,7 +315,7 @@ void CProfileFile::VisitLines(const std::function<void(std::string_view)>& visit
     ForEachLine(m_unsplit, [&](const char* data, std::size_t size, bool) { visit({data, size}); });
 }
 
-bool CProfileFile::Save(const std::string& keep) {
+bool CProfileFile::Save(const std::string& keepAt) {
     m_saveError = 0;
     m_saveLeft = SaveLeft::OldFile;
     m_saveHeldIn.clear();
@@ -323,10 +323,21 @@ bool CProfileFile::Save(const std::string& keep) {
         return false; // never loaded: no file to write
     }
     const std::string names[] = {TempPathFor(m_path), SecondTempPathFor(m_path)};
+    std::string keep = keepAt;
     for (const std::string& name : names) {
         if (name != keep) {
             m_ops->RemoveTemp(name); // left by a crash, or older than keep
         }
+    }
+    // Beside a kept copy the new bytes take the second name, which a load
+    // reads first: a kept copy under it moves to the first. Else a save cut
+    // short would leave the older copy where a load looks first.
+    if (keep == names[1]) {
+        if (m_ops->Replace(keep, names[0]) != IFileOps::ReplaceResult::Replaced) {
+            m_saveError = m_ops->LastError();
+            return false;
+        }
+        keep = names[0];
     }
     std::string temp;
     std::unique_ptr<IFileOps::Writer> writer;

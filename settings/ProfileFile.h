@@ -44,14 +44,15 @@ public:
     // Writes the lines to the path of the last Load: into a temporary file
     // that then takes the file's place in one step, or, where the folder
     // refuses new files, into the file itself, putting its old bytes back if
-    // that write fails part way. keep names a temporary file that holds the
-    // only complete copy of the file's contents: it is left alone until the
-    // file holds the new bytes, then removed; other temporaries are stale.
+    // that write fails part way. keepAt names a temporary file that holds the
+    // only complete copy of the file's contents: it is kept (under the first
+    // temporary name) until the file holds the new bytes, then removed; other
+    // temporaries are stale.
     // False when the file could not be written; GetSaveError gives the
     // system's reason and GetSaveLeft what is there: OldFile (the file as it
     // was, or still none), NewInTemporary (the file is gone, the new bytes
     // are in GetSaveHeldIn) or Damaged.
-    bool Save(const std::string& keep = {});
+    bool Save(const std::string& keepAt = {});
     std::uint32_t GetSaveError() const { return m_saveError; }
     SaveLeft GetSaveLeft() const { return m_saveLeft; }
     const std::string& GetSaveHeldIn() const { return m_saveHeldIn; }

@@ -13,10 +13,21 @@ const MessageMap* CDetailSettingDlg::GetThisMessageMap() {
 }
 
 bool CDetailSettingDlg::Edit(std::int32_t& taskTray, SettingsOptions& options) {
+    // The link in the Startup folder, with the settings folder as its working
+    // folder.
+    CStartupShortcut startup(CStartupShortcut::WorkingFolder());
+    if (m_pStartup == nullptr) {
+        m_pStartup = &startup;
+    }
     m_bTaskTray = taskTray;
     m_bResume = options.resume != 0 ? 1 : 0;
     m_bFullscreen = options.fullscreen != 0 ? 1 : 0;
-    if (DoModal() != IDOK) {
+    m_bHistory = options.history != 0 ? 1 : 0;
+    const int result = DoModal();
+    if (m_pStartup == &startup) {
+        m_pStartup = nullptr;
+    }
+    if (result != IDOK) {
         return false;
     }
     SettingsOptions chosen = options;
@@ -25,6 +36,9 @@ bool CDetailSettingDlg::Edit(std::int32_t& taskTray, SettingsOptions& options) {
     }
     if ((chosen.fullscreen != 0) != (m_bFullscreen != 0)) {
         chosen.fullscreen = m_bFullscreen;
+    }
+    if ((chosen.history != 0) != (m_bHistory != 0)) {
+        chosen.history = m_bHistory;
     }
     if (m_bTaskTray == taskTray && chosen == options) {
         return false;
@@ -49,11 +63,26 @@ BOOL CDetailSettingDlg::OnInitDialog() {
     m_bHistory = m_bHistory != 0 ? 1 : 0;
     CDialog::OnInitDialog();
     m_chkTaskTray.SetCheck(m_bTaskTray != 0 ? BST_CHECKED : BST_UNCHECKED);
+    if (m_pStartup != nullptr && m_pStartup->Read()) {
+        ::CheckDlgButton(m_hWnd, IDC_CHECK_STARTUP, m_pStartup->IsOn() ? BST_CHECKED : 0);
+    } else {
+        ::EnableWindow(GetDlgItem(IDC_CHECK_STARTUP), FALSE);
+        if (m_pStartup != nullptr) {
+            ::SetDlgItemTextW(m_hWnd, IDC_STARTUP_NOTE, m_pStartup->Why().c_str());
+        }
+    }
     return TRUE;
 }
 
 void CDetailSettingDlg::OnOK() {
     m_bTaskTray = m_chkTaskTray.GetCheck() == BST_CHECKED ? 1 : 0;
+    // The link changes only with its box; a failure is told, the other
+    // options are kept all the same.
+    const bool wanted = ::IsDlgButtonChecked(m_hWnd, IDC_CHECK_STARTUP) == BST_CHECKED;
+    if (m_pStartup != nullptr && ::IsWindowEnabled(GetDlgItem(IDC_CHECK_STARTUP)) &&
+        wanted != m_pStartup->IsOn() && !m_pStartup->Apply(wanted)) {
+        ::MessageBoxW(m_hWnd, m_pStartup->Why().c_str(), L"Quillaberton", MB_OK | MB_ICONERROR);
+    }
     CDialog::OnOK(); // the other boxes through the data exchange
 }
 

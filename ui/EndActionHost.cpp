@@ -42,8 +42,14 @@ EndActionOutcome CEndActionHost::ExecuteEndMode(std::int32_t mode) {
     const bool wasInTray = m_tray.IsWanted();
     m_tray.Remove();
     const EndActionResult result = m_executor.ExecuteEndMode(mode);
-    const bool continues =
-        mode == Lock || (m_options.resume != 0 && (mode == Standby || mode == Hibernate));
+    // Displays off need not end in a sleep (audio playing, a mouse nudge):
+    // the program goes on until Windows reports one.
+    m_sleepDueMs.reset();
+    if (result.done && result.awaitsSleep) {
+        m_sleepDueMs = m_uptime.ElapsedMs() + kSleepWaitMs;
+    }
+    const bool continues = mode == Lock || result.awaitsSleep ||
+                           (m_options.resume != 0 && (mode == Standby || mode == Hibernate));
     if (result.done && !continues) {
         return EndActionOutcome::ProgramEnds;
     }
@@ -59,15 +65,35 @@ EndActionOutcome CEndActionHost::ExecuteEndMode(std::int32_t mode) {
             ? std::wstring(L"この PC は休止状態にできません（休止状態が無効か、"
                            L"対応していません）。")
             : SystemMessage(result.error);
-    const std::wstring text =
-        Cp932ToWide(EndModeName(mode)) + L"を実行できませんでした。\n\n" + why;
+    Tell(Cp932ToWide(EndModeName(mode)) + L"を実行できませんでした。\n\n" + why);
+    return EndActionOutcome::Failed;
+}
+
+void CEndActionHost::OnSuspend() {
+    if (m_sleepDueMs && m_uptime.ElapsedMs() <= *m_sleepDueMs) {
+        m_sleepDueMs.reset();
+        if (m_options.resume == 0) {
+            m_window.close();
+        }
+    }
+}
+
+void CEndActionHost::Tick() {
+    if (m_sleepDueMs && m_uptime.ElapsedMs() > *m_sleepDueMs) {
+        m_sleepDueMs.reset(); // before the message, whose loop runs further ticks
+        Tell(Cp932ToWide(EndModeName(Standby)) +
+             L"を実行できませんでした。\n\n画面を消してから 2 分たっても、この PC は"
+             L"スリープしませんでした（音声の再生中や、マウスが動いたときなど）。");
+    }
+}
+
+void CEndActionHost::Tell(const std::wstring& text) {
     if (m_window.tell) {
         m_window.tell(text);
     } else {
         ::MessageBoxW(m_window.owner, text.c_str(), L"Quillaberton",
                       MB_OK | MB_ICONERROR | MB_TOPMOST);
     }
-    return EndActionOutcome::Failed;
 }
 
 bool CEndActionHost::UserBusy() {

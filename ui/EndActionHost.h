@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <optional>
 #include <string>
 
 class CEndNoticeDlg;
@@ -19,7 +20,9 @@ class CTrayIcon;
 // the program running, and so does a standby or hibernation that returns
 // when the user's option says so; the icon then comes back. When Windows
 // refuses the action, the user is told why, the icon comes back if the window
-// was in the tray, and the program keeps running.
+// was in the tray, and the program keeps running. A standby that only turned
+// a Modern Standby PC's displays off keeps the program running until Windows
+// reports the sleep.
 class CEndActionHost final : public ICheckCycleHost {
 public:
     // What the main window does for the host.
@@ -34,10 +37,14 @@ public:
         std::function<void(const std::wstring&)> tell;
     };
 
+    // A Modern Standby PC counts as asleep only when Windows reports the
+    // sleep this long after its displays went off.
+    static constexpr std::int64_t kSleepWaitMs = 120000;
+
     CEndActionHost(CTrayIcon& tray, IEndActionPlatform& platform, const SettingsOptions& options,
-                   Window window)
+                   IUptime& uptime, Window window)
         : m_tray(tray), m_platform(platform), m_executor(platform), m_options(options),
-          m_window(std::move(window)) {}
+          m_uptime(uptime), m_window(std::move(window)) {}
 
     WarnAnswer Warn(std::int32_t mode) override;
     void WithdrawWarning() override;
@@ -50,11 +57,24 @@ public:
     // 休止状態 out where it cannot.
     bool CanHibernate() { return m_executor.CanHibernate(); }
 
+    // PBT_APMSUSPEND. A standby that turned the displays off is done: the
+    // program ends unless the user keeps it running after standby.
+    void OnSuspend() override;
+    // At each look of the check (at least once a minute): a standby that
+    // turned the displays off kSleepWaitMs ago without a sleep is told, once,
+    // as not done.
+    void OnLook() override { Tick(); }
+    void Tick();
+
 private:
+    void Tell(const std::wstring& text);
+
     CTrayIcon& m_tray;
     IEndActionPlatform& m_platform;
     CEndActionExecutor m_executor;
     const SettingsOptions& m_options;
+    IUptime& m_uptime;
     Window m_window;
-    CEndNoticeDlg* m_pNotice = nullptr; // the open warning
+    CEndNoticeDlg* m_pNotice = nullptr;       // the open warning
+    std::optional<std::int64_t> m_sleepDueMs; // the elapsed uptime by which a sleep is due
 };

@@ -31,7 +31,7 @@ CQuillabertonDlg::CQuillabertonDlg(IInstanceMark& instance, CTrayIcon::Notify no
       m_tray(*this, m_scheduler, m_nextDue, ID_EXIT_PROGRAM, std::move(notify),
              [this] { return m_endHost.CanHibernate(); }),
       m_platform(platform != nullptr ? *platform : m_systemPlatform),
-      m_endHost(m_tray.Icon(), m_platform, m_options,
+      m_endHost(m_tray.Icon(), m_platform, m_options, m_uptime,
                 {m_hWnd,
                  [this] { m_settings.SaveSilently(); },
                  [this] { CDialog::OnOK(); },

@@ -3,7 +3,8 @@
 CScheduler::CScheduler(const ScheduleList& list, IClock& clock, IUptime& uptime,
                        const ILocalTimeConverter& zone, ICheckCycleHost& host,
                        IEndActionPlatform& platform, Window window)
-    : m_clock(clock), m_window(std::move(window)), m_cycle(list, clock, uptime, zone, host),
+    : m_clock(clock), m_host(host), m_window(std::move(window)),
+      m_cycle(list, clock, uptime, zone, host),
       m_wakeTimer(list, zone, m_cycle.Skips(), platform, uptime),
       m_nextLook(list, zone, m_cycle, m_wakeTimer, uptime) {}
 
@@ -44,6 +45,7 @@ void CScheduler::OnTick() {
     // runs its own message loop, in which the check must look every second.
     m_window.arm(CNextLook::EverySecond(m_window.wallMs()));
     m_cycle.Check();
+    m_host.OnLook();
     Settle();
 }
 
@@ -80,6 +82,7 @@ void CScheduler::OnClockChanged() {
 
 void CScheduler::OnSuspend() {
     m_cycle.OnSuspend();
+    m_host.OnSuspend();
     Settle();
 }
 

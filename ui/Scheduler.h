@@ -15,7 +15,8 @@
 //      clears the signal), so that a wake it caused is held awake whichever
 //      comes first, the power message or the first check;
 //   2. the event itself, in the check cycle (or the editor's pause, or the
-//      save at the session's end);
+//      save at the session's end); the cycle's host hears of each look and
+//      of a suspend after the cycle;
 //   3. the wake timer: set again after anything changed (the list, the
 //      one-offs or skips, the clock, an answered warning), else its tick;
 //   4. the next-due line: worked out afresh after a change, else refreshed;
@@ -89,6 +90,7 @@ private:
     void Settle();
 
     IClock& m_clock;
+    ICheckCycleHost& m_host;
     Window m_window;
     CCheckCycle m_cycle;
     CWakeTimer m_wakeTimer;

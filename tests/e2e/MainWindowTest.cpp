@@ -7,6 +7,8 @@
 
 #include <windows.h>
 #include <shellapi.h>
+#include <shlobj.h>
+#include <shobjidl.h>
 
 #include <gtest/gtest.h>
 
@@ -39,6 +41,7 @@ constexpr int kTrayCommand = 32773;
 constexpr int kDetailButton = 1009;
 constexpr int kDetailCommand = 32778;
 constexpr int kStartInTrayBox = 1036;
+constexpr int kStartupBox = 1055;
 
 // CP932 bytes of the Japanese names used below.
 const std::string kLogoffName = "\x83\x8d\x83\x4f\x83\x49\x83\x74"; // ログオフ
@@ -121,11 +124,13 @@ HWND MessageBoxOver(HWND owner) {
 
 // Ticks or clears 起動時、タスクトレイに格納する in the detail settings,
 // opened by `open` (button 1009 or menu 32778), and confirms with OK.
-void SetStartInTray(const Driver& driver, HWND main, void (*open)(HWND), bool on) {
+// (or the box `boxId`)
+void SetStartInTray(const Driver& driver, HWND main, void (*open)(HWND), bool on,
+                    int boxId = kStartInTrayBox) {
     open(main);
     HWND dlg = driver.WaitForWindow(L"詳細設定", kDialogClass);
     ASSERT_NE(dlg, nullptr);
-    HWND box = Driver::Control(dlg, kStartInTrayBox);
+    HWND box = Driver::Control(dlg, boxId);
     if (Driver::IsChecked(box) != on) {
         Driver::Click(box);
         ASSERT_TRUE(Driver::WaitUntil([&] { return Driver::IsChecked(box) == on; }));
@@ -333,6 +338,80 @@ TEST(SettingsFile, FileHeldForTheWholeRunIsToldAndNeverWrittenOver) {
         held.Reset();
         EXPECT_EQ(driver.ReadWorkFile(kSettings), std::optional<std::string>(seed));
     }
+}
+
+// A shell link through COM, as the shell reads and writes it.
+struct ShellLink {
+    ShellLink() {
+        ::CoInitialize(nullptr);
+        ::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                           reinterpret_cast<void**>(&shell));
+        shell->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file));
+    }
+    ~ShellLink() {
+        file->Release();
+        shell->Release();
+        ::CoUninitialize();
+    }
+    std::wstring Path() const {
+        wchar_t text[MAX_PATH] = {};
+        shell->GetPath(text, MAX_PATH, nullptr, SLGP_RAWPATH);
+        return text;
+    }
+    IShellLinkW* shell = nullptr;
+    IPersistFile* file = nullptr;
+};
+
+// 「Windows の起動時に開始する」 makes Quillaberton.lnk in the Startup folder,
+// pointing at the program with the settings folder as its working folder,
+// and shows ticked for it; cleared, it removes the link. A link of that name
+// to another program is refused and left as it is.
+TEST(MainWindow, StartupBoxMakesTheLinkWithTheSettingsFolderAndRemovesIt) {
+    wchar_t* raw = nullptr;
+    ASSERT_EQ(::SHGetKnownFolderPath(FOLDERID_Startup, 0, nullptr, &raw), S_OK);
+    const std::filesystem::path link = std::filesystem::path(raw) / L"Quillaberton.lnk";
+    ::CoTaskMemFree(raw);
+    Program p;
+    ASSERT_NE(p.main, nullptr);
+    const auto open = [](HWND w) { Driver::PostCommand(w, kDetailCommand); };
+    SetStartInTray(p.driver, p.main, open, true, kStartupBox);
+    {
+        ShellLink made;
+        ASSERT_EQ(made.file->Load(link.c_str(), STGM_READ), S_OK);
+        wchar_t folder[MAX_PATH] = {};
+        made.shell->GetWorkingDirectory(folder, MAX_PATH);
+        EXPECT_TRUE(std::filesystem::equivalent(made.Path(), ProgramExe())) << made.Path();
+        EXPECT_TRUE(std::filesystem::equivalent(folder, p.driver.WorkDir())) << folder;
+    }
+    SetStartInTray(p.driver, p.main, open, false, kStartupBox); // clicked only when shown ticked
+    EXPECT_FALSE(std::filesystem::exists(link));
+
+    ShellLink other;
+    other.shell->SetPath(L"C:\\windows\\notepad.exe");
+    ASSERT_EQ(other.file->Save(link.c_str(), TRUE), S_OK);
+    open(p.main);
+    HWND dlg = p.driver.WaitForWindow(L"詳細設定", kDialogClass);
+    ASSERT_NE(dlg, nullptr);
+    EXPECT_FALSE(Driver::IsChecked(Driver::Control(dlg, kStartupBox)));
+    Driver::Click(Driver::Control(dlg, kStartupBox));
+    Driver::Click(Driver::Control(dlg, IDOK));
+    HWND box = nullptr;
+    EXPECT_NE(WaitBoxText(dlg, box).find(L"ほかのプログラム"), std::wstring::npos);
+    Driver::Click(Driver::Control(box, IDOK));
+    ASSERT_TRUE(Driver::WaitForWindowGone(dlg));
+    ShellLink kept;
+    ASSERT_EQ(kept.file->Load(link.c_str(), STGM_READ), S_OK);
+    EXPECT_EQ(kept.Path(), L"C:\\windows\\notepad.exe");
+
+    // A Startup folder that cannot be read: the box greyed out, and why.
+    std::filesystem::path away = link.parent_path();
+    std::filesystem::rename(link.parent_path(), away += L".away");
+    open(p.main);
+    ASSERT_NE(dlg = p.driver.WaitForWindow(L"詳細設定", kDialogClass), nullptr);
+    EXPECT_FALSE(Driver::IsEnabled(Driver::Control(dlg, kStartupBox)));
+    EXPECT_EQ(Driver::ReadText(Driver::Control(dlg, kStartupBox + 1)).rfind(L"スタートアップ", 0),
+              0u);
+    Driver::Click(Driver::Control(dlg, IDCANCEL));
 }
 
 // Every change is saved when it is made. One that cannot be is told once;

@@ -274,6 +274,7 @@ TEST(EndActionExecutor, EveryModeEnablesThePrivilegeThenMakesItsCall) {
         EXPECT_EQ(result.done, c.done);
         EXPECT_EQ(result.error, c.error);
         EXPECT_EQ(result.reason, c.reason);
+        EXPECT_EQ(result.awaitsSleep, c.action == displaysOff);
     }
 }
 

@@ -14,6 +14,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
+#include <map>
+
 #ifndef _WIN32
 #include <sys/stat.h>
 #include <unistd.h>
@@ -407,6 +411,117 @@ TEST_F(AtomicSaveTest, LoadSettingsReadErrorIsReportedAndNothingIsWritten) {
     EXPECT_EQ(status.error, FaultError(FileStep::Read));
     EXPECT_EQ(ops.Count(FileStep::OpenTemp), 0);
     EXPECT_EQ(ReadBytes(path), kOld);
+}
+
+// Memory files where call `at` of a save's file operations fails (`again`:
+// so does every later call of that operation) or the process dies before it;
+// a replace may also fail or die half way, the old file gone.
+class SaveFaults : public MemoryFileOps {
+public:
+    enum Kind { Fail, Moved, Kill, KillMoved } kind = Fail;
+    bool again = false, hit = false, fired = false;
+    int at = 0, calls = 0, op = 0;
+
+    std::unique_ptr<Reader> OpenRead(const std::string& p) override {
+        return Hit(1, p) ? nullptr : MemoryFileOps::OpenRead(p);
+    }
+    std::unique_ptr<Writer> OpenTemp(const std::string& t, const std::string& p) override {
+        return Hit(2, t) ? nullptr : MemoryFileOps::OpenTemp(t, p);
+    }
+    CreateFailure LastCreateFailure() const override {
+        return hit ? CreateFailure::Other : MemoryFileOps::LastCreateFailure();
+    }
+    ReplaceResult Replace(const std::string& temp, const std::string& target) override {
+        return !Hit(3, target) ? MemoryFileOps::Replace(temp, target)
+               : kind == Moved ? ReplaceResult::FailedMoved
+                               : ReplaceResult::Failed;
+    }
+    bool RemoveTemp(const std::string& p) override {
+        return !Hit(4, p) && MemoryFileOps::RemoveTemp(p);
+    }
+    std::uint32_t LastError() const override { return hit ? 9 : MemoryFileOps::LastError(); }
+    bool Hit(int o, const std::string& target) {
+        op = ++calls == at ? o : op;
+        hit = (calls == at || (again && calls > at && o == op)) &&
+              (o == 3 || kind == Fail || kind == Kill);
+        fired = fired || hit;
+        if (hit && o == 3 && (kind == Moved || kind == KillMoved)) {
+            files.erase(target);
+        }
+        if (hit && kind >= Kill) {
+            throw SimulatedCrash();
+        }
+        return hit;
+    }
+};
+
+// Every sequence of up to three saves, each with a failure or a death at any
+// one of its file operations, then a start: the start reads the list of the
+// last save that said it saved, or a newer one, and removes no complete copy
+// of a newer list (but beside a file that holds one: that save failed).
+TEST(SaveSequence, AStartReadsTheNewestCompleteListAndKeepsIt) {
+    using Files = std::map<std::string, std::string>;
+    const std::string F = "Quillaberton.dat";
+    std::vector<ScheduleList> lists(4); // version v: v + 1 entries
+    std::vector<std::string> bytes;
+    for (std::size_t v = 0; v < lists.size(); ++v) {
+        for (std::size_t i = 0; i <= v; ++i) {
+            lists[v].AddTail(CScheduleItem());
+        }
+        MemoryFileOps clean;
+        SaveSettings(lists[v], 0, F, clean);
+        bytes.push_back(clean.files[F]);
+    }
+    int starts = 0;
+    const auto start = [&](Files& files, int saved, const std::string& at) {
+        MemoryFileOps ops;
+        ops.files = files;
+        ScheduleList list;
+        std::int32_t tray = 0;
+        LoadSettings(list, tray, F, ops);
+        const int loaded = list.GetCount() - 1;
+        EXPECT_GE(loaded, saved) << at;
+        for (const auto& [name, data] : files) {
+            const auto v = std::find(bytes.begin(), bytes.end(), data) - bytes.begin();
+            const bool beside = name != F && files.contains(F) && !files.at(F).empty();
+            const bool kept = std::any_of(ops.files.begin(), ops.files.end(),
+                                          [&](const auto& f) { return f.second == data; });
+            EXPECT_TRUE(v <= loaded || v == 4 || beside || kept) << at << ": " << name << " " << v;
+        }
+        files = ops.files;
+        ++starts;
+    };
+    std::function<void(Files, int, int, std::string)> run = [&](Files files, int v, int saved,
+                                                                std::string at) {
+        Files after = files;
+        start(after, saved, at);
+        for (int call = 0, any = v < 4; any; ++call) {
+            any = false;
+            for (int k = 0; k < 6; ++k) {
+                SaveFaults ops;
+                ops.files = files;
+                ops.at = call;
+                ops.kind = static_cast<SaveFaults::Kind>(k % 4);
+                ops.again = k >= 4; // a failure, or a failed replace, that lasts
+                bool ok = false;
+                try {
+                    ok = SaveSettings(lists[static_cast<std::size_t>(v)], 0, F, ops).saved;
+                } catch (const SimulatedCrash&) {
+                    start(ops.files, saved, at + " killed"); // the next save after a start
+                }
+                any = any || call <= ops.calls;
+                if (call == 0 ? k == 0 : ops.fired) {
+                    run(ops.files, v + 1, ok ? v : saved,
+                        at + " save " + std::to_string(v) + ":" + std::to_string(call) + "/" +
+                            std::to_string(k));
+                }
+            }
+        }
+    };
+    MemoryFileOps first;
+    SaveSettings(lists[0], 0, F, first);
+    run(first.files, 1, 0, "");
+    EXPECT_GT(starts, 10000);
 }
 
 #ifdef _WIN32

@@ -3,6 +3,7 @@
 // meanwhile, left as the user left it. The retries' span, the tray menu's
 // items, and the icon after an end action Windows refused.
 #include "platform/EndActionPlatformWin32.h"
+#include "tests/schedule/FakeClock.h"
 #include "ui/EndActionHost.h"
 #include "ui/QuillabertonDlg.h"
 #include "ui/TrayMenu.h"
@@ -293,13 +294,20 @@ public:
     bool ExitWindowsEx(std::uint32_t, std::uint32_t) override { return Answer(); }
     bool SetSuspendState(bool, bool, bool) override { return Answer(); }
     bool LockWorkStation() override { return Answer(); }
+    bool modernStandby = false;
     bool GetPwrCapabilities(PowerCapabilities* caps) override {
-        caps->systemS3 = caps->systemS4 = caps->hiberFilePresent = canHibernate;
+        caps->systemS3 = !modernStandby;
+        caps->systemS4 = caps->hiberFilePresent = canHibernate;
+        caps->aoAc = modernStandby;
         return true;
     }
     bool QueryUserNotificationState(std::int32_t* state) override {
         *state = userState;
         return true;
+    }
+    bool SendMessageTimeoutW(PlatformHandle, std::uint32_t, std::uintptr_t, std::intptr_t,
+                             std::uint32_t, std::uint32_t, std::uintptr_t*) override {
+        return Answer(); // the displays off
     }
 
 private:
@@ -332,8 +340,11 @@ TEST(EndActionHost, ARefusedActionIsToldAndTheIconComesBackToTheTray) {
         const wchar_t* told;      // the start of the message, or none
         std::int32_t userState;
         bool busy;
+        int displaysOff = 0; // Modern Standby: 1, no sleep follows; 2, one at 2 minutes
     };
     const wchar_t* const noShutdown = L"シャットダウンを実行できませんでした。\n\n";
+    const std::vector<DWORD> back = {NIM_DELETE, NIM_ADD}; // the icon removed, then back
+    const wchar_t* const noSleep = L"スタンバイを実行できませんでした。\n\n画面を消してから 2 分";
     const Row rows[] = {
         {0, {}, true, true, true, O::Failed, {NIM_DELETE, NIM_ADD}, noShutdown, 2, false},
         {0, {}, false, true, true, O::Failed, {}, noShutdown, 5, false},
@@ -362,6 +373,10 @@ TEST(EndActionHost, ARefusedActionIsToldAndTheIconComesBackToTheTray) {
          4,
          true},
         {4, {0, 1}, true, false, true, O::ProgramEnds, {NIM_DELETE}, nullptr, 5, false},
+        // Modern Standby: the program ends only at a sleep Windows reports in
+        // 2 minutes; else it keeps running and says so, once.
+        {2, {}, true, false, true, O::ProgramContinues, back, nullptr, 5, false, 2},
+        {2, {}, true, false, true, O::ProgramContinues, back, noSleep, 5, false, 1},
     };
     for (const Row& row : rows) {
         const std::string at = "row " + std::to_string(&row - rows);
@@ -381,15 +396,28 @@ TEST(EndActionHost, ARefusedActionIsToldAndTheIconComesBackToTheTray) {
         platform.refuse = row.refuse;
         platform.canHibernate = row.canHibernate;
         platform.userState = row.userState;
+        platform.modernStandby = row.displaysOff != 0;
         std::vector<std::wstring> told;
         int saves = 0;
-        CEndActionHost host(tray, platform, row.options,
-                            {wnd, [&] { ++saves; }, [] {}, [] {}, [&] { tray.Show(); }, [] {},
-                             [&](const std::wstring& text) { told.push_back(text); }});
+        int closes = 0;
+        FakeUptime uptime;
+        CEndActionHost host(tray, platform, row.options, uptime,
+                            {wnd, [&] { ++saves; }, [&] { ++closes; }, [] {}, [&] { tray.Show(); },
+                             [] {}, [&](const std::wstring& text) { told.push_back(text); }});
         EXPECT_EQ(host.UserBusy(), row.busy) << at;
         EXPECT_EQ(host.ExecuteEndMode(row.mode), row.outcome) << at;
         EXPECT_EQ(saves, 1) << at; // before the action, which may end the process
         EXPECT_EQ(calls, row.calls) << at;
+        uptime.Pass(CEndActionHost::kSleepWaitMs);
+        host.Tick();
+        if (row.displaysOff == 2) {
+            host.OnSuspend();
+        }
+        uptime.Pass(1);
+        host.Tick();
+        host.Tick();
+        host.OnSuspend(); // a sleep after the wait is the user's own
+        EXPECT_EQ(closes, row.displaysOff == 2 ? 1 : 0) << at;
         ASSERT_EQ(told.size(), row.told != nullptr ? 1u : 0u) << at;
         if (row.told != nullptr) {
             EXPECT_EQ(told[0].rfind(row.told, 0), 0u) << at;
