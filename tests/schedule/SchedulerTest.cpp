@@ -42,8 +42,11 @@ struct Recorder final : CStubEndActionPlatform, ICheckCycleHost {
         scheduler->OnOneOffsChanged();
     }
     bool UserBusy() override { return false; }
+    void OnSuspend() override { log += "host suspend; "; }
+    void OnLook() override { ++looks; }
 
     std::string log;
+    int looks = 0;
     bool signaled = false;
     CScheduler* scheduler = nullptr;
 };
@@ -89,12 +92,14 @@ TEST_F(SchedulerTest, EachEventInItsOrder) {
     EXPECT_EQ(Calls(), "set 7 17:59:00; line afresh; arm 59000/1000; ");
     scheduler.AddTimer(0, 10, CScheduler::By::Command); // dropped by the sleep
     scheduler.OnSuspend();
+    EXPECT_EQ(rec.looks, 0);
     rec.signaled = true; // the timer woke the PC
     uptime.Sleep(3540000);
     clock.Set(zone, On(7, 17, 59, 1));
     scheduler.OnTick(); // the first check before the power message
+    EXPECT_EQ(rec.looks, 1); // the end-action host's own wait
     EXPECT_EQ(Calls(),
-              "one-offs; set 7 17:59:00; line afresh; arm 59000/1000; line; "
+              "one-offs; set 7 17:59:00; line afresh; arm 59000/1000; host suspend; line; "
               "arm 59000/1000; one-offs; hold; set 8 17:59:00; arm 1020/0; set 8 17:59:00; "
               "line afresh; arm 59020/0; ");
     scheduler.OnWake();
@@ -112,7 +117,7 @@ TEST_F(SchedulerTest, EachEventInItsOrder) {
     clock.Set(zone, On(8, 17, 59, 30));
     scheduler.OnWake();
     scheduler.OnTick();
-    EXPECT_EQ(Calls(), "line; arm 59000/1000; hold; set 9 17:59:00; set 9 17:59:00; "
+    EXPECT_EQ(Calls(), "host suspend; line; arm 59000/1000; hold; set 9 17:59:00; set 9 17:59:00; "
                        "line afresh; arm 30020/0; arm 1020/0; line; arm 30020/0; ");
 
     // The rest, each with its own effect on the next look.

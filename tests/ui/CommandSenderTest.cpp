@@ -27,7 +27,7 @@ public:
 struct Receiver {
     explicit Receiver(std::optional<SenderToken> token)
         : receiver(wnd, scheduler, nextDue,
-                   {[this] { ++shown; }, [] { return false; }, 0,
+                   {[this] { ++shown; }, [] { return false; }, 0, {},
                     [this, token](HWND) { return token; },
                     [this](const std::wstring& text) { told.push_back(text); }}) {}
     ~Receiver() { ::DestroyWindow(wnd.m_hWnd); }
