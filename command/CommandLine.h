@@ -1,5 +1,7 @@
 #pragma once
 
+#include "watch/WatchSpec.h"
+
 #include <cstdint>
 #include <span>
 #include <string>
@@ -10,7 +12,13 @@
 //
 //     /timer MINUTES ACTION   a quick timer (MINUTES 1 to 1440; ACTION shutdown,
 //                             restart, standby, logoff, hibernate or lock)
+//     /when exit NAME ACTION           when every process NAME (render.exe) ends
+//     /when quiet KBPS MINUTES ACTION  when the network stays below KBPS
+//     /when idle MINUTES ACTION        when nobody touches the PC
+//     /when cpu PERCENT MINUTES ACTION when the processor stays below PERCENT
 //     /skip  /cancel  /show  /exit  /next  /?
+//
+// The values of /when have the ranges of WatchSpec.h.
 //
 // A word may start with '/' or '-' and is read in any case (ASCII only). The
 // same words, in their canonical form, are what the running copy receives;
@@ -21,6 +29,7 @@ public:
         None, // no arguments: a plain start
         Bad,  // anything else that is not a whole command
         Timer,
+        When,
         Skip,
         Cancel,
         Show,
@@ -48,10 +57,13 @@ public:
     Kind GetKind() const { return m_kind; }
     int Minutes() const { return m_minutes; }
     std::int32_t Mode() const { return m_mode; }
+    // The condition of /when, valid by IsValidWatchSpec.
+    const WatchSpec& Watch() const { return m_watch; }
     // /skip, /cancel, /exit and /next mean nothing without a running copy;
-    // /timer and /show start one.
+    // /timer, /when and /show start one.
     bool NeedsRunningCopy() const;
-    // The canonical words ("/timer", "30", "restart"), each followed by a NUL;
+    // The canonical words ("/timer", "30", "restart"; "/when", "quiet", "50",
+    // "5", "shutdown"), each followed by a NUL;
     // empty for None, Bad and Help, which never go to the running copy.
     std::wstring Words() const;
 
@@ -61,7 +73,11 @@ public:
 private:
     CCommandLine() = default;
 
+    // The words after "/when"; true when they make a whole, valid condition.
+    bool ReadWhen(std::span<const std::wstring> args);
+
     Kind m_kind = Kind::Bad;
     int m_minutes = 0;
     std::int32_t m_mode = 0;
+    WatchSpec m_watch;
 };
