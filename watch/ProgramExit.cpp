@@ -23,7 +23,7 @@ bool CProgramExit::Check(std::int64_t nowMs) {
     m_running = static_cast<std::size_t>(std::unique(sample.pids.begin(), sample.pids.end()) -
                                          sample.pids.begin());
     m_someUnopened = sample.someUnopened;
-    m_met = !m_failed && m_running == 0 && !m_someUnopened;
+    m_met = !m_failed && m_running == 0;
     return m_met;
 }
 

@@ -39,8 +39,8 @@ struct InputSample {
     std::uint32_t nowTick = 0;
 };
 
-// The processes of one executable name in the user's session; someUnopened
-// when some of them could not be opened to be waited on (elevated,
+// The processes of one executable name in the user's session, all of them;
+// someUnopened when some could not be opened to be waited on (elevated,
 // protected), so that only a later sample tells their end.
 struct ProcessSample {
     bool ok = false;
