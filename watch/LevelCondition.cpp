@@ -52,7 +52,7 @@ std::wstring CLevelCondition::MeasureLine() const {
         return line + L" 測定できません";
     }
     line += m_level ? L" " + std::to_wstring(*m_level) + L" " + m_words.unit : L" 測定中";
-    const std::int64_t heldMs = m_sinceMs ? std::min(m_lastMs - *m_sinceMs, m_spanMs) : 0;
+    const std::int64_t heldMs = m_sinceMs ? m_lastMs - *m_sinceMs : 0;
     return line + L"、" + m_words.held + L" " + std::to_wstring(heldMs / 60000) + L" 分 / " +
            std::to_wstring(SpanMinutes()) + L" 分";
 }

@@ -24,8 +24,7 @@ std::wstring CNetworkQuiet::What() const {
 CLevelCondition::Reading CNetworkQuiet::Read(std::int64_t intervalMs) {
     NetworkSample sample = m_sampler.Sample();
     if (!sample.ok) {
-        m_previous.clear();
-        return {};
+        return {}; // the next sample is compared with nothing (interval 0)
     }
     std::vector<InterfaceCounters>& now = sample.interfaces;
     const auto byLuid = [](const InterfaceCounters& a, const InterfaceCounters& b) {

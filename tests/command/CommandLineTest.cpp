@@ -14,7 +14,10 @@ struct Row {
     Kind kind;
     int minutes = 0;
     int mode = 0;
+    WatchSpec watch{};
 };
+
+const std::wstring kLongName(256, L'a');
 
 // Valid commands in any case and with either prefix; every other line is Bad.
 const Row kRows[] = {
@@ -25,6 +28,30 @@ const Row kRows[] = {
     {{L"/timer", L"0030", L"hibernate"}, Kind::Timer, 30, 4},
     {{L"/timer", L"15", L"standby"}, Kind::Timer, 15, 2},
     {{L"/timer", L"15", L"logoff"}, Kind::Timer, 15, 3},
+    {{L"/when", L"exit", L"My App.EXE", L"shutdown"}, Kind::When, 0, 0, {{}, L"My App.EXE"}},
+    {{L"-WHEN", L"Quiet", L"100000", L"120", L"restart"},
+     Kind::When,
+     0,
+     1,
+     {WatchKind::NetworkQuiet, L"", 100000, 120}},
+    {{L"/when", L"quiet", L"1", L"01", L"lock"},
+     Kind::When,
+     0,
+     5,
+     {WatchKind::NetworkQuiet, L"", 1, 1}},
+    {{L"/when", L"idle", L"240", L"logoff"}, Kind::When, 0, 3, {WatchKind::InputIdle, L"", 0, 240}},
+    {{L"/when", L"idle", L"1", L"standby"}, Kind::When, 0, 2, {WatchKind::InputIdle, L"", 0, 1}},
+    {{L"/when", L"CPU", L"90", L"120", L"hibernate"},
+     Kind::When,
+     0,
+     4,
+     {WatchKind::CpuQuiet, L"", 90, 120}},
+    {{L"/when", L"cpu", L"1", L"1", L"lock"}, Kind::When, 0, 5, {WatchKind::CpuQuiet, L"", 1, 1}},
+    {{L"/when", L"exit", std::wstring(255, L'a'), L"lock"},
+     Kind::When,
+     0,
+     5,
+     {{}, std::wstring(255, L'a')}},
     {{L"/SKIP"}, Kind::Skip},
     {{L"-cancel"}, Kind::Cancel},
     {{L"/show"}, Kind::Show},
@@ -51,15 +78,38 @@ const Row kRows[] = {
     {{L"/skipp"}, Kind::Bad},
     {{L"/ＳＫＩＰ"}, Kind::Bad}, // full-width letters do not fold
     {{L"/help"}, Kind::Bad},
+    {{L"/when", L"quiet", L"0", L"5", L"lock"}, Kind::Bad},
+    {{L"/when", L"quiet", L"100001", L"5", L"lock"}, Kind::Bad},
+    {{L"/when", L"quiet", L"50", L"0", L"lock"}, Kind::Bad},
+    {{L"/when", L"quiet", L"50", L"121", L"lock"}, Kind::Bad},
+    {{L"/when", L"quiet", L"50", L"lock"}, Kind::Bad},
+    {{L"/when", L"idle", L"0", L"lock"}, Kind::Bad},
+    {{L"/when", L"idle", L"241", L"lock"}, Kind::Bad},
+    {{L"/when", L"idle", L"5", L"lock", L"now"}, Kind::Bad},
+    {{L"/when", L"cpu", L"0", L"5", L"lock"}, Kind::Bad},
+    {{L"/when", L"cpu", L"91", L"5", L"lock"}, Kind::Bad},
+    {{L"/when", L"cpu", L"10", L"0", L"lock"}, Kind::Bad},
+    {{L"/when", L"cpu", L"10", L"121", L"lock"}, Kind::Bad},
+    {{L"/when", L"exit", L"", L"lock"}, Kind::Bad},
+    {{L"/when", L"exit", L"bin\\render.exe", L"lock"}, Kind::Bad},
+    {{L"/when", L"exit", L"bin/render.exe", L"lock"}, Kind::Bad},
+    {{L"/when", L"exit", L"C:render.exe", L"lock"}, Kind::Bad},
+    {{L"/when", L"exit", kLongName, L"lock"}, Kind::Bad},
+    {{L"/when", L"exit", L"render.exe", L"reboot"}, Kind::Bad},
+    {{L"/when", L"exit", L"render.exe"}, Kind::Bad},
+    {{L"/when", L"disk", L"5", L"lock"}, Kind::Bad},
+    {{L"/when"}, Kind::Bad},
 };
 
 TEST(CommandLine, ParsesTheTable) {
     for (const Row& row : kRows) {
         const CCommandLine command(row.args);
         EXPECT_EQ(command.GetKind(), row.kind) << testing::PrintToString(row.args);
-        if (row.kind == Kind::Timer) {
+        if (row.kind == Kind::Timer || row.kind == Kind::When) {
             EXPECT_EQ(command.Minutes(), row.minutes);
             EXPECT_EQ(command.Mode(), row.mode);
+            EXPECT_TRUE(command.Watch() == row.watch);
+            EXPECT_EQ(command.NeedsRunningCopy(), false); // /timer and /when start one
         }
         // What the running copy gets reads back as the same command; bad
         // arguments, help and a plain start send nothing.
@@ -71,6 +121,7 @@ TEST(CommandLine, ParsesTheTable) {
             EXPECT_EQ(again.GetKind(), row.kind);
             EXPECT_EQ(again.Minutes(), command.Minutes());
             EXPECT_EQ(again.Mode(), command.Mode());
+            EXPECT_TRUE(again.Watch() == command.Watch());
         }
     }
 }

@@ -28,6 +28,7 @@ struct FakeProcess final : IProcessSampler {
     }
 };
 
+// Counters that wrap within the first looks.
 constexpr std::uint64_t kNearWrap = ~std::uint64_t{0} - 20000;
 
 // A look every 10 s from arming, one letter each: '.' just below the
@@ -63,7 +64,7 @@ TEST(Watch, NetworkQuietByTheTable) {
         {"......", -1},
         {"..#......", 8},
         {"..x.......", 9},
-        {".......", 6, kNearWrap},
+        {".......", 6, kNearWrap - 380000},
         {".a.g...", 6},
         {".a#......", 8},
     };
@@ -79,7 +80,7 @@ TEST(Watch, NetworkQuietByTheTable) {
             other += c == '#' && second ? 1 : 0;
             fake.next = {c != 'x', {{7, received, sent}}};
             if (second) {
-                fake.next.interfaces.insert(fake.next.interfaces.begin(), {9, other, 0});
+                fake.next.interfaces.push_back({3, other, 0});
             }
         });
     }
@@ -89,6 +90,9 @@ TEST(Watch, NetworkQuietByTheTable) {
     CNetworkQuiet late(fake, 50, 1);
     late.Arm(0), late.Check(55000);
     EXPECT_EQ(late.NextLookMs(), 60000);
+    fake.next.ok = false; // and a failed sample starts the span again
+    late.Check(60000);
+    EXPECT_EQ(late.NextLookMs(), 70000);
 }
 
 TEST(Watch, CpuQuietByTheTable) {
@@ -112,7 +116,7 @@ TEST(Watch, CpuQuietByTheTable) {
 TEST(Watch, InputIdleByTheTable) {
     struct Step {
         std::int64_t ms;
-        std::uint32_t last, now; // ticks; now 0 for a failed sample
+        std::uint32_t last, now; // ticks; now 0 for a failed sample, whose ticks mean nothing
         std::int64_t next;       // -1 once met
     };
     const std::vector<Step> rows[] = {
@@ -123,7 +127,7 @@ TEST(Watch, InputIdleByTheTable) {
         // The tick wraps.
         {{0, 0xFFFFFFF0u, 0xFFFFFFF0u, 600000}, {600000, 0xFFFFFFF0u, 599984, -1}},
         // A failed sample is looked at again after 10 s, and meets nothing.
-        {{0, 0, 0, 10000}, {600000, 0, 0, 610000}, {610000, 5, 900005, -1}},
+        {{0, 1, 0, 10000}, {600000, 1, 0, 610000}, {610000, 5, 900005, -1}},
     };
     for (const std::vector<Step>& row : rows) {
         FakeInput fake;
@@ -150,6 +154,7 @@ TEST(Watch, ProgramExitWaitsForEveryProcessOfTheName) {
     EXPECT_EQ(watch->RefusalLine(WatchArm::NotRunning), L"render.exe は実行されていません。");
     fake.next = {true, {10, 10}};
     EXPECT_EQ(watch->Arm(0), WatchArm::Armed);
+    EXPECT_EQ(watch->MeasureLine(), L"render.exe 実行中 1 個");
     EXPECT_EQ(watch->NextLookMs(), std::nullopt); // only the waits wake it
     // Restarted under the same name before the last one ended.
     fake.next = {true, {11, 12}, true};
@@ -180,7 +185,7 @@ TEST(Watch, LinesSayWhatTheCheckDoes) {
     net.next = {true, {{1, 0, 0}}};
     quiet->Arm(0);
     EXPECT_EQ(quiet->MeasureLine(), L"通信 測定中、静かになって 0 分 / 5 分");
-    for (int i = 1; i <= 18; ++i) {
+    for (int i = 1; i <= 19; ++i) {
         net.next.interfaces[0].received += 12 * 10240 + 10239; // 12.99 KB/s
         quiet->Check(i * 10000);
     }
