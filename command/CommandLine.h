@@ -48,6 +48,9 @@ public:
 
     // The most minutes a quick timer may wait: a day.
     static constexpr int kMaxMinutes = 1440;
+    // The longest Words(): "/when exit", the longest name and "hibernate",
+    // each with its NUL.
+    static constexpr std::size_t kMaxWordsChars = 11 + kMaxProgramName + 1 + 10;
 
     explicit CCommandLine(std::span<const std::wstring> args);
     // Words as sent to the running copy: each followed by a NUL. Bad unless

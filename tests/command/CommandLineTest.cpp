@@ -116,6 +116,7 @@ TEST(CommandLine, ParsesTheTable) {
         const std::wstring words = command.Words();
         const bool sent = row.kind != Kind::Bad && row.kind != Kind::Help && row.kind != Kind::None;
         EXPECT_EQ(!words.empty(), sent);
+        EXPECT_LE(words.size(), CCommandLine::kMaxWordsChars);
         if (sent) {
             const CCommandLine again = CCommandLine::FromWords(words);
             EXPECT_EQ(again.GetKind(), row.kind);
