@@ -6,6 +6,8 @@
 #include "watch/NetworkQuiet.h"
 #include "watch/ProgramExit.h"
 
+#include <iterator>
+
 namespace {
 
 constexpr const wchar_t* kModeNames[] = {L"シャットダウン", L"再起動",   L"スタンバイ",

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <string>
+#include <utility>
 
 // プログラムの終了: no process of one executable name runs any more. It is
 // met at the first look that finds none, so a process of the same name
