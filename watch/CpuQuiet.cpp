@@ -9,22 +9,18 @@ std::wstring CCpuQuiet::What() const {
 }
 
 CLevelCondition::Reading CCpuQuiet::Read(std::int64_t intervalMs) {
-    const CpuSample sample = m_sampler.Sample();
-    const std::optional<CpuSample> previous = intervalMs > 0 ? m_previous : std::nullopt;
-    m_previous.reset();
-    if (!sample.ok) {
-        return {};
+    const CpuSample previous = m_previous;
+    m_previous = m_sampler.Sample();
+    const CpuSample& sample = m_previous;
+    // After a failed sample the interval is 0: nothing to compare with.
+    if (!sample.ok || intervalMs <= 0) {
+        return {sample.ok, std::nullopt};
     }
-    if (!previous) {
-        m_previous = sample;
-        return {true, std::nullopt};
-    }
-    const std::uint64_t idle = sample.idle - previous->idle;
-    const std::uint64_t kernel = sample.kernel - previous->kernel;
-    const std::uint64_t total = kernel + (sample.user - previous->user);
+    const std::uint64_t idle = sample.idle - previous.idle;
+    const std::uint64_t kernel = sample.kernel - previous.kernel;
+    const std::uint64_t total = kernel + (sample.user - previous.user);
     if (idle > kernel || total < kernel || total == 0) {
         return {};
     }
-    m_previous = sample;
     return {true, Ratio(total - idle, 100, total)};
 }

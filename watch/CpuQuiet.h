@@ -3,8 +3,6 @@
 #include "watch/LevelCondition.h"
 #include "watch/Samplers.h"
 
-#include <optional>
-
 // CPU が落ち着いた: processor use, the share of all processors' time not
 // spent idle, stays below a percentage. Times are compared modulo 2^64; a
 // sample whose idle time grew more than its kernel time, which includes idle,
@@ -19,5 +17,5 @@ private:
     Reading Read(std::int64_t intervalMs) override;
 
     ICpuSampler& m_sampler;
-    std::optional<CpuSample> m_previous;
+    CpuSample m_previous; // compared with only when the interval is not 0
 };
