@@ -30,10 +30,7 @@ CLevelCondition::Reading CNetworkQuiet::Read(std::int64_t intervalMs) {
     const auto byLuid = [](const InterfaceCounters& a, const InterfaceCounters& b) {
         return a.luid < b.luid;
     };
-    std::stable_sort(now.begin(), now.end(), byLuid);
-    now.erase(std::unique(now.begin(), now.end(),
-                          [](const auto& a, const auto& b) { return a.luid == b.luid; }),
-              now.end());
+    std::sort(now.begin(), now.end(), byLuid);
     Reading reading{true, std::nullopt};
     if (intervalMs > 0) {
         // Only the interfaces in both samples.

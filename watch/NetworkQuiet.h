@@ -20,5 +20,5 @@ private:
     Reading Read(std::int64_t intervalMs) override;
 
     INetworkSampler& m_sampler;
-    std::vector<InterfaceCounters> m_previous; // by LUID, one each
+    std::vector<InterfaceCounters> m_previous; // sorted by LUID
 };
