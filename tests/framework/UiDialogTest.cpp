@@ -282,7 +282,8 @@ TEST(Resources, MenuStringAndIcon) {
     EXPECT_EQ(::GetMenuItemID(edit, 0), static_cast<UINT>(ID_ADD_ENTRY));
     EXPECT_EQ(::GetMenuItemID(edit, 1), static_cast<UINT>(ID_EDIT_ENTRY));
     EXPECT_EQ(::GetMenuItemID(edit, 2), static_cast<UINT>(ID_DELETE_ENTRY));
-    EXPECT_EQ(::GetMenuItemID(::GetSubMenu(menu.get(), 2), 0), static_cast<UINT>(ID_VERSION_INFO));
+    EXPECT_EQ(::GetMenuItemID(::GetSubMenu(menu.get(), 2), 0), static_cast<UINT>(ID_HISTORY));
+    EXPECT_EQ(::GetMenuItemID(::GetSubMenu(menu.get(), 2), 1), static_cast<UINT>(ID_VERSION_INFO));
 
     wchar_t about[32] = {};
     EXPECT_GT(::LoadStringW(inst, IDS_ABOUTBOX, about, 32), 0);

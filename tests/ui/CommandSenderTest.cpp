@@ -89,6 +89,9 @@ TEST(CommandSender, BelowMediumOrInASandboxIsRefusedSilentlyWhichWineCannotShow)
     }
     ::DestroyWindow(other);
     ::DestroyWindow(reply);
+    // The real sender in this process registers the class with its own
+    // window procedure.
+    ::UnregisterClassW(CCommandReceiver::kReplyClass, nullptr);
 }
 
 // A hibernate timer the PC cannot do: the first copy's own start is told

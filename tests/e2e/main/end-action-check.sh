@@ -47,9 +47,12 @@ before=$(printf '%s\n' "$timers" | sed '/SetTimer(hwnd,00000003,/,$d' | grep ' S
 checks=$(printf '%s\n' "$before" | grep -c .)
 [ "$checks" -ge 1 ] && [ "$checks" -lt 10 ] || fail "the check's timer was armed $checks times before the warning"
 # shellcheck disable=SC2046
-set -- $(printf '%s\n' "$before" | tail -n 1 |
+# The last arm before the warning is the check's own for the next second,
+# made as it began: the one before it was for the entry's second.
+set -- $(printf '%s\n' "$before" | tail -n 2 | head -n 1 |
   sed -E 's/^([0-9]+) SetCoalescableTimer\(hwnd,00000002,([0-9a-f]+),[0-9a-f]+,([0-9a-f]+)\)$/\1 \2 \3/')
-armed=$1 delay=$2 tolerance=$3
+# The relay shows whole registers: only their low 32 bits are the arguments.
+armed=$1 delay=$(printf '%s' "$2" | tail -c 8) tolerance=$(printf '%s' "$3" | tail -c 8)
 [ "$tolerance" = ffffffff ] || fail "the entry's second was armed with tolerance $tolerance"
 warned_at=$(printf '%s\n' "$timers" | grep -m1 ' SetTimer(hwnd,00000003,' | cut -d' ' -f1)
 late=$((warned_at - armed - 0x$delay))
