@@ -16,6 +16,7 @@ bool CDetailSettingDlg::Edit(std::int32_t& taskTray, SettingsOptions& options) {
     m_bTaskTray = taskTray;
     m_bResume = options.resume != 0 ? 1 : 0;
     m_bFullscreen = options.fullscreen != 0 ? 1 : 0;
+    m_bHistory = options.history != 0 ? 1 : 0;
     if (DoModal() != IDOK) {
         return false;
     }
@@ -25,6 +26,9 @@ bool CDetailSettingDlg::Edit(std::int32_t& taskTray, SettingsOptions& options) {
     }
     if ((chosen.fullscreen != 0) != (m_bFullscreen != 0)) {
         chosen.fullscreen = m_bFullscreen;
+    }
+    if ((chosen.history != 0) != (m_bHistory != 0)) {
+        chosen.history = m_bHistory;
     }
     if (m_bTaskTray == taskTray && chosen == options) {
         return false;

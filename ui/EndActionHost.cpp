@@ -41,10 +41,20 @@ EndActionOutcome CEndActionHost::ExecuteEndMode(std::int32_t mode) {
     m_window.save();
     const bool wasInTray = m_tray.IsWanted();
     m_tray.Remove();
+    CEventRecord* const record = m_window.record;
+    if (record != nullptr) {
+        record->ActionRequested(mode);
+    }
     const EndActionResult result = m_executor.ExecuteEndMode(mode);
     const bool continues =
         mode == Lock || (m_options.resume != 0 && (mode == Standby || mode == Hibernate));
+    if (result.done && record != nullptr) {
+        record->ActionDone(mode);
+    }
     if (result.done && !continues) {
+        if (record != nullptr) {
+            record->Ended(CEventRecord::EndReason::AfterAction);
+        }
         return EndActionOutcome::ProgramEnds;
     }
     if (wasInTray) {
@@ -59,6 +69,9 @@ EndActionOutcome CEndActionHost::ExecuteEndMode(std::int32_t mode) {
             ? std::wstring(L"この PC は休止状態にできません（休止状態が無効か、"
                            L"対応していません）。")
             : SystemMessage(result.error);
+    if (record != nullptr) {
+        record->ActionFailed(mode, result.error, why);
+    }
     const std::wstring text =
         Cp932ToWide(EndModeName(mode)) + L"を実行できませんでした。\n\n" + why;
     if (m_window.tell) {

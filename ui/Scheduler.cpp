@@ -2,10 +2,12 @@
 
 CScheduler::CScheduler(const ScheduleList& list, IClock& clock, IUptime& uptime,
                        const ILocalTimeConverter& zone, ICheckCycleHost& host,
-                       IEndActionPlatform& platform, Window window)
-    : m_clock(clock), m_window(std::move(window)), m_cycle(list, clock, uptime, zone, host),
+                       IEndActionPlatform& platform, Window window, Record* record,
+                       ICheckCycleObserver* observer)
+    : m_clock(clock), m_window(std::move(window)),
+      m_cycle(list, clock, uptime, zone, host, observer),
       m_wakeTimer(list, zone, m_cycle.Skips(), platform, uptime),
-      m_nextLook(list, zone, m_cycle, m_wakeTimer, uptime) {}
+      m_nextLook(list, zone, m_cycle, m_wakeTimer, uptime), m_record(record) {}
 
 std::int64_t CScheduler::Now() {
     m_clock.Read();
@@ -14,8 +16,16 @@ std::int64_t CScheduler::Now() {
 
 void CScheduler::LookForWake() {
     if (m_cycle.LookForSleep()) {
-        m_wakeTimer.OnWake(Now());
+        WakeTimerOnWake();
         m_changed = true;
+    }
+}
+
+void CScheduler::WakeTimerOnWake() {
+    const bool held = m_wakeTimer.IsHolding();
+    m_wakeTimer.OnWake(Now());
+    if (!held && m_wakeTimer.HeldFor() && m_record != nullptr) {
+        m_record->WokeByTimer(*m_wakeTimer.HeldFor());
     }
 }
 
@@ -49,21 +59,30 @@ void CScheduler::OnListChanged() {
     Settle();
 }
 
-void CScheduler::AddTimer(std::int32_t mode, int minutes, By) {
+void CScheduler::AddTimer(std::int32_t mode, int minutes, By by) {
     LookForWake();
     m_cycle.AddTimer(mode, minutes);
+    if (m_record != nullptr) {
+        m_record->TimerAdded(by, mode, minutes);
+    }
     Settle();
 }
 
-bool CScheduler::Skip(const DueTime& offered, By) {
+bool CScheduler::Skip(const DueTime& offered, By by) {
     LookForWake();
     const bool skipped = m_cycle.Skip(offered);
+    if (skipped && m_record != nullptr) {
+        m_record->Skipped(by, offered);
+    }
     Settle();
     return skipped;
 }
 
-void CScheduler::CancelOneOffs(By) {
+void CScheduler::CancelOneOffs(By by) {
     LookForWake();
+    if (m_record != nullptr) {
+        m_record->OneOffsCancelled(by); // before the warning it withdraws
+    }
     m_cycle.CancelOneOffs();
     Settle();
 }
@@ -82,7 +101,7 @@ void CScheduler::OnSuspend() {
 
 void CScheduler::OnWake() {
     // The wake timer first: the cycle's handling of the wake may set it.
-    m_wakeTimer.OnWake(Now());
+    WakeTimerOnWake();
     m_cycle.OnWake();
     m_changed = true;
     Settle();
@@ -108,6 +127,9 @@ void CScheduler::OnSessionEnd(bool ending) {
     // The session's end is never held up; the process may be ended right
     // after this.
     if (ending) {
+        if (m_record != nullptr) {
+            m_record->SessionEnds();
+        }
         m_window.save();
     }
 }
