@@ -222,6 +222,12 @@ bool CCheckCycle::LookForSleep(bool woke) {
         }
         EndWait(true);
     }
+    for (int i = 0; m_observer != nullptr && i < m_oneOffs.GetCount(); ++i) {
+        const OneOff& o = m_oneOffs.GetAt(i);
+        if (o.dueMs > before.elapsed && o.dueMs <= now.elapsed) {
+            m_observer->OccurrenceDropped(Describe({o.sd_mode, -1, o.id}));
+        }
+    }
     if (m_oneOffs.DropDueIn(before.elapsed, now.elapsed)) {
         m_host.OneOffsChanged();
     }
