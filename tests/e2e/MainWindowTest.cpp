@@ -33,6 +33,7 @@ constexpr int kListId = 1005;
 constexpr int kEndModeId = 1034;
 constexpr int kNextDueId = 1040;
 constexpr int kPostponeId = 1042;
+constexpr int kHistoryListId = 1051;
 constexpr UINT kTrayMessage = WM_USER + 1;
 constexpr int kExitCommand = 32772;
 constexpr int kTrayCommand = 32773;
@@ -778,6 +779,31 @@ TEST(DueWarning, ACancelledWarningNeverComesBackAndPostponeMakesAOneOff) {
         << "next due: " << line;
     EXPECT_TRUE(p.driver.IsRunning()); // no action
     EXPECT_TRUE(TrayIconPresent(p.main));
+
+    // The record holds the three answers in order; ヘルプ → 履歴..., chosen by
+    // keys in the menu bar, lists its lines newest first.
+    std::vector<std::wstring> lines, answers;
+    const std::string record = p.driver.ReadWorkFile(L"Quillaberton.log").value_or("");
+    for (std::size_t at = 3, end; (end = record.find("\r\n", at)) != std::string::npos;
+         at = end + 2) {
+        std::wstring line(end - at, L'\0');
+        line.resize(::MultiByteToWideChar(CP_UTF8, 0, &record[at], static_cast<int>(end - at),
+                                          line.data(), static_cast<int>(line.size())));
+        lines.insert(lines.begin(), line);
+        if (const std::size_t a = lines.front().find(L" 警告に応答 "); a != std::wstring::npos) {
+            answers.push_back(lines.front().substr(a + 7));
+        }
+    }
+    EXPECT_EQ(answers, (std::vector<std::wstring>{L"延期 5 分", L"キャンセル", L"キャンセル"}));
+    PostTrayDoubleClick(p.main);
+    ASSERT_TRUE(Driver::WaitUntil([&] { return p.Visible(); }));
+    ::PostMessageW(p.main, WM_SYSCOMMAND, SC_KEYMENU, 0);
+    for (const WPARAM key : {VK_RIGHT, VK_RIGHT, VK_DOWN, VK_RETURN}) {
+        ::PostMessageW(p.main, WM_KEYDOWN, key, 0);
+    }
+    const HWND history = p.driver.WaitForWindow(L"履歴", kDialogClass);
+    ASSERT_NE(history, nullptr);
+    EXPECT_EQ(Driver::ListBoxLines(Driver::Control(history, kHistoryListId)), lines);
 }
 
 // Warnings taken away because their due time is stale: the program's
