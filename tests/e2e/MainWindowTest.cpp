@@ -40,6 +40,7 @@ constexpr int kTrayCommand = 32773;
 constexpr int kDetailButton = 1009;
 constexpr int kDetailCommand = 32778;
 constexpr int kStartInTrayBox = 1036;
+constexpr int kHistoryBox = 1050;
 
 // CP932 bytes of the Japanese names used below.
 const std::string kLogoffName = "\x83\x8d\x83\x4f\x83\x49\x83\x74"; // ログオフ
@@ -120,13 +121,14 @@ HWND MessageBoxOver(HWND owner) {
     return search.found;
 }
 
-// Ticks or clears 起動時、タスクトレイに格納する in the detail settings,
-// opened by `open` (button 1009 or menu 32778), and confirms with OK.
-void SetStartInTray(const Driver& driver, HWND main, void (*open)(HWND), bool on) {
+// Ticks or clears 起動時、タスクトレイに格納する (or another box) in the detail
+// settings, opened by `open` (button 1009 or menu 32778), and confirms with OK.
+void SetStartInTray(const Driver& driver, HWND main, void (*open)(HWND), bool on,
+                    int boxId = kStartInTrayBox) {
     open(main);
     HWND dlg = driver.WaitForWindow(L"詳細設定", kDialogClass);
     ASSERT_NE(dlg, nullptr);
-    HWND box = Driver::Control(dlg, kStartInTrayBox);
+    HWND box = Driver::Control(dlg, boxId);
     if (Driver::IsChecked(box) != on) {
         Driver::Click(box);
         ASSERT_TRUE(Driver::WaitUntil([&] { return Driver::IsChecked(box) == on; }));
@@ -362,6 +364,19 @@ TEST(SettingsFile, ChangesAreSavedWhenMadeAndAtTheSessionEnd) {
     EXPECT_EQ(MessageBoxOver(p.main), nullptr); // told once only
     held.Reset();
     EXPECT_EQ(p.File(), Layout({}, 1));
+    // Each failed save is recorded. 履歴を記録する cleared: history=0, and
+    // nothing more is recorded.
+    const std::string record = p.driver.ReadWorkFile(L"Quillaberton.log").value_or("");
+    std::size_t failed = 0;
+    for (std::size_t at = 0; (at = record.find(" 保存に失敗 ", at)) != std::string::npos; ++at) {
+        ++failed;
+    }
+    EXPECT_EQ(failed, 3u) << record;
+    SetStartInTray(
+        p.driver, p.main, [](HWND w) { Driver::PostCommand(w, kDetailCommand); }, false,
+        kHistoryBox);
+    const std::string off = Layout({}, 0) + "history=0\r\n";
+    EXPECT_TRUE(Driver::WaitUntil([&] { return p.File() == off; })) << *p.File();
 
     DWORD_PTR agreed = 0;
     ASSERT_TRUE(::SendMessageTimeoutW(p.main, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF,
@@ -369,7 +384,8 @@ TEST(SettingsFile, ChangesAreSavedWhenMadeAndAtTheSessionEnd) {
     EXPECT_EQ(agreed, TRUE);
     ASSERT_TRUE(::SendMessageTimeoutW(p.main, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF,
                                       SMTO_ABORTIFHUNG, 5000, nullptr));
-    EXPECT_EQ(p.File(), Layout({}, 0));
+    EXPECT_EQ(p.File(), off);
+    EXPECT_EQ(p.driver.ReadWorkFile(L"Quillaberton.log"), record);
 }
 
 // Run by scripts/kill-save.sh, not by the suite: the program is killed at
