@@ -69,10 +69,16 @@ void CRecordHost::TimerAdded(CScheduler::By by, std::int32_t mode, int minutes) 
     m_events.QuickTimerAdded(WhoOf(by), minutes, mode, due);
 }
 
-void CRecordHost::Skipped(CScheduler::By by, const DueTime& due) {
+void CRecordHost::Skipped(CScheduler::By by, const DueTime& due,
+                          const std::optional<OneOff>& oneOff) {
     std::optional<std::string_view> name;
     std::int32_t mode = -1;
-    if (due.index >= 0 && due.index < m_list.GetCount()) {
+    if (oneOff) {
+        mode = oneOff->sd_mode;
+        if (!oneOff->name.empty()) {
+            name = oneOff->name; // a postponed entry's
+        }
+    } else if (due.index >= 0 && due.index < m_list.GetCount()) {
         name = m_list.GetAt(due.index).name;
         mode = m_list.GetAt(due.index).sd_mode;
     }

@@ -42,7 +42,8 @@ public:
 
     // What the scheduler sees.
     void TimerAdded(CScheduler::By by, std::int32_t mode, int minutes) override;
-    void Skipped(CScheduler::By by, const DueTime& due) override;
+    void Skipped(CScheduler::By by, const DueTime& due,
+                 const std::optional<OneOff>& oneOff) override;
     void OneOffsCancelled(CScheduler::By by) override;
     void WokeByTimer(std::int64_t time) override;
     void SessionEnds() override { m_events.Ended(CEventRecord::EndReason::SessionEnd); }

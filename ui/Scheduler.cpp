@@ -70,9 +70,13 @@ void CScheduler::AddTimer(std::int32_t mode, int minutes, By by) {
 
 bool CScheduler::Skip(const DueTime& offered, By by) {
     LookForWake();
+    std::optional<OneOff> oneOff;
+    if (const OneOff* o = m_cycle.OneOffs().Find(offered.oneOffId)) {
+        oneOff = *o; // gone once skipped
+    }
     const bool skipped = m_cycle.Skip(offered);
     if (skipped && m_record != nullptr) {
-        m_record->Skipped(by, offered);
+        m_record->Skipped(by, offered, oneOff);
     }
     Settle();
     return skipped;

@@ -6,6 +6,7 @@
 #include "schedule/WakeTimer.h"
 
 #include <functional>
+#include <optional>
 
 // Receives every event that can change what the program does next, and
 // calls the owners in one fixed order:
@@ -37,7 +38,8 @@ public:
     class Record {
     public:
         virtual void TimerAdded(By by, std::int32_t mode, int minutes) = 0;
-        virtual void Skipped(By by, const DueTime& due) = 0;
+        // `oneOff`: the one-off skipped, as it was; none for an entry's.
+        virtual void Skipped(By by, const DueTime& due, const std::optional<OneOff>& oneOff) = 0;
         virtual void OneOffsCancelled(By by) = 0;
         // The wake timer woke the machine for the occurrence at `time`.
         virtual void WokeByTimer(std::int64_t time) = 0;

@@ -920,6 +920,16 @@ TEST(Commands, ReachTheRunningCopyAsTheTrayMenuDoes) {
     const std::wstring skipped = Driver::ReadText(nextDue);
     EXPECT_NE(skipped, entryLine);
     EXPECT_EQ(skipped.substr(skipped.find(L' ')), entryLine.substr(entryLine.find(L' ')));
+    // /history: the record's last lines, these commands', newest last.
+    const std::wstring history = RunCommand(L"/history 3").output;
+    const std::wstring events[] = {L" タイマーを設定 15 分後 ロック ", L" タイマーを取り消し ",
+                                   L" 予定をスキップ 「"};
+    std::size_t at = 0;
+    for (const std::wstring& event : events) {
+        at = history.find(L"\r\n", history.find(event, at));
+        EXPECT_NE(at, std::wstring::npos) << history;
+    }
+    EXPECT_EQ(history.find(L"\r\n", at + 2), std::wstring::npos) << history;
 
     Driver::PostCommand(p.main, kTrayCommand);
     ASSERT_TRUE(Driver::WaitUntil([&] { return !p.Visible(); }));

@@ -51,7 +51,7 @@ struct Recorder final : CStubEndActionPlatform,
         log += "rec timer " + By(by) + " " + std::to_string(mode) + " " + std::to_string(minutes) +
                "; ";
     }
-    void Skipped(CScheduler::By by, const DueTime& due) override {
+    void Skipped(CScheduler::By by, const DueTime& due, const std::optional<OneOff>&) override {
         log += "rec skip " + By(by) + " " + FormatClockText(due.reading).substr(7) + "; ";
     }
     void OneOffsCancelled(CScheduler::By by) override { log += "rec cancel " + By(by) + "; "; }
