@@ -939,6 +939,7 @@ TEST(Commands, ReachTheRunningCopyAsTheTrayMenuDoes) {
     EXPECT_EQ(RunCommand(L"/exit").code, std::optional<DWORD>(0));
     EXPECT_TRUE(p.driver.WaitForExit().has_value());
     EXPECT_EQ(p.File(), std::optional<std::string>(Layout({daily})));
+    EXPECT_TRUE(p.driver.ReadWorkFile(L"Quillaberton.log")->ends_with(" 終了 コマンドから\r\n"));
 
     // With no copy, a timer starts one and sets itself there.
     Program q(std::nullopt, ProgramExe(), L"/timer 15 lock");
