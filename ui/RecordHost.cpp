@@ -40,6 +40,12 @@ CRecordHost::CRecordHost(CWnd& wnd, IFileOps& ops, const ILocalTimeConverter& zo
           m_file, [] { return static_cast<std::int64_t>(std::time(nullptr)); }, zone,
           Cp932ToUtf8Text) {
     m_file.SetEnabled(false); // until the settings say
+    m_events.SetWriter([this](std::string line) {
+        m_writer.Post(std::move(line));
+        if (m_showing) {
+            m_writer.Drain(); // the window reads the file's state with each line
+        }
+    });
     m_keeper.SetSaveFailed([this](const SaveStatus& status) {
         m_events.SaveFailed(status, SystemMessage(status.error), m_keeper.Path());
     });
@@ -50,17 +56,31 @@ void CRecordHost::Start() {
     m_events.Started(m_keeper.Path(), m_keeper.GetLoadStatus());
 }
 
-void CRecordHost::Show() {
-    CHistoryDlg dlg(m_events, &m_wnd);
-    dlg.DoModal();
+void CRecordHost::ApplyOptions() {
+    m_writer.Drain();
+    m_file.SetEnabled(m_options.history != 0);
 }
 
-std::wstring CRecordHost::Lines(int count) const {
+void CRecordHost::SessionEnds() {
+    m_events.Ended(CEventRecord::EndReason::SessionEnd);
+    m_writer.Drain();
+}
+
+void CRecordHost::Show() {
+    m_writer.Drain();
+    m_showing = true;
+    CHistoryDlg dlg(m_events, &m_wnd);
+    dlg.DoModal();
+    m_showing = false;
+}
+
+std::wstring CRecordHost::Lines(int count) {
+    m_writer.Drain();
     return CCommandReceiver::HistoryText(m_file, count);
 }
 
 std::wstring CRecordHost::Tip(const std::wstring& tip) const {
-    return m_file.Failure() ? tip + L"\n（履歴を書き込めません）" : tip;
+    return m_writer.Failed() ? tip + L"\n（履歴を書き込めません）" : tip;
 }
 
 void CRecordHost::TimerAdded(CScheduler::By by, std::int32_t mode, int minutes) {

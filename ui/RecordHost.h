@@ -3,6 +3,7 @@
 #include "framework/Wnd.h"
 #include "record/EventRecord.h"
 #include "record/RecordFile.h"
+#include "record/RecordWriter.h"
 #include "schedule/CheckCycleObserver.h"
 #include "settings/SettingsKeeper.h"
 #include "ui/Scheduler.h"
@@ -26,7 +27,7 @@ public:
     // The settings were read: on or off, and the start's line.
     void Start();
     // The options may have changed: on or off.
-    void ApplyOptions() { m_file.SetEnabled(m_options.history != 0); }
+    void ApplyOptions();
     // The program ends by the exit command: from a menu, or /exit.
     void Exits(bool byCommand) {
         m_events.Ended(byCommand ? CEventRecord::EndReason::Command
@@ -35,7 +36,7 @@ public:
     // ヘルプ → 履歴... and 履歴 in the tray menu: the record window, modal.
     void Show();
     // The last `count` lines, each ended by CR LF (/history).
-    std::wstring Lines(int count) const;
+    std::wstring Lines(int count);
     // The tray's tip, with a note once a write has failed.
     std::wstring Tip(const std::wstring& tip) const;
     CEventRecord& Events() { return m_events; }
@@ -46,7 +47,8 @@ public:
                  const std::optional<OneOff>& oneOff) override;
     void OneOffsCancelled(CScheduler::By by) override;
     void WokeByTimer(std::int64_t time) override;
-    void SessionEnds() override { m_events.Ended(CEventRecord::EndReason::SessionEnd); }
+    // The process may be ended right after: the line is written first.
+    void SessionEnds() override;
 
     // What the check cycle does.
     void WarningShown(const CycleOccurrence& due) override;
@@ -64,5 +66,7 @@ private:
     CSettingsKeeper& m_keeper;
     CRecordFile m_file;
     CEventRecord m_events;
+    CRecordWriter m_writer{m_file};
+    bool m_showing = false; // the record window is open: its lines are written as they come
     CScheduler::By m_cancelBy = CScheduler::By::Tray; // who withdraws a warning by a cancel
 };
