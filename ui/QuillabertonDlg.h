@@ -102,7 +102,7 @@ private:
     CSystemLocalTime m_zone;
     CClockLine m_clockLine{*this, m_stClock, m_clock};
     CTrayPresence m_tray;
-    CRecordHost m_record{*this, m_fileOps, m_zone, m_ScheduleList, m_options, m_settings};
+    CRecordHost m_record{*this, m_zone, m_ScheduleList, m_options, m_settings};
     CEndActionPlatformWin32 m_systemPlatform;
     IEndActionPlatform& m_platform;
     CEndActionHost m_endHost;

@@ -31,11 +31,10 @@ std::optional<std::string_view> NameOf(const std::optional<std::string>& name) {
 
 } // namespace
 
-CRecordHost::CRecordHost(CWnd& wnd, IFileOps& ops, const ILocalTimeConverter& zone,
-                         const ScheduleList& list, const SettingsOptions& options,
-                         CSettingsKeeper& keeper)
+CRecordHost::CRecordHost(CWnd& wnd, const ILocalTimeConverter& zone, const ScheduleList& list,
+                         const SettingsOptions& options, CSettingsKeeper& keeper)
     : m_wnd(wnd), m_zone(zone), m_list(list), m_options(options), m_keeper(keeper),
-      m_file(RecordPath(keeper.Path()), ops),
+      m_file(RecordPath(keeper.Path()), m_ops),
       m_events(
           m_file, [] { return static_cast<std::int64_t>(std::time(nullptr)); }, zone,
           Cp932ToUtf8Text) {

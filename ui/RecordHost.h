@@ -1,6 +1,7 @@
 #pragma once
 
 #include "framework/Wnd.h"
+#include "platform/StdFileOps.h"
 #include "record/EventRecord.h"
 #include "record/RecordFile.h"
 #include "record/RecordWriter.h"
@@ -19,7 +20,7 @@ class CTrayIcon;
 // then on, and the record window too.
 class CRecordHost final : public CScheduler::Record, public ICheckCycleObserver {
 public:
-    CRecordHost(CWnd& wnd, IFileOps& ops, const ILocalTimeConverter& zone, const ScheduleList& list,
+    CRecordHost(CWnd& wnd, const ILocalTimeConverter& zone, const ScheduleList& list,
                 const SettingsOptions& options, CSettingsKeeper& keeper);
     CRecordHost(const CRecordHost&) = delete;
     CRecordHost& operator=(const CRecordHost&) = delete;
@@ -64,6 +65,8 @@ private:
     const ScheduleList& m_list;
     const SettingsOptions& m_options;
     CSettingsKeeper& m_keeper;
+    // Its own: the writing thread's last error never mixes with the settings file's.
+    CStdFileOps m_ops;
     CRecordFile m_file;
     CEventRecord m_events;
     CRecordWriter m_writer{m_file};
