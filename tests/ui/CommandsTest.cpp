@@ -6,6 +6,7 @@
 #include "app/SingleInstance.h"
 #include "tests/schedule/FakeClock.h"
 #include "tests/schedule/FakeLocalTime.h"
+#include "tests/schedule/StubEndActionPlatform.h"
 #include "ui/CommandReceiver.h"
 
 #include <gtest/gtest.h>
@@ -88,15 +89,19 @@ TEST(CommandReceiver, RefusedWhileAWindowIsOpenButNextOrWhenImpossibleOrTooLate)
         FakeUptime uptime;
         const FakeLocalTime utc;
         CancellingHost host;
-        CCheckCycle cycle(list, clock, uptime, utc, host);
+        CStubEndActionPlatform platform;
+        CScheduler scheduler(
+            list, clock, uptime, utc, host, platform,
+            {[](const Look&) {}, [](bool) {}, [] { return std::int64_t{0}; }, [] {}});
+        const CCheckCycle& cycle = scheduler.Cycle();
         CNextDuePresenter nextDue(list, cycle, utc, clock, 100, [](const NextDueText&) {});
         CommandWindow wnd;
         ASSERT_TRUE(wnd.SubclassWindow(::CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0,
                                                          HWND_MESSAGE, nullptr, nullptr, nullptr)));
-        CCommandReceiver receiver(wnd, cycle, nextDue,
+        CCommandReceiver receiver(wnd, scheduler, nextDue,
                                   {[] {}, [&] { return row.canHibernate; }, 32772});
         wnd.receiver = &receiver;
-        cycle.AddTimer(2, 1);
+        scheduler.AddTimer(2, 1, CScheduler::By::Tray);
         wnd.EnableWindow(!row.windowOpen);
         int code = -1;
         int oneOffs = -1;
@@ -107,7 +112,7 @@ TEST(CommandReceiver, RefusedWhileAWindowIsOpenButNextOrWhenImpossibleOrTooLate)
         if (row.inWarning) {
             clock.now.minute = 1;
             uptime.Pass(60000);
-            cycle.Check();
+            scheduler.OnTick();
         } else {
             host.during();
         }
