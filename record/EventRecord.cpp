@@ -95,7 +95,11 @@ void CEventRecord::Write(std::string_view event, std::string_view details) {
         line += ' ';
         line += details;
     }
-    m_file.Append(line);
+    if (m_writer) {
+        m_writer(line);
+    } else {
+        m_file.Append(line);
+    }
     if (m_listener) {
         m_listener(line);
     }

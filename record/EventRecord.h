@@ -75,6 +75,10 @@ public:
         m_listener = std::move(listener);
     }
 
+    // Takes each line in place of the file, e.g. to write it elsewhere
+    // (CRecordWriter); an empty function writes to the file again.
+    void SetWriter(std::function<void(std::string line)> writer) { m_writer = std::move(writer); }
+
     CRecordFile& File() { return m_file; }
 
     // "2026-12-09 23:00:15 +09:00" of a time.
@@ -90,4 +94,5 @@ private:
     const ILocalTimeConverter& m_zone;
     Cp932ToUtf8 m_toUtf8;
     std::function<void(const std::string&)> m_listener;
+    std::function<void(std::string)> m_writer;
 };

@@ -70,6 +70,9 @@ void CCheckCycle::Offer(const DueOccurrence& due, std::int64_t second) {
         wait.dueMs -= (second - due.second) * 1000;
     }
     m_waiting = wait;
+    if (m_observer != nullptr) {
+        m_observer->OccurrenceHeld(Describe(due));
+    }
     m_host.OneOffsChanged();
 }
 
@@ -92,6 +95,9 @@ void CCheckCycle::CheckWaiting(std::int64_t second) {
     DueOccurrence due = wait.due;
     if (due.oneOffId == 0) {
         due.mode = m_list.GetAt(due.index).sd_mode; // as the entry is now
+    }
+    if (m_observer != nullptr) {
+        m_observer->HoldEnded(Describe(due), nowMs - wait.dueMs >= kBusyWaitMs);
     }
     EndWait(false);
     Run(due, second);
@@ -150,12 +156,21 @@ void CCheckCycle::Run(const DueOccurrence& due, std::int64_t second) {
     m_warning = true;
     m_withdrawn = false;
     m_warned = due;
+    if (m_observer != nullptr) {
+        m_observer->WarningShown(Describe(due));
+    }
     WarnAnswer answer = m_host.Warn(due.mode);
     m_warning = false;
     // A warning open across a sleep never goes ahead, however it ended: its
     // time-out may have come at the wake, before any news of the sleep.
-    if (LookForSleep(false) || m_withdrawn) {
+    const bool slept = LookForSleep(false);
+    if (slept || m_withdrawn) {
+        if (!m_withdrawn && m_observer != nullptr) {
+            m_observer->WarningWithdrawn(ICheckCycleObserver::Withdrawal::Stall);
+        }
         answer = {WarnAnswer::Cancel};
+    } else if (m_observer != nullptr) {
+        m_observer->WarningAnswered(answer);
     }
 
     if (answer.kind == WarnAnswer::Confirm) {
@@ -191,16 +206,27 @@ bool CCheckCycle::LookForSleep(bool woke) {
     const Uptime now{m_uptime.ElapsedMs(), m_uptime.AwakeMs()};
     const Uptime before = m_looked.value_or(now);
     m_looked = now;
-    const bool slept = woke || m_suspended ||
-                       (now.elapsed - before.elapsed) - (now.awake - before.awake) > kSleepMs;
+    const bool told = woke || m_suspended;
+    const bool slept =
+        told || (now.elapsed - before.elapsed) - (now.awake - before.awake) > kSleepMs;
     m_suspended = false;
     if (!slept) {
         return false;
     }
     StartAfresh();
-    Withdraw();
+    Withdraw(told ? ICheckCycleObserver::Withdrawal::Sleep
+                  : ICheckCycleObserver::Withdrawal::Stall);
     if (m_waiting) {
+        if (m_observer != nullptr) {
+            m_observer->OccurrenceDropped(Describe(m_waiting->due));
+        }
         EndWait(true);
+    }
+    for (int i = 0; m_observer != nullptr && i < m_oneOffs.GetCount(); ++i) {
+        const OneOff& o = m_oneOffs.GetAt(i);
+        if (o.dueMs > before.elapsed && o.dueMs <= now.elapsed) {
+            m_observer->OccurrenceDropped(Describe({o.sd_mode, -1, o.id}));
+        }
     }
     if (m_oneOffs.DropDueIn(before.elapsed, now.elapsed)) {
         m_host.OneOffsChanged();
@@ -208,9 +234,12 @@ bool CCheckCycle::LookForSleep(bool woke) {
     return true;
 }
 
-void CCheckCycle::Withdraw() {
+void CCheckCycle::Withdraw(ICheckCycleObserver::Withdrawal why) {
     if (m_warning && !m_withdrawn) {
         m_withdrawn = true;
+        if (m_observer != nullptr) {
+            m_observer->WarningWithdrawn(why);
+        }
         m_host.WithdrawWarning();
     }
 }
@@ -227,7 +256,7 @@ void CCheckCycle::Resume() {
 
 void CCheckCycle::OnSuspend() {
     m_suspended = true; // the next look starts afresh
-    Withdraw();
+    Withdraw(ICheckCycleObserver::Withdrawal::Sleep);
 }
 
 void CCheckCycle::OnWake() {
@@ -286,7 +315,23 @@ void CCheckCycle::CancelOneOffs() {
     m_oneOffs.Clear();
     // The tray menu's loop can hold a one-off's warning: it goes with them.
     if (m_warned.oneOffId != 0) {
-        Withdraw();
+        Withdraw(ICheckCycleObserver::Withdrawal::Cancel);
     }
     m_host.OneOffsChanged();
+}
+
+CycleOccurrence CCheckCycle::Describe(const DueOccurrence& due) const {
+    CycleOccurrence described{std::nullopt, due.mode, {}};
+    if (due.oneOffId == 0) {
+        if (due.index >= 0 && due.index < m_list.GetCount()) {
+            described.name = m_list.GetAt(due.index).name;
+        }
+        described.due = ReadingAt(due.second);
+    } else if (const OneOff* o = m_oneOffs.Find(due.oneOffId)) {
+        if (!o->name.empty()) {
+            described.name = o->name; // a postponed entry's
+        }
+        m_zone.ToLocal(o->time, described.due);
+    }
+    return described;
 }

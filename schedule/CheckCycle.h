@@ -1,5 +1,6 @@
 #pragma once
 
+#include "schedule/CheckCycleObserver.h"
 #include "schedule/Clock.h"
 #include "schedule/DueChecker.h"
 #include "schedule/LocalTimeConverter.h"
@@ -92,9 +93,10 @@ public:
     static constexpr std::int64_t kBusyWaitMs = 3600000;
 
     CCheckCycle(const ScheduleList& list, IClock& clock, IUptime& uptime,
-                const ILocalTimeConverter& zone, ICheckCycleHost& host)
+                const ILocalTimeConverter& zone, ICheckCycleHost& host,
+                ICheckCycleObserver* observer = nullptr)
         : m_checker(list, clock, &m_skips), m_list(list), m_clock(clock), m_uptime(uptime),
-          m_zone(zone), m_host(host) {}
+          m_zone(zone), m_host(host), m_observer(observer) {}
 
     // One check. The scheduler calls it at each look (CNextLook), shortly
     // after a due second begins; more calls do no harm, a late one catches
@@ -162,7 +164,9 @@ private:
     // one-offs due in between are dropped. True after a sleep.
     bool LookForSleep(bool woke);
     void StartAfresh() { m_lastChecked.reset(); }
-    void Withdraw();
+    void Withdraw(ICheckCycleObserver::Withdrawal why);
+    // What the observer is told of an occurrence.
+    CycleOccurrence Describe(const DueOccurrence& due) const;
     // The latest civil second the clock has shown by now: its reading, or,
     // in an hour that repeats, the last reading before the clock went back.
     std::int64_t LatestShown(std::int64_t reading);
@@ -188,6 +192,7 @@ private:
     IUptime& m_uptime;
     const ILocalTimeConverter& m_zone;
     ICheckCycleHost& m_host;
+    ICheckCycleObserver* m_observer;
     std::optional<std::int64_t> m_lastChecked; // latest civil second shown at the last check
     std::optional<std::int64_t> m_answered;    // ... at the last check that warned
     std::optional<Uptime> m_looked;            // the uptime at the last look

@@ -58,6 +58,8 @@ public:
     void Tick(std::int64_t now);
 
     bool IsHolding() const { return m_heldFor.has_value(); }
+    // The occurrence the system is held awake for.
+    std::optional<std::int64_t> HeldFor() const { return m_heldFor; }
     // The elapsed uptime at which the hold ends by its bound; none while
     // nothing is held.
     std::optional<std::int64_t> HoldEndMs() const {

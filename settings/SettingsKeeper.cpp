@@ -41,7 +41,10 @@ SaveStatus CSettingsKeeper::Save() {
     try {
         status = SaveSettings(m_list, m_taskTray, m_options, m_path, m_ops);
     } catch (const std::exception&) {
-        return {}; // out of memory, say: not saved, reason unknown
+        status = {}; // out of memory, say: not saved, reason unknown
+    }
+    if (!status.saved && m_saveFailed) {
+        m_saveFailed(status);
     }
     if (status.saved) {
         m_unsaved = false;

@@ -9,6 +9,7 @@
 #include "settings/Utf8ToCp932.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 // Keeps the list, the tray flag and the options in their file: reads them at
@@ -43,6 +44,10 @@ public:
     // change is kept as it is; or the user said yes to ending without saving).
     bool MayExit();
     const std::string& Path() const { return m_path; }
+    // Told of each save that failed, however it was asked for.
+    void SetSaveFailed(std::function<void(const SaveStatus&)> told) {
+        m_saveFailed = std::move(told);
+    }
     const LoadStatus& GetLoadStatus() const { return m_loadStatus; }
 
 private:
@@ -64,5 +69,7 @@ private:
     bool m_keepFile = false;          // damaged at start: kept until a change is saved
     bool m_fileUnreadable = false;    // not read at start: written only if the user says so
     bool m_overwriteDeclined = false; // the user said no to that for a change's save
-    bool m_saveFailureTold = false;   // a change's failed save was told; not again
+    bool m_saveFailureTold = false;
+    std::function<void(const SaveStatus&)>
+        m_saveFailed; // a change's failed save was told; not again
 };

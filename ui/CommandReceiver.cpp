@@ -76,7 +76,7 @@ LRESULT CCommandReceiver::Apply(const CCommandLine& command, HWND replyTo) {
         return kDone;
     case Kind::Exit:
         // Posted: its save and questions must not hold up the sender.
-        m_wnd.PostMessage(WM_COMMAND, m_actions.exitCommand);
+        m_wnd.PostMessage(WM_COMMAND, m_actions.exitCommand, kFromCommand);
         return kDone;
     case Kind::Next:
         return Reply(replyTo, m_nextDue.Text().line) ? kDone : kRefused;

@@ -35,6 +35,9 @@ public:
     static constexpr LRESULT kRefused = 2;
     // Longer words never come from a start: they are not read.
     static constexpr DWORD kMaxBytes = 256;
+    // The lParam of the exit command posted for /exit: the record tells it
+    // from the menu's.
+    static constexpr LPARAM kFromCommand = 1;
 
     struct Actions {
         std::function<void()> show;         // as a second start does

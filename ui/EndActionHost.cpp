@@ -41,6 +41,10 @@ EndActionOutcome CEndActionHost::ExecuteEndMode(std::int32_t mode) {
     m_window.save();
     const bool wasInTray = m_tray.IsWanted();
     m_tray.Remove();
+    CEventRecord* const record = m_window.record;
+    if (record != nullptr) {
+        record->ActionRequested(mode);
+    }
     const EndActionResult result = m_executor.ExecuteEndMode(mode);
     // Displays off need not end in a sleep (audio playing, a mouse nudge):
     // the program goes on until Windows reports one.
@@ -50,7 +54,13 @@ EndActionOutcome CEndActionHost::ExecuteEndMode(std::int32_t mode) {
     }
     const bool continues = mode == Lock || result.awaitsSleep ||
                            (m_options.resume != 0 && (mode == Standby || mode == Hibernate));
+    if (result.done && record != nullptr) {
+        record->ActionDone(mode);
+    }
     if (result.done && !continues) {
+        if (record != nullptr) {
+            record->Ended(CEventRecord::EndReason::AfterAction);
+        }
         return EndActionOutcome::ProgramEnds;
     }
     if (wasInTray) {
@@ -65,6 +75,9 @@ EndActionOutcome CEndActionHost::ExecuteEndMode(std::int32_t mode) {
             ? std::wstring(L"この PC は休止状態にできません（休止状態が無効か、"
                            L"対応していません）。")
             : SystemMessage(result.error);
+    if (record != nullptr) {
+        record->ActionFailed(mode, result.error, why);
+    }
     Tell(Cp932ToWide(EndModeName(mode)) + L"を実行できませんでした。\n\n" + why);
     return EndActionOutcome::Failed;
 }
@@ -73,6 +86,9 @@ void CEndActionHost::OnSuspend() {
     if (m_sleepDueMs && m_uptime.ElapsedMs() <= *m_sleepDueMs) {
         m_sleepDueMs.reset();
         if (m_options.resume == 0) {
+            if (m_window.record != nullptr) {
+                m_window.record->Ended(CEventRecord::EndReason::AfterAction);
+            }
             m_window.close();
         }
     }

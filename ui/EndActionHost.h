@@ -1,5 +1,6 @@
 #pragma once
 
+#include "record/EventRecord.h"
 #include "schedule/CheckCycle.h"
 #include "schedule/EndActionExecutor.h"
 #include "settings/SettingsOptions.h"
@@ -35,6 +36,8 @@ public:
         std::function<void()> warned;         // a warning ended, however
         // Tells a failed action; a message box over the owner when empty.
         std::function<void(const std::wstring&)> tell;
+        // Told of each action asked for and its result, when given.
+        CEventRecord* record = nullptr;
     };
 
     // A Modern Standby PC counts as asleep only when Windows reports the

@@ -38,7 +38,8 @@ CQuillabertonDlg::CQuillabertonDlg(IInstanceMark& instance, CTrayIcon::Notify no
                  [this] { m_scheduler.OnOneOffsChanged(); },
                  [this] { m_tray.StoreInTaskTray(); },
                  [this] { m_scheduler.OnWarningAnswered(); },
-                 {}}),
+                 {},
+                 &m_record.Events()}),
       m_scheduler(m_ScheduleList, m_clock, m_uptime, m_zone, m_endHost, m_platform,
                   {[this](const Look& look) {
                        // A due second is met on time; other looks may be
@@ -48,23 +49,25 @@ CQuillabertonDlg::CQuillabertonDlg(IInstanceMark& instance, CTrayIcon::Notify no
                            look.toleranceMs != 0 ? look.toleranceMs : TIMERV_NO_COALESCING);
                    },
                    [this](bool changed) { changed ? m_nextDue.Invalidate() : m_nextDue.Refresh(); },
-                   CSystemClock::NowMs, [this] { m_settings.SaveSilently(); }}),
+                   CSystemClock::NowMs, [this] { m_settings.SaveSilently(); }},
+                  &m_record, &m_record),
       m_nextDue(m_ScheduleList, m_scheduler.Cycle(), m_zone, m_clock,
                 CScheduleListView::kShownNameChars,
                 [this](const NextDueText& text) {
                     ::SetWindowTextW(m_stNextDue, text.line.c_str());
-                    m_tray.Icon().SetTip(text.tip);
+                    m_tray.Icon().SetTip(m_record.Tip(text.tip));
                 }),
       m_commands(*this, m_scheduler, m_nextDue,
                  {[this] { OnShowRequest(0, 0); }, [this] { return m_endHost.CanHibernate(); },
-                  ID_EXIT_PROGRAM}),
+                  ID_EXIT_PROGRAM, [this](int lines) { return m_record.Lines(lines); }}),
       m_listView(
           m_ScheduleList, m_lstSchedule, m_stRule, m_clock,
           [this](CScheduleItem& item) { return EditEntry(item); },
-          [this](bool changed) {
+          [this](const std::optional<CScheduleListView::Change>& change) {
               // What falls due next may differ.
               m_scheduler.OnListChanged();
-              if (changed) {
+              if (change) {
+                  m_record.Events().ListChanged(change->kind, change->name);
                   m_settings.Changed();
               }
           }) {}
@@ -82,6 +85,8 @@ const MessageMap* CQuillabertonDlg::GetThisMessageMap() {
         OnMessage<WM_TIMER, &D::OnTimer>(),
         OnCommand<ID_STORE_TASKTRAY, &D::OnCancel>(),
         OnCommand<ID_VERSION_INFO, &D::OnVersionInfo>(),
+        OnCommandTo<ID_HISTORY, &D::m_record, &CRecordHost::Show>(),
+        OnCommandTo<CTrayMenu::kHistory, &D::m_record, &CRecordHost::Show>(),
         OnCommandTo<IDC_ADD_ENTRY, &D::m_listView, &CScheduleListView::Add>(),
         OnControlTo<LBN_SELCHANGE, IDC_SCHEDULE_LIST, &D::m_listView,
                     &CScheduleListView::UpdateRule>(),
@@ -131,6 +136,7 @@ BOOL CQuillabertonDlg::OnInitDialog() {
     m_tray.Attach();
 
     m_settings.Load();
+    m_record.Start();
     m_listView.Refresh();
     if (m_settings.HasLoadProblems()) {
         PostMessage(kShowLoadProblems);
@@ -189,26 +195,18 @@ void CQuillabertonDlg::OnVersionInfo() {
     OnSysCommand(IDM_ABOUTBOX, 0);
 }
 
-HCURSOR CQuillabertonDlg::OnQueryDragIcon() {
-    return static_cast<HCURSOR>(m_hIcon);
-}
-
 void CQuillabertonDlg::OnDetailSetting() {
     if (CDetailSettingDlg().Edit(m_bTaskTray, m_options)) {
+        m_record.ApplyOptions();
         m_settings.Changed();
     }
 }
 
 void CQuillabertonDlg::OnExitProgram() {
     if (m_settings.MayExit()) {
+        m_record.Exits(CurrentMessage().lParam == CCommandReceiver::kFromCommand);
         CDialog::OnOK();
     }
-}
-
-void CQuillabertonDlg::OnOK() {}
-
-void CQuillabertonDlg::OnCancel() {
-    m_tray.StoreInTaskTray();
 }
 
 void CQuillabertonDlg::OnTimer(UINT_PTR nIDEvent) {

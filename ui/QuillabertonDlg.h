@@ -16,6 +16,7 @@
 #include "ui/EndActionHost.h"
 #include "ui/InstanceMark.h"
 #include "ui/NextDuePresenter.h"
+#include "ui/RecordHost.h"
 #include "ui/ScheduleListView.h"
 #include "ui/Scheduler.h"
 #include "ui/SettingsPrompt.h"
@@ -51,8 +52,8 @@ public:
 protected:
     void DoDataExchange(CDataExchange* pDX) override;
     BOOL OnInitDialog() override;
-    void OnOK() override;     // Enter: nothing
-    void OnCancel() override; // Esc, ×, menu 32773: to the tray
+    void OnOK() override {}                                // Enter: nothing
+    void OnCancel() override { m_tray.StoreInTaskTray(); } // Esc, ×, menu 32773: to the tray
 
 private:
     void OnDeltaposSpin(NMHDR* pNMHDR, LRESULT* pResult);
@@ -62,7 +63,7 @@ private:
     void OnSysCommand(UINT nID, LPARAM lParam);
     void OnVersionInfo();
     void OnPaint();
-    HCURSOR OnQueryDragIcon();
+    HCURSOR OnQueryDragIcon() { return static_cast<HCURSOR>(m_hIcon); }
     void OnDetailSetting();
     void OnExitProgram();
     void OnTimer(UINT_PTR nIDEvent);
@@ -101,6 +102,7 @@ private:
     CSystemLocalTime m_zone;
     CClockLine m_clockLine{*this, m_stClock, m_clock};
     CTrayPresence m_tray;
+    CRecordHost m_record{*this, m_zone, m_ScheduleList, m_options, m_settings};
     CEndActionPlatformWin32 m_systemPlatform;
     IEndActionPlatform& m_platform;
     CEndActionHost m_endHost;

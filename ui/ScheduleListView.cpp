@@ -30,37 +30,40 @@ void CScheduleListView::UpdateRule() {
     ::SetWindowTextW(m_rule, text.c_str());
 }
 
-void CScheduleListView::Done(bool changed) {
+void CScheduleListView::Done(std::optional<Change> change) {
     Refresh();
-    m_done(changed);
+    m_done(change);
 }
 
 void CScheduleListView::Add() {
     CScheduleItem item; // a new entry: the defaults
     const bool added = m_edit(item);
-    if (added) {
-        m_list.AddTail(item);
+    if (!added) {
+        return Done(std::nullopt);
     }
-    Done(added);
+    m_list.AddTail(item);
+    Done(Change{CEventRecord::Change::Added, item.name});
 }
 
 void CScheduleListView::Edit() {
     const int sel = m_box.GetCurSel();
     CScheduleItem item;
     const bool edited = sel >= 0 && sel < m_list.GetCount() && m_edit(item = m_list.GetAt(sel));
-    if (edited) {
-        m_list.SetAt(sel, item);
+    if (!edited) {
+        return Done(std::nullopt);
     }
-    Done(edited);
+    m_list.SetAt(sel, item);
+    Done(Change{CEventRecord::Change::Edited, item.name});
 }
 
 void CScheduleListView::Delete() {
     const int sel = m_box.GetCurSel();
-    const bool deleted = sel >= 0 && sel < m_list.GetCount();
-    if (deleted) {
-        m_list.RemoveAt(sel);
+    if (sel < 0 || sel >= m_list.GetCount()) {
+        return Done(std::nullopt);
     }
-    Done(deleted);
+    Change change{CEventRecord::Change::Deleted, m_list.GetAt(sel).name};
+    m_list.RemoveAt(sel);
+    Done(std::move(change));
 }
 
 void CScheduleListView::Move(int delta) {
@@ -71,11 +74,13 @@ void CScheduleListView::Move(int delta) {
     const int upper = delta == -1 && sel > 0 && sel <= last  ? sel - 1
                       : delta == 1 && sel >= 0 && sel < last ? sel
                                                              : -1;
-    if (upper >= 0) {
-        const CScheduleItem first = m_list.GetAt(upper);
-        m_list.SetAt(upper, m_list.GetAt(upper + 1));
-        m_list.SetAt(upper + 1, first);
-        m_box.SetCurSel(sel + delta);
+    if (upper < 0) {
+        return Done(std::nullopt);
     }
-    Done(upper >= 0);
+    Change change{CEventRecord::Change::Moved, m_list.GetAt(sel).name};
+    const CScheduleItem first = m_list.GetAt(upper);
+    m_list.SetAt(upper, m_list.GetAt(upper + 1));
+    m_list.SetAt(upper + 1, first);
+    m_box.SetCurSel(sel + delta);
+    Done(std::move(change));
 }

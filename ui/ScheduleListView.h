@@ -2,17 +2,20 @@
 
 #include "framework/ListBox.h"
 #include "framework/Static.h"
+#include "record/EventRecord.h"
 #include "schedule/Clock.h"
 #include "schedule/ScheduleList.h"
 #include "ui/ListBoxMirror.h"
 
 #include <cstddef>
 #include <functional>
+#include <optional>
+#include <string>
 
 // The list box of entry names, the selected entry's rule under it, and the
 // list commands on them: add, edit and delete through the editor, and a move
-// by the up-down control. Each command ends with `done`, told whether the
-// list changed.
+// by the up-down control. Each command ends with `done`, told how the list
+// changed, if it did: the change and the entry's name.
 class CScheduleListView {
 public:
     // Names are shown up to this many characters: as many as the editor
@@ -20,10 +23,15 @@ public:
     // but show cut.
     static constexpr std::size_t kShownNameChars = 32767;
 
+    struct Change {
+        CEventRecord::Change kind;
+        std::string name; // CP932, as kept
+    };
+
     // `edit` runs the editor on an entry and is true after OK.
     CScheduleListView(ScheduleList& list, CListBox& box, CStatic& rule, IClock& clock,
                       std::function<bool(CScheduleItem&)> edit,
-                      std::function<void(bool changed)> done)
+                      std::function<void(const std::optional<Change>&)> done)
         : m_list(list), m_box(box), m_rule(rule), m_clock(clock), m_edit(std::move(edit)),
           m_done(std::move(done)) {}
 
@@ -39,13 +47,13 @@ public:
     void Move(int delta);
 
 private:
-    void Done(bool changed);
+    void Done(std::optional<Change> change);
 
     ScheduleList& m_list;
     CListBox& m_box;
     CStatic& m_rule;
     IClock& m_clock;
     std::function<bool(CScheduleItem&)> m_edit;
-    std::function<void(bool)> m_done;
+    std::function<void(const std::optional<Change>&)> m_done;
     CListBoxMirror m_mirror;
 };

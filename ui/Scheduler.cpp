@@ -2,11 +2,12 @@
 
 CScheduler::CScheduler(const ScheduleList& list, IClock& clock, IUptime& uptime,
                        const ILocalTimeConverter& zone, ICheckCycleHost& host,
-                       IEndActionPlatform& platform, Window window)
+                       IEndActionPlatform& platform, Window window, Record* record,
+                       ICheckCycleObserver* observer)
     : m_clock(clock), m_host(host), m_window(std::move(window)),
-      m_cycle(list, clock, uptime, zone, host),
+      m_cycle(list, clock, uptime, zone, host, observer),
       m_wakeTimer(list, zone, m_cycle.Skips(), platform, uptime),
-      m_nextLook(list, zone, m_cycle, m_wakeTimer, uptime) {}
+      m_nextLook(list, zone, m_cycle, m_wakeTimer, uptime), m_record(record) {}
 
 std::int64_t CScheduler::Now() {
     m_clock.Read();
@@ -15,8 +16,16 @@ std::int64_t CScheduler::Now() {
 
 void CScheduler::LookForWake() {
     if (m_cycle.LookForSleep()) {
-        m_wakeTimer.OnWake(Now());
+        WakeTimerOnWake();
         m_changed = true;
+    }
+}
+
+void CScheduler::WakeTimerOnWake() {
+    const bool held = m_wakeTimer.IsHolding();
+    m_wakeTimer.OnWake(Now());
+    if (!held && m_wakeTimer.HeldFor() && m_record != nullptr) {
+        m_record->WokeByTimer(*m_wakeTimer.HeldFor());
     }
 }
 
@@ -54,21 +63,34 @@ void CScheduler::OnListChanged() {
     Settle();
 }
 
-void CScheduler::AddTimer(std::int32_t mode, int minutes, By) {
+void CScheduler::AddTimer(std::int32_t mode, int minutes, By by) {
     LookForWake();
     m_cycle.AddTimer(mode, minutes);
+    if (m_record != nullptr) {
+        m_record->TimerAdded(by, mode, minutes);
+    }
     Settle();
 }
 
-bool CScheduler::Skip(const DueTime& offered, By) {
+bool CScheduler::Skip(const DueTime& offered, By by) {
     LookForWake();
+    std::optional<OneOff> oneOff;
+    if (const OneOff* o = m_cycle.OneOffs().Find(offered.oneOffId)) {
+        oneOff = *o; // gone once skipped
+    }
     const bool skipped = m_cycle.Skip(offered);
+    if (skipped && m_record != nullptr) {
+        m_record->Skipped(by, offered, oneOff);
+    }
     Settle();
     return skipped;
 }
 
-void CScheduler::CancelOneOffs(By) {
+void CScheduler::CancelOneOffs(By by) {
     LookForWake();
+    if (m_record != nullptr) {
+        m_record->OneOffsCancelled(by); // before the warning it withdraws
+    }
     m_cycle.CancelOneOffs();
     Settle();
 }
@@ -88,7 +110,7 @@ void CScheduler::OnSuspend() {
 
 void CScheduler::OnWake() {
     // The wake timer first: the cycle's handling of the wake may set it.
-    m_wakeTimer.OnWake(Now());
+    WakeTimerOnWake();
     m_cycle.OnWake();
     m_changed = true;
     Settle();
@@ -114,6 +136,9 @@ void CScheduler::OnSessionEnd(bool ending) {
     // The session's end is never held up; the process may be ended right
     // after this.
     if (ending) {
+        if (m_record != nullptr) {
+            m_record->SessionEnds();
+        }
         m_window.save();
     }
 }

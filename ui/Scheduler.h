@@ -6,6 +6,7 @@
 #include "schedule/WakeTimer.h"
 
 #include <functional>
+#include <optional>
 
 // Receives every event that can change what the program does next, and
 // calls the owners in one fixed order:
@@ -36,6 +37,21 @@ public:
     // Who asked for a quick timer, a skip or a cancel.
     enum class By { Tray, Command };
 
+    // What the record is told of the events the scheduler sees.
+    class Record {
+    public:
+        virtual void TimerAdded(By by, std::int32_t mode, int minutes) = 0;
+        // `oneOff`: the one-off skipped, as it was; none for an entry's.
+        virtual void Skipped(By by, const DueTime& due, const std::optional<OneOff>& oneOff) = 0;
+        virtual void OneOffsCancelled(By by) = 0;
+        // The wake timer woke the machine for the occurrence at `time`.
+        virtual void WokeByTimer(std::int64_t time) = 0;
+        virtual void SessionEnds() = 0;
+
+    protected:
+        ~Record() = default;
+    };
+
     struct Window {
         std::function<void(const Look&)> arm;          // the check timer, once
         std::function<void(bool changed)> showNextDue; // afresh, or only if it moved on
@@ -45,10 +61,12 @@ public:
 
     // `host` is asked for the warnings and the end actions; its
     // OneOffsChanged and the end of each warning must come back to
-    // OnOneOffsChanged and OnWarningAnswered.
+    // OnOneOffsChanged and OnWarningAnswered. `record` is told of the skips,
+    // quick timers, cancels, wakes by the wake timer and the session's end;
+    // `observer` of what the check cycle does.
     CScheduler(const ScheduleList& list, IClock& clock, IUptime& uptime,
                const ILocalTimeConverter& zone, ICheckCycleHost& host, IEndActionPlatform& platform,
-               Window window);
+               Window window, Record* record = nullptr, ICheckCycleObserver* observer = nullptr);
     CScheduler(const CScheduler&) = delete;
     CScheduler& operator=(const CScheduler&) = delete;
 
@@ -86,6 +104,8 @@ private:
     std::int64_t Now();
     // Step 1.
     void LookForWake();
+    // The wake timer looks for its signal; a wake it caused is recorded.
+    void WakeTimerOnWake();
     // Steps 3 to 5.
     void Settle();
 
@@ -95,5 +115,6 @@ private:
     CCheckCycle m_cycle;
     CWakeTimer m_wakeTimer;
     CNextLook m_nextLook;
+    Record* m_record;
     bool m_changed = false;
 };

@@ -94,7 +94,7 @@ void CTrayPresence::ShowMenu(POINT at) {
         m_scheduler.Skip(*offered, CScheduler::By::Tray);
     } else if (command == CTrayMenu::kCancelTimers) {
         m_scheduler.CancelOneOffs(CScheduler::By::Tray);
-    } else if (command == m_exitCommand) {
-        m_wnd.SendMessage(WM_COMMAND, m_exitCommand);
+    } else if (command == m_exitCommand || command == CTrayMenu::kHistory) {
+        m_wnd.SendMessage(WM_COMMAND, command); // the window's own commands
     }
 }

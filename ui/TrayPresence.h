@@ -4,6 +4,7 @@
 #include "ui/NextDuePresenter.h"
 #include "ui/Scheduler.h"
 #include "ui/TrayIcon.h"
+#include "ui/TrayMenu.h"
 
 #include <functional>
 
@@ -14,7 +15,8 @@
 // user left it. A click, Enter or Space on the icon, a double-click, a second
 // start or 表示 bring it back. The menu opens at the point the shell gives
 // (the menu key, Shift+F10 or a right-click); it records the occurrence its
-// スキップ names and drops that one.
+// スキップ names and drops that one. Its 履歴 and プログラムの終了 come to the
+// window as WM_COMMAND with CTrayMenu::kHistory and the exit command.
 class CTrayPresence {
 public:
     // The icon's callback message (CTrayIcon::Decode).

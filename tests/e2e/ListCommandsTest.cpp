@@ -375,6 +375,13 @@ TEST(ListCommands, MoveAndDelete) {
 
     // The file gets the moved entry under its new position.
     EXPECT_EQ(p.ExitAndRead(), std::optional<std::string>(Layout({seed[0], seed[3]})));
+    // The record has each change with its entry's name.
+    const std::string record = p.driver.ReadWorkFile(L"Quillaberton.log").value_or("");
+    std::string changes;
+    for (std::size_t at = 0; (at = record.find(" 一覧を変更 ", at)) != std::string::npos; ++at) {
+        changes += record.substr(at + 17, record.find('\r', at) - at - 17) + ";";
+    }
+    EXPECT_EQ(changes, "移動 「A」;移動 「A」;移動 「D」;削除 「C」;削除 「B」;");
 }
 
 TEST(ListCommands, DeleteTheOnlyLineLeavesNoSelection) {

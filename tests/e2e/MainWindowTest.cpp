@@ -35,6 +35,7 @@ constexpr int kListId = 1005;
 constexpr int kEndModeId = 1034;
 constexpr int kNextDueId = 1040;
 constexpr int kPostponeId = 1042;
+constexpr int kHistoryListId = 1051;
 constexpr UINT kTrayMessage = WM_USER + 1;
 constexpr int kExitCommand = 32772;
 constexpr int kTrayCommand = 32773;
@@ -42,6 +43,7 @@ constexpr int kDetailButton = 1009;
 constexpr int kDetailCommand = 32778;
 constexpr int kStartInTrayBox = 1036;
 constexpr int kStartupBox = 1055;
+constexpr int kHistoryBox = 1050;
 
 // CP932 bytes of the Japanese names used below.
 const std::string kLogoffName = "\x83\x8d\x83\x4f\x83\x49\x83\x74"; // ログオフ
@@ -122,9 +124,8 @@ HWND MessageBoxOver(HWND owner) {
     return search.found;
 }
 
-// Ticks or clears 起動時、タスクトレイに格納する in the detail settings,
-// opened by `open` (button 1009 or menu 32778), and confirms with OK.
-// (or the box `boxId`)
+// Ticks or clears 起動時、タスクトレイに格納する (or another box) in the detail
+// settings, opened by `open` (button 1009 or menu 32778), and confirms with OK.
 void SetStartInTray(const Driver& driver, HWND main, void (*open)(HWND), bool on,
                     int boxId = kStartInTrayBox) {
     open(main);
@@ -440,6 +441,19 @@ TEST(SettingsFile, ChangesAreSavedWhenMadeAndAtTheSessionEnd) {
     EXPECT_EQ(MessageBoxOver(p.main), nullptr); // told once only
     held.Reset();
     EXPECT_EQ(p.File(), Layout({}, 1));
+    // Each failed save is recorded. 履歴を記録する cleared: history=0, and
+    // nothing more is recorded.
+    const std::string record = p.driver.ReadWorkFile(L"Quillaberton.log").value_or("");
+    std::size_t failed = 0;
+    for (std::size_t at = 0; (at = record.find(" 保存に失敗 ", at)) != std::string::npos; ++at) {
+        ++failed;
+    }
+    EXPECT_EQ(failed, 3u) << record;
+    SetStartInTray(
+        p.driver, p.main, [](HWND w) { Driver::PostCommand(w, kDetailCommand); }, false,
+        kHistoryBox);
+    const std::string off = Layout({}, 0) + "history=0\r\n";
+    EXPECT_TRUE(Driver::WaitUntil([&] { return p.File() == off; })) << *p.File();
 
     DWORD_PTR agreed = 0;
     ASSERT_TRUE(::SendMessageTimeoutW(p.main, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF,
@@ -447,7 +461,8 @@ TEST(SettingsFile, ChangesAreSavedWhenMadeAndAtTheSessionEnd) {
     EXPECT_EQ(agreed, TRUE);
     ASSERT_TRUE(::SendMessageTimeoutW(p.main, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF,
                                       SMTO_ABORTIFHUNG, 5000, nullptr));
-    EXPECT_EQ(p.File(), Layout({}, 0));
+    EXPECT_EQ(p.File(), off);
+    EXPECT_EQ(p.driver.ReadWorkFile(L"Quillaberton.log"), record);
 }
 
 // Run by scripts/kill-save.sh, not by the suite: the program is killed at
@@ -870,6 +885,31 @@ TEST(DueWarning, ACancelledWarningNeverComesBackAndPostponeMakesAOneOff) {
         << "next due: " << line;
     EXPECT_TRUE(p.driver.IsRunning()); // no action
     EXPECT_TRUE(TrayIconPresent(p.main));
+
+    // The record holds the three answers in order; ヘルプ → 履歴..., chosen by
+    // keys in the menu bar, lists its lines newest first.
+    std::vector<std::wstring> lines, answers;
+    const std::string record = p.driver.ReadWorkFile(L"Quillaberton.log").value_or("");
+    for (std::size_t at = 3, end; (end = record.find("\r\n", at)) != std::string::npos;
+         at = end + 2) {
+        std::wstring line(end - at, L'\0');
+        line.resize(::MultiByteToWideChar(CP_UTF8, 0, &record[at], static_cast<int>(end - at),
+                                          line.data(), static_cast<int>(line.size())));
+        lines.insert(lines.begin(), line);
+        if (const std::size_t a = lines.front().find(L" 警告に応答 "); a != std::wstring::npos) {
+            answers.push_back(lines.front().substr(a + 7));
+        }
+    }
+    EXPECT_EQ(answers, (std::vector<std::wstring>{L"延期 5 分", L"キャンセル", L"キャンセル"}));
+    PostTrayDoubleClick(p.main);
+    ASSERT_TRUE(Driver::WaitUntil([&] { return p.Visible(); }));
+    ::PostMessageW(p.main, WM_SYSCOMMAND, SC_KEYMENU, 0);
+    for (const WPARAM key : {VK_RIGHT, VK_RIGHT, VK_DOWN, VK_RETURN}) {
+        ::PostMessageW(p.main, WM_KEYDOWN, key, 0);
+    }
+    const HWND history = p.driver.WaitForWindow(L"履歴", kDialogClass);
+    ASSERT_NE(history, nullptr);
+    EXPECT_EQ(Driver::ListBoxLines(Driver::Control(history, kHistoryListId)), lines);
 }
 
 // Warnings taken away because their due time is stale: the program's
@@ -1024,6 +1064,16 @@ TEST(Commands, ReachTheRunningCopyAsTheTrayMenuDoes) {
     const std::wstring skipped = Driver::ReadText(nextDue);
     EXPECT_NE(skipped, entryLine);
     EXPECT_EQ(skipped.substr(skipped.find(L' ')), entryLine.substr(entryLine.find(L' ')));
+    // /history: the record's last lines, these commands', newest last.
+    const std::wstring history = RunCommand(L"/history 3").output;
+    const std::wstring events[] = {L" タイマーを設定 15 分後 ロック ", L" タイマーを取り消し ",
+                                   L" 予定をスキップ 「"};
+    std::size_t at = 0;
+    for (const std::wstring& event : events) {
+        at = history.find(L"\r\n", history.find(event, at));
+        EXPECT_NE(at, std::wstring::npos) << history;
+    }
+    EXPECT_EQ(history.find(L"\r\n", at + 2), std::wstring::npos) << history;
 
     Driver::PostCommand(p.main, kTrayCommand);
     ASSERT_TRUE(Driver::WaitUntil([&] { return !p.Visible(); }));
@@ -1033,6 +1083,7 @@ TEST(Commands, ReachTheRunningCopyAsTheTrayMenuDoes) {
     EXPECT_EQ(RunCommand(L"/exit").code, std::optional<DWORD>(0));
     EXPECT_TRUE(p.driver.WaitForExit().has_value());
     EXPECT_EQ(p.File(), std::optional<std::string>(Layout({daily})));
+    EXPECT_TRUE(p.driver.ReadWorkFile(L"Quillaberton.log")->ends_with(" 終了 コマンドから\r\n"));
 
     // With no copy, a timer starts one and sets itself there.
     Program q(std::nullopt, ProgramExe(), L"/timer 15 lock");

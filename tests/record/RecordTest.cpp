@@ -1,5 +1,6 @@
 #include "record/EventRecord.h"
 #include "record/RecordFile.h"
+#include "record/RecordWriter.h"
 #include "schedule/EndMode.h"
 
 #include "../schedule/FakeLocalTime.h"
@@ -177,10 +178,19 @@ TEST(RecordFile, LineAfterAWriteCutShortStartsItsOwnLine) {
 TEST(RecordFile, OffWritesNothingAndJapaneseNamesComeBack) {
     MemoryFileOps ops;
     Fixture f(ops, 9 * 3600, 200);
+    CRecordWriter writer(f.file); // in order, on a thread of its own
+    f.record.SetWriter([&](std::string line) { writer.Post(std::move(line)); });
     for (int i = 0; i < 8; ++i) {
         f.record.ListChanged(CEventRecord::Change::Added, kYakan + std::to_string(i));
     }
+    writer.Drain();
     const std::string kept = ops.files[kPath];
+    EXPECT_FALSE(writer.Failed());
+    ops.failWriteAfter = 0;
+    f.record.ListChanged(CEventRecord::Change::Edited, kYakan);
+    writer.Drain();
+    EXPECT_TRUE(writer.Failed());
+    ops.failWriteAfter = std::string::npos;
     f.file.SetEnabled(false);
     f.record.ListChanged(CEventRecord::Change::Deleted, kYakan);
     EXPECT_FALSE(f.file.Append("x"));

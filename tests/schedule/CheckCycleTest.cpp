@@ -22,8 +22,9 @@ namespace {
 const WarnAnswer kOk{WarnAnswer::Confirm};
 const WarnAnswer kCancel{WarnAnswer::Cancel};
 
-// Records every host operation in order; answers warnings from a script.
-class RecordingHost final : public ICheckCycleHost {
+// Records every host operation in order, and apart what the observer is
+// told; answers warnings from a script.
+class RecordingHost final : public ICheckCycleHost, public ICheckCycleObserver {
 public:
     WarnAnswer Warn(std::int32_t mode) override {
         log.push_back("warn " + std::to_string(mode));
@@ -54,7 +55,25 @@ public:
         return busy;
     }
 
+    static std::string Of(const CycleOccurrence& d) {
+        return (d.name ? "entry " : "timer ") + std::to_string(d.mode) + " " +
+               FormatClockText(d.due).substr(9);
+    }
+    void WarningShown(const CycleOccurrence& d) override { told.push_back("shown " + Of(d)); }
+    void WarningAnswered(const WarnAnswer& a) override {
+        told.push_back("answer " + std::to_string(a.kind) + " " + std::to_string(a.minutes));
+    }
+    void WarningWithdrawn(Withdrawal why) override {
+        told.push_back("withdrawn " + std::to_string(static_cast<int>(why)));
+    }
+    void OccurrenceDropped(const CycleOccurrence& d) override { told.push_back("drop " + Of(d)); }
+    void OccurrenceHeld(const CycleOccurrence& d) override { told.push_back("held " + Of(d)); }
+    void HoldEnded(const CycleOccurrence& d, bool limit) override {
+        told.push_back("hold ended " + Of(d) + (limit ? " at the limit" : ""));
+    }
+
     std::vector<std::string> log;
+    std::vector<std::string> told; // the observer's
     std::deque<WarnAnswer> answers;
     std::function<void()> whileWarning; // runs inside the modal warning
     bool withdrawn = false;
@@ -189,23 +208,24 @@ TEST_F(CheckCycleTest, LateTicksCancelsPostponementsAndWakes) {
         int choiceAt;
         During during;
         const char* want;
+        const char* told = nullptr; // the observer's, where checked
     };
     const char* warnOk = "warn 3, perform 3, close";
     // clang-format off
     const Row rows[] = {
-        {"a skipped second", {-1, 1}, {}, 0, None, warnOk},
+        {"a skipped second", {-1, 1}, {}, 0, None, warnOk, "shown entry 3 18:00:00, answer 0 0"},
         {"a 60 s gap is caught up", {-59, 1}, {}, 0, None, warnOk},
         {"a 61 s gap is not", {-60, 1, 2}, {}, 0, None, ""},
         {"a clock set back", {5, 0}, {}, 0, None, warnOk},
-        {"a cancelled second", {0, 0, 0, 1}, {kCancel}, 0, None, "warn 3"},
+        {"a cancelled second", {0, 0, 0, 1}, {kCancel}, 0, None, "warn 3", "shown entry 3 18:00:00, answer 1 0"},
         {"a postponed occurrence", {0, 0, 309, 310, 310, 311}, {later5, kCancel}, 10, None,
-         "warn 3, one-offs, warn 3, one-offs"},
+         "warn 3, one-offs, warn 3, one-offs", "shown entry 3 18:00:00, answer 2 5, shown entry 3 18:05:10, answer 1 0"},
         {"postponed again, caught up late", {0, 305, 312, 619, 623}, {later5, later5, kOk}, 10,
          None, "warn 3, one-offs, warn 3, one-offs, warn 3, perform 3, close"},
         {"a postponement passed over by a sleep", {0, 100, kSleep, 400}, {later5}, 0, None,
          "warn 3, one-offs, one-offs"},
         {"a wake withdraws the warning, and checks start afresh", {-2, 0, 20}, {}, 15, Wake,
-         "warn 3, withdraw"},
+         "warn 3, withdraw", "shown entry 3 18:00:00, withdrawn 0"},
         {"a short sleep: nothing caught up", {10, kWake, 20}, {}, 0, None, ""},
         {"a skipped occurrence", {kSkip, -1, 0, 1}, {}, 0, None, "one-offs"},
         {"a skipped occurrence, caught up", {kSkip, -2, 2}, {}, 0, None, "one-offs"},
@@ -213,18 +233,19 @@ TEST_F(CheckCycleTest, LateTicksCancelsPostponementsAndWakes) {
          "one-offs, warn 3, perform 3, close"},
         {"a quick timer", {kTimer, 29, 30}, {}, 0, None, "one-offs, warn 2, perform 2, close"},
         {"a failed action goes back to checking", {kFails, 0, 0}, {}, 0, None, "warn 3, perform 3"},
-        {"a suspend withdraws the warning", {0, kSleep, 20}, {}, 5, Suspend, "warn 3, withdraw"},
+        {"a suspend withdraws the warning", {0, kSleep, 20}, {}, 5, Suspend, "warn 3, withdraw",
+         "shown entry 3 18:00:00, withdrawn 0"},
         {"nothing caught up after a suspend", {10, kSuspend, 20}, {}, 0, None, ""},
         {"a sleep seen by a check in the warning", {0, 20}, {}, 15, SleepAndCheck,
-         "warn 3, withdraw"},
-        {"a sleep, then the time-out", {0}, {}, 15, Sleep, "warn 3"},
+         "warn 3, withdraw", "shown entry 3 18:00:00, withdrawn 1"},
+        {"a sleep, then the time-out", {0}, {}, 15, Sleep, "warn 3", "shown entry 3 18:00:00, withdrawn 1"},
         {"a sleep shorter than 60 s: nothing caught up", {10, kSleep, 20}, {}, 0, None, ""},
         {"a quick timer due while paused", {kTimer, kPause, -1, 0, 17, 30, 40, kResume, 41}, {},
          0, None, "one-offs, warn 2, perform 2, close"},
         {"a quick timer due during another warning", {kTimer, 0, 41}, {kCancel}, 40, None,
          "one-offs, warn 3, warn 2, perform 2, close"},
         {"a quick timer passed over by a sleep", {kTimer, 20, kSleep, 40, 41}, {}, 0, None,
-         "one-offs, one-offs"},
+         "one-offs, one-offs", "drop timer 2 18:00:30"},
         {"a quick timer keeps its real time when the clock is set", {kTimer, kClockAhead, 3629,
          kFails, 3630}, {}, 0, None, "one-offs, one-offs, warn 2, perform 2, one-offs"},
         {"... and when the window is not told", {kTimer, kUntold, 3629, kFails, 3630}, {}, 0, None,
@@ -234,7 +255,7 @@ TEST_F(CheckCycleTest, LateTicksCancelsPostponementsAndWakes) {
         {"a quick timer that came while paused, then a sleep", {kTimer, kPause, 31, kSleep, 90,
          kResume, 91}, {}, 0, None, "one-offs, warn 2, perform 2, close"},
         {"timers cancelled while one warns", {kTimer, 30, 31}, {}, 0, CancelOneOffs,
-         "one-offs, warn 2, withdraw, one-offs"},
+         "one-offs, warn 2, withdraw, one-offs", "shown timer 2 18:00:30, withdrawn 2"},
         {"a skip of an occurrence warned about meanwhile", {0, kSkip, 86400}, {kCancel}, 0, None,
          "warn 3, too late, warn 3, perform 3, close"},
         {"a lock: checking goes on", {kContinues, 0, 17}, {}, 0, None,
@@ -242,11 +263,11 @@ TEST_F(CheckCycleTest, LateTicksCancelsPostponementsAndWakes) {
         {"kept running after standby: nothing due in the sleep", {kTimer, kContinues, 0, kSleep,
          41}, {}, 0, None, "one-offs, warn 3, perform 3, one-offs"},
         {"a busy user: asked every 15 s, warned when free", {kBusy, 0, 15, 29, kBusy, 30}, {}, 0,
-         None, "busy, one-offs, busy, one-offs, warn 3, perform 3, close"},
+         None, "busy, one-offs, busy, one-offs, warn 3, perform 3, close", "held entry 3 18:00:00, hold ended entry 3 18:00:00, shown entry 3 18:00:00, answer 0 0"},
         {"... 60 minutes after the due time at the latest", {kBusy, -1, 1, 3599, 3600}, {}, 0,
-         None, "busy, one-offs, busy, one-offs, warn 3, perform 3, close"},
+         None, "busy, one-offs, busy, one-offs, warn 3, perform 3, close", "held entry 3 18:00:00, hold ended entry 3 18:00:00 at the limit, shown entry 3 18:00:00, answer 0 0"},
         {"... missing what passes, dropped by a sleep", {kBusy, 0, 17, kSleep, 40, kBusy, 41},
-         {}, 0, None, "busy, one-offs, busy, one-offs"},
+         {}, 0, None, "busy, one-offs, busy, one-offs", "held entry 3 18:00:00, drop entry 3 18:00:00"},
         {"... shown and skipped", {kBusy, -2, 2, kWaiting, kSkip, kBusy, 20}, {}, 0, None,
          "busy, one-offs, 2011/3/7 18:00:00, one-offs, warn 1, perform 1, close"},
         {"... a quick timer cancelled", {kTimer, kBusy, 30, kCancelTimers, kBusy, 50}, {}, 0,
@@ -274,7 +295,7 @@ TEST_F(CheckCycleTest, LateTicksCancelsPostponementsAndWakes) {
         entries.AddTail(DueAt(18, 0, 17, 1)); // due while the warning was open
         FakeUptime up;
         RecordingHost recorder;
-        CCheckCycle subject(entries, clock, up, utc, recorder);
+        CCheckCycle subject(entries, clock, up, utc, recorder, &recorder);
         std::int64_t latest = base - 30;
         bool asleep = false;
         std::int64_t early = 0; // ms of the next move that already passed
@@ -343,6 +364,9 @@ TEST_F(CheckCycleTest, LateTicksCancelsPostponementsAndWakes) {
             }
         }
         EXPECT_EQ(Joined(recorder.log), row.want);
+        if (row.told != nullptr) {
+            EXPECT_EQ(Joined(recorder.told), row.told);
+        }
         if (row.answers.size() == 1 && row.answers.front().kind == WarnAnswer::Postpone) {
             EXPECT_EQ(subject.OneOffs().GetCount(), row.ticks.back() < 300 ? 1 : 0);
         }

@@ -13,8 +13,11 @@
 namespace {
 
 // One log for the owners' calls, in the order they come: the wake timer's
-// system calls, the warnings, the next-due line and the check timer.
-struct Recorder final : CStubEndActionPlatform, ICheckCycleHost {
+// system calls, the warnings, the record, the next-due line and the check timer.
+struct Recorder final : CStubEndActionPlatform,
+                        ICheckCycleHost,
+                        CScheduler::Record,
+                        ICheckCycleObserver {
     PlatformHandle CreateWaitableTimerW(bool) override { return this; }
     bool SetWaitableTimer(PlatformHandle, std::int64_t due, bool) override {
         const std::int64_t time = due / 10000000 - 11644473600;
@@ -44,6 +47,34 @@ struct Recorder final : CStubEndActionPlatform, ICheckCycleHost {
     bool UserBusy() override { return false; }
     void OnSuspend() override { log += "host suspend; "; }
     void OnLook() override { ++looks; }
+
+    static std::string By(CScheduler::By by) { return by == CScheduler::By::Tray ? "tray" : "cmd"; }
+    void TimerAdded(CScheduler::By by, std::int32_t mode, int minutes) override {
+        log += "rec timer " + By(by) + " " + std::to_string(mode) + " " + std::to_string(minutes) +
+               "; ";
+    }
+    void Skipped(CScheduler::By by, const DueTime& due, const std::optional<OneOff>&) override {
+        log += "rec skip " + By(by) + " " + FormatClockText(due.reading).substr(7) + "; ";
+    }
+    void OneOffsCancelled(CScheduler::By by) override { log += "rec cancel " + By(by) + "; "; }
+    void WokeByTimer(std::int64_t time) override {
+        log += "rec woke " + FormatClockText(ReadingAt(time)).substr(7) + "; ";
+    }
+    void SessionEnds() override { log += "rec end; "; }
+    void WarningShown(const CycleOccurrence& due) override {
+        log += std::string("rec shown ") + (due.name ? "entry; " : "timer; ");
+    }
+    void WarningAnswered(const WarnAnswer& answer) override {
+        log += "rec answer " + std::to_string(answer.kind) + "; ";
+    }
+    void WarningWithdrawn(Withdrawal why) override {
+        log += "rec withdrawn " + std::to_string(static_cast<int>(why)) + "; ";
+    }
+    void OccurrenceDropped(const CycleOccurrence& due) override {
+        log += std::string("rec dropped ") + (due.name ? "entry; " : "timer; ");
+    }
+    void OccurrenceHeld(const CycleOccurrence&) override { log += "rec held; "; }
+    void HoldEnded(const CycleOccurrence&, bool) override { log += "rec hold ended; "; }
 
     std::string log;
     int looks = 0;
@@ -82,7 +113,9 @@ protected:
                                          std::to_string(l.toleranceMs) + "; ";
                           },
                           [this](bool changed) { rec.log += changed ? "line afresh; " : "line; "; },
-                          [this] { return clock.Time() * 1000; }, [this] { rec.log += "save; "; }}};
+                          [this] { return clock.Time() * 1000; }, [this] { rec.log += "save; "; }},
+                         &rec,
+                         &rec};
 };
 
 // The wake the timer caused is held awake whether the first check or the
@@ -98,17 +131,17 @@ TEST_F(SchedulerTest, EachEventInItsOrder) {
     clock.Set(zone, On(7, 17, 59, 1));
     scheduler.OnTick(); // the first check before the power message
     EXPECT_EQ(rec.looks, 1); // the end-action host's own wait
-    EXPECT_EQ(Calls(),
-              "one-offs; set 7 17:59:00; line afresh; arm 59000/1000; host suspend; line; "
-              "arm 59000/1000; one-offs; hold; set 8 17:59:00; arm 1020/0; set 8 17:59:00; "
-              "line afresh; arm 59020/0; ");
+    EXPECT_EQ(Calls(), "one-offs; rec timer cmd 0 10; set 7 17:59:00; line afresh; "
+                       "arm 59000/1000; line; arm 59000/1000; rec dropped timer; one-offs; hold; "
+                       "set 8 17:59:00; rec woke 7 18:00:00; set 8 17:59:00; line afresh; "
+                       "arm 59020/0; ");
     scheduler.OnWake();
     EXPECT_EQ(Calls(), "set 8 17:59:00; set 8 17:59:00; line afresh; arm 59020/0; ");
     clock.Set(zone, On(7, 18, 0, 0));
     uptime.Pass(59000);
     scheduler.OnTick();
-    EXPECT_EQ(Calls(), "arm 1020/0; warn 3; let sleep; set 8 17:59:00; line afresh; arm 1020/0; "
-                       "line; arm 59000/1000; ");
+    EXPECT_EQ(Calls(), "rec shown entry; warn 3; let sleep; set 8 17:59:00; line afresh; "
+                       "arm 1020/0; rec answer 1; line; arm 59000/1000; ");
 
     // The next day the power message comes first.
     scheduler.OnSuspend();
@@ -117,25 +150,25 @@ TEST_F(SchedulerTest, EachEventInItsOrder) {
     clock.Set(zone, On(8, 17, 59, 30));
     scheduler.OnWake();
     scheduler.OnTick();
-    EXPECT_EQ(Calls(), "host suspend; line; arm 59000/1000; hold; set 9 17:59:00; set 9 17:59:00; "
-                       "line afresh; arm 30020/0; arm 1020/0; line; arm 30020/0; ");
+    EXPECT_EQ(Calls(), "line; arm 59000/1000; hold; set 9 17:59:00; rec woke 8 18:00:00; "
+                       "set 9 17:59:00; line afresh; arm 30020/0; line; arm 30020/0; ");
 
     // The rest, each with its own effect on the next look.
     scheduler.AddTimer(0, 1, CScheduler::By::Tray);
-    EXPECT_EQ(Calls(), "one-offs; set 9 17:59:00; line afresh; arm 30020/0; ");
+    EXPECT_EQ(Calls(), "one-offs; rec timer tray 0 1; set 9 17:59:00; line afresh; arm 30020/0; ");
     scheduler.OnEditorOpened();
     EXPECT_EQ(Calls(), "line; arm 59000/1000; ");
     scheduler.OnEditorClosed();
     scheduler.CancelOneOffs(CScheduler::By::Command);
     list.RemoveAt(0);
     scheduler.OnListChanged();
-    EXPECT_EQ(Calls(), "line; arm 30020/0; one-offs; set 9 17:59:00; line afresh; arm 30020/0; "
-                       "line afresh; arm 59000/1000; ");
+    EXPECT_EQ(Calls(), "line; arm 30020/0; rec cancel cmd; one-offs; set 9 17:59:00; line afresh; "
+                       "arm 30020/0; line afresh; arm 59000/1000; ");
     clock.Set(zone, On(8, 17, 0, 0));
     scheduler.OnClockChanged();
     scheduler.OnSessionEnd(false);
     scheduler.OnSessionEnd(true);
-    EXPECT_EQ(Calls(), "line afresh; arm 59000/1000; save; ");
+    EXPECT_EQ(Calls(), "line afresh; arm 59000/1000; rec end; save; ");
 }
 
 } // namespace

@@ -36,8 +36,8 @@ const std::string kDamaged = "[COM]\r\nsize=1\r\ntasktray=1\r\n"; // its entry i
 const std::string kUtf8 = "\xEF\xBB\xBF" + kGood;                 // its conversion throws
 
 // Steps: 't'ell problems, 'c'hange, 's'ave silently, e'x'it; saves 'f'ail or are 'm'ended.
-// The log of each step: what the prompt heard, the exit's answer, then what the
-// file holds: 'o' the bytes read at start, else 'l' the list, else '-'.
+// The log of each step: each failed save ("saved?"), what the prompt heard, the exit's answer, then
+// what the file holds: 'o' the bytes read at start, else 'l' the list, else '-'.
 TEST(SettingsKeeperTest, WritesTheFileOnlyWhenTheRulesAllow) {
     struct Flow {
         std::string bytes; // "" for a file that cannot be read
@@ -51,7 +51,9 @@ TEST(SettingsKeeperTest, WritesTheFileOnlyWhenTheRulesAllow) {
         {"", "cc", "y", "overwrite? l|l|"},
         {kUtf8, "tc", "n", "problems o|overwrite? o|"},
         {kDamaged, "tsxc", "", "problems o|o|end o|l|"},
-        {kGood, "tfccsxxmsfc", "ny", "o|o|failed o|o|o|end? stay o|end? end o|o|l|l|failed -|"},
+        {kGood, "tfccsxxmsfc", "ny",
+         "o|o|saved? failed o|saved? o|saved? o|saved? end? stay o|saved? end? end o|o|l|l|"
+         "saved? failed -|"},
     };
     for (const Flow& flow : flows) {
         MemoryFileOps ops;
@@ -66,6 +68,7 @@ TEST(SettingsKeeperTest, WritesTheFileOnlyWhenTheRulesAllow) {
         CSettingsKeeper keeper(
             list, tray, options, ops, prompt, kSettingsFileName,
             [](std::string_view, std::string&) -> bool { throw std::bad_alloc(); });
+        keeper.SetSaveFailed([&](const SaveStatus&) { prompt.log += "saved? "; });
         keeper.Load();
         EXPECT_EQ(tray, flow.bytes.empty() || flow.bytes == kUtf8 ? 0 : 1) << flow.steps;
         EXPECT_EQ(options, (flow.bytes == kGood ? SettingsOptions{1, 2} : SettingsOptions{}));

@@ -94,6 +94,20 @@ ms_of() { printf '%s\n' "$trace" | grep -F "$1" | cut -d' ' -f1; }
 warned=$(($(ms_of 'KillTimer(hwnd,00000003)') - $(ms_of 'SetTimer(hwnd,00000003,')))
 [ "$warned" -ge 14980 ] && [ "$warned" -le 20000 ] || fail "the warning closed after $warned ms"
 
+# The record: the start, the warning, its time-out and the action asked for,
+# in order; Wine's lock fails, and its reason follows with Windows' number.
+record=$(sed -e '1s/^\xEF\xBB\xBF//' -e 's/\r$//' "$QB_E2E_WORK/Quillaberton.log" || true)
+events=$(printf '%s\n' "$record" | cut -d' ' -f4 | tr '\n' ' ')
+case "$events" in
+  "起動 警告を表示 警告に応答 動作を要求 "*) ;;
+  *) fail "the record's events: $events" ;;
+esac
+printf '%s\n' "$record" | grep -q ' 警告に応答 時間切れ$' || fail "no time-out in the record"
+if [ "$QB_MAIN_MODE" -eq 5 ]; then
+  printf '%s\n' "$record" | grep -Eq ' 動作の結果 ロック 失敗（エラー [1-9][0-9]*: [^）]+）$' ||
+    fail "no failed lock with its reason in the record: $record"
+fi
+
 # Standby and a mode without a call end the program themselves.
 case $QB_MAIN_MODE in
   0 | 1 | 3 | 5) ;;
