@@ -129,19 +129,22 @@ TEST_F(SchedulerTest, EachEventInItsOrder) {
     rec.signaled = true; // the timer woke the PC
     uptime.Sleep(3540000);
     clock.Set(zone, On(7, 17, 59, 1));
-    scheduler.OnTick(); // the first check before the power message
+    scheduler.OnTick();      // the first check before the power message
     EXPECT_EQ(rec.looks, 1); // the end-action host's own wait
-    EXPECT_EQ(Calls(), "one-offs; rec timer cmd 0 10; set 7 17:59:00; line afresh; "
-                       "arm 59000/1000; line; arm 59000/1000; rec dropped timer; one-offs; hold; "
-                       "set 8 17:59:00; rec woke 7 18:00:00; set 8 17:59:00; line afresh; "
-                       "arm 59020/0; ");
+    EXPECT_EQ(Calls(),
+              "one-offs; rec timer cmd 0 10; set 7 17:59:00; line afresh; "
+              "arm 59000/1000; host suspend; line; arm 59000/1000; rec dropped timer; one-offs; "
+              "hold; set 8 17:59:00; rec woke 7 18:00:00; arm 1020/0; set 8 17:59:00; "
+              "line afresh; "
+              "arm 59020/0; ");
     scheduler.OnWake();
     EXPECT_EQ(Calls(), "set 8 17:59:00; set 8 17:59:00; line afresh; arm 59020/0; ");
     clock.Set(zone, On(7, 18, 0, 0));
     uptime.Pass(59000);
     scheduler.OnTick();
-    EXPECT_EQ(Calls(), "rec shown entry; warn 3; let sleep; set 8 17:59:00; line afresh; "
-                       "arm 1020/0; rec answer 1; line; arm 59000/1000; ");
+    EXPECT_EQ(Calls(),
+              "arm 1020/0; rec shown entry; warn 3; let sleep; set 8 17:59:00; line afresh; "
+              "arm 1020/0; rec answer 1; line; arm 59000/1000; ");
 
     // The next day the power message comes first.
     scheduler.OnSuspend();
@@ -150,8 +153,9 @@ TEST_F(SchedulerTest, EachEventInItsOrder) {
     clock.Set(zone, On(8, 17, 59, 30));
     scheduler.OnWake();
     scheduler.OnTick();
-    EXPECT_EQ(Calls(), "line; arm 59000/1000; hold; set 9 17:59:00; rec woke 8 18:00:00; "
-                       "set 9 17:59:00; line afresh; arm 30020/0; line; arm 30020/0; ");
+    EXPECT_EQ(Calls(), "host suspend; line; arm 59000/1000; hold; set 9 17:59:00; "
+                       "rec woke 8 18:00:00; set 9 17:59:00; line afresh; arm 30020/0; arm 1020/0; "
+                       "line; arm 30020/0; ");
 
     // The rest, each with its own effect on the next look.
     scheduler.AddTimer(0, 1, CScheduler::By::Tray);
