@@ -268,6 +268,17 @@ private:
     std::uint32_t& m_error;
 };
 
+// Reads what the open `fd` is. A folder opens on POSIX but is no file to
+// read or append to: it is closed and refused, as Windows refuses it.
+bool StatFile(int fd, StatBuf& st, std::uint32_t& lastError) {
+    if (StatFd(fd, st) != 0 || IsDir(st)) {
+        lastError = kAccessDenied;
+        CloseFd(fd);
+        return false;
+    }
+    return true;
+}
+
 } // namespace
 
 std::unique_ptr<IFileOps::Reader> CStdFileOps::OpenRead(const std::string& path) {
@@ -276,11 +287,8 @@ std::unique_ptr<IFileOps::Reader> CStdFileOps::OpenRead(const std::string& path)
         m_lastError = SystemError();
         return nullptr;
     }
-    // A folder opens on POSIX but is no file to read.
     StatBuf st;
-    if (StatFd(fd, st) != 0 || IsDir(st)) {
-        m_lastError = kAccessDenied;
-        CloseFd(fd);
+    if (!StatFile(fd, st, m_lastError)) {
         return nullptr;
     }
     const std::size_t size = st.st_size > 0 ? static_cast<std::size_t>(st.st_size) : 0;
@@ -378,9 +386,7 @@ std::unique_ptr<IFileOps::Writer> CStdFileOps::OpenAppend(const std::string& pat
         return nullptr;
     }
     StatBuf st;
-    if (StatFd(fd, st) != 0 || IsDir(st)) {
-        m_lastError = kAccessDenied;
-        CloseFd(fd);
+    if (!StatFile(fd, st, m_lastError)) {
         return nullptr;
     }
     size = st.st_size > 0 ? static_cast<std::uint64_t>(st.st_size) : 0;

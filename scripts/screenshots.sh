@@ -68,9 +68,9 @@ QB_WINEPREFIX="$root/build/run-wineprefix-192dpi" QB_DPI=192 QB_DESKTOP_SIZE=160
 # The entry editor over the main window, opened with 修正 on the first entry.
 QB_SHOT_XDO="mousemove 563 308 click 1 sleep 2 mousemove 10 10" \
   shot editor 6 606x462+96+61 1 0 0 12 31 23 30 0
-# 詳細設定 with its three options.
+# 詳細設定 with its options.
 QB_SHOT_XDO="mousemove 400 413 click 1 sleep 2 mousemove 10 10" \
-  shot detail-setting 6 586x211+106+185 1 0 0 12 31 23 30 0
+  shot detail-setting 6 586x277+106+149 1 0 0 12 31 23 30 0
 # The editor at 192 dots per inch.
 QB_WINEPREFIX="$root/build/run-wineprefix-192dpi" QB_DPI=192 QB_DESKTOP_SIZE=1600x1200 \
   QB_XVFB_SCREEN=1600x1200x24 QB_SHOT_XDO="mousemove 1127 618 click 1 sleep 2 mousemove 10 10" \
