@@ -198,9 +198,10 @@ void CEventRecord::OccurrenceHeld(std::optional<std::string_view> name, std::int
 }
 
 void CEventRecord::HoldEnded(std::optional<std::string_view> name, std::int32_t mode, HoldEnd why) {
-    Write("保留を終了",
-          Name(name) + " " + Mode(mode) + " " +
-              (why == HoldEnd::NoLongerBusy ? "使用中でなくなったため" : "保留の上限のため"));
+    Write("保留を終了", Name(name) + " " + Mode(mode) + " " +
+                            (why == HoldEnd::NoLongerBusy ? "使用中でなくなったため"
+                             : why == HoldEnd::TimeLimit  ? "保留の上限のため"
+                                                         : "項目が変更または削除されたため"));
 }
 
 void CEventRecord::QuickTimerAdded(Who who, int minutes, std::int32_t mode,

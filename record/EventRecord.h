@@ -32,7 +32,7 @@ public:
     enum class EndReason { Menu, Command, SessionEnd, AfterAction };
     enum class Answer { Cancel, Postpone, TimeOut };
     enum class Withdrawal { Sleep, Stall, TrayCancel, CommandCancel };
-    enum class HoldEnd { NoLongerBusy, TimeLimit };
+    enum class HoldEnd { NoLongerBusy, TimeLimit, EntryChanged };
     enum class Change { Added, Edited, Deleted, Moved };
 
     // now: seconds since 1970-01-01 00:00:00 UTC; zone: the local time of

@@ -57,7 +57,7 @@ void CCheckCycle::Offer(const DueOccurrence& due, std::int64_t second) {
         return;
     }
     const std::int64_t nowMs = m_looked->elapsed;
-    Wait wait{due, m_clock.Time(), nowMs, nowMs};
+    Wait wait{due, m_clock.Time(), nowMs, nowMs, Describe(due)};
     if (const OneOff* o = m_oneOffs.Find(due.oneOffId)) {
         wait.dueMs = o->dueMs;
         m_oneOffs.SetWaiting(o->id);
@@ -71,7 +71,7 @@ void CCheckCycle::Offer(const DueOccurrence& due, std::int64_t second) {
     }
     m_waiting = wait;
     if (m_observer != nullptr) {
-        m_observer->OccurrenceHeld(Describe(due));
+        m_observer->OccurrenceHeld(wait.held);
     }
     m_host.OneOffsChanged();
 }
@@ -79,6 +79,9 @@ void CCheckCycle::Offer(const DueOccurrence& due, std::int64_t second) {
 void CCheckCycle::CheckWaiting(std::int64_t second) {
     Wait& wait = *m_waiting;
     if (wait.due.oneOffId == 0 && !EntryStillDue(wait.due)) {
+        if (m_observer != nullptr) {
+            m_observer->HoldDropped(wait.held);
+        }
         EndWait(false); // its entry was changed or deleted
         return;
     }

@@ -157,6 +157,7 @@ private:
         std::int64_t time;    // an entry's due time: seconds since 1970-01-01 00:00:00 UTC
         std::int64_t dueMs;   // the elapsed uptime at its due time
         std::int64_t askedMs; // ... when the host was last asked
+        CycleOccurrence held; // as it was when held: its entry may change
     };
 
     // Reads the uptime. After a sleep since the last look (or when told of

@@ -33,6 +33,8 @@ public:
     // Held while the user is busy, and warned about after all.
     virtual void OccurrenceHeld(const CycleOccurrence& due) = 0;
     virtual void HoldEnded(const CycleOccurrence& due, bool timeLimit) = 0;
+    // The held occurrence's entry was edited or deleted: it will not come.
+    virtual void HoldDropped(const CycleOccurrence& due) = 0;
 
 protected:
     ~ICheckCycleObserver() = default;

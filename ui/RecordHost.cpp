@@ -148,6 +148,10 @@ void CRecordHost::OccurrenceHeld(const CycleOccurrence& due) {
     m_events.OccurrenceHeld(NameOf(due.name), due.mode, due.due);
 }
 
+void CRecordHost::HoldDropped(const CycleOccurrence& due) {
+    m_events.HoldEnded(NameOf(due.name), due.mode, CEventRecord::HoldEnd::EntryChanged);
+}
+
 void CRecordHost::HoldEnded(const CycleOccurrence& due, bool timeLimit) {
     m_events.HoldEnded(NameOf(due.name), due.mode,
                        timeLimit ? CEventRecord::HoldEnd::TimeLimit

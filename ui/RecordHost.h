@@ -58,6 +58,7 @@ public:
     void OccurrenceDropped(const CycleOccurrence& due) override;
     void OccurrenceHeld(const CycleOccurrence& due) override;
     void HoldEnded(const CycleOccurrence& due, bool timeLimit) override;
+    void HoldDropped(const CycleOccurrence& due) override;
 
 private:
     CWnd& m_wnd;

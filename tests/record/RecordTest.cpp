@@ -85,6 +85,8 @@ TEST(EventRecord, WritesEachEventAsOneLine) {
          "予定を保留 （タイマー） 再起動 予定 2026-12-09 23:01:00 使用中のため"},
         {[](auto& r) { r.HoldEnded(kYakan, Shutdown, CEventRecord::HoldEnd::TimeLimit); },
          "保留を終了 「夜間」 シャットダウン 保留の上限のため"},
+        {[](auto& r) { r.HoldEnded(kYakan, Shutdown, CEventRecord::HoldEnd::EntryChanged); },
+         "保留を終了 「夜間」 シャットダウン 項目が変更または削除されたため"},
         {[](auto& r) { r.QuickTimerCancelled(CEventRecord::Who::Tray); },
          "タイマーを取り消し トレイから"},
         {[&](auto& r) { r.WokeByTimer(kYakan, due); },

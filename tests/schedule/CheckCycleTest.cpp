@@ -71,6 +71,7 @@ public:
     void HoldEnded(const CycleOccurrence& d, bool limit) override {
         told.push_back("hold ended " + Of(d) + (limit ? " at the limit" : ""));
     }
+    void HoldDropped(const CycleOccurrence& d) override { told.push_back("dropped " + Of(d)); }
 
     std::vector<std::string> log;
     std::vector<std::string> told; // the observer's
@@ -282,7 +283,7 @@ TEST_F(CheckCycleTest, LateTicksCancelsPostponementsAndWakes) {
         {"... its entry edited", {kBusy, 0, kEdit, kBusy, 15, 16}, {}, 0, None,
          "busy, one-offs, one-offs"},
         {"... or deleted", {kBusy, 0, kDelete, kBusy, 15, 16}, {}, 0, None,
-         "busy, one-offs, one-offs"},
+         "busy, one-offs, one-offs", "held entry 3 18:00:00, dropped entry 3 18:00:00"},
         {"... a quick timer not checked against the list", {kTimer, kBusy, 30, kBusy, 45}, {}, 0,
          None, "one-offs, busy, one-offs, one-offs, warn 2, perform 2, close"},
     };

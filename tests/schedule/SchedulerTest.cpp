@@ -75,6 +75,7 @@ struct Recorder final : CStubEndActionPlatform,
     }
     void OccurrenceHeld(const CycleOccurrence&) override { log += "rec held; "; }
     void HoldEnded(const CycleOccurrence&, bool) override { log += "rec hold ended; "; }
+    void HoldDropped(const CycleOccurrence&) override { log += "rec hold dropped; "; }
 
     std::string log;
     int looks = 0;
