@@ -1,3 +1,4 @@
+#include "CancellingCycleHost.h"
 #include "FakeClock.h"
 #include "FakeLocalTime.h"
 #include "StubEndActionPlatform.h"
@@ -11,25 +12,6 @@
 #include <string>
 
 namespace {
-
-// Answers every warning at once and reports the user busy when told.
-class QuietHost final : public ICheckCycleHost {
-public:
-    WarnAnswer Warn(std::int32_t) override {
-        if (whileWarning) {
-            whileWarning();
-        }
-        return {WarnAnswer::Cancel};
-    }
-    void WithdrawWarning() override {}
-    EndActionOutcome ExecuteEndMode(std::int32_t) override { return EndActionOutcome::Failed; }
-    void Close() override {}
-    void OneOffsChanged() override {}
-    bool UserBusy() override { return busy; }
-
-    std::function<void()> whileWarning;
-    bool busy = false;
-};
 
 std::int64_t Utc(int h, int m, int s) {
     return CivilSecondOf(At(2011, 3, 7, 1, h, m, s));
@@ -56,7 +38,7 @@ struct Scene {
     FakeClock clock;
     FakeUptime uptime;
     const FakeLocalTime zone;
-    QuietHost host;
+    CCancellingCycleHost host;
     CCheckCycle cycle{list, clock, uptime, zone, host};
     CStubEndActionPlatform platform;
     CWakeTimer wakeTimer{list, zone, cycle.Skips(), platform, uptime};
@@ -69,13 +51,17 @@ TEST(NextLook, TheEarliestMomentThatNeedsALook) {
     const Case cases[] = {
         {"nothing due: the guard, coalesced", [](Scene&) {}, {59000, 1000}},
         {"an entry in 30 s, just after its second begins",
-         [](Scene& s) { s.list.AddTail(Entry(12, 0, 30)); }, {29520, 0}},
-        {"an entry beyond the guard", [](Scene& s) { s.list.AddTail(Entry(12, 5, 0)); },
+         [](Scene& s) { s.list.AddTail(Entry(12, 0, 30)); },
+         {29520, 0}},
+        {"an entry beyond the guard",
+         [](Scene& s) { s.list.AddTail(Entry(12, 5, 0)); },
          {59000, 1000}},
         {"an entry within the guard's tolerance stands for it",
-         [](Scene& s) { s.list.AddTail(Entry(12, 1, 0)); }, {59520, 0}},
+         [](Scene& s) { s.list.AddTail(Entry(12, 1, 0)); },
+         {59520, 0}},
         {"an entry beyond the guard's tolerance",
-         [](Scene& s) { s.list.AddTail(Entry(12, 1, 1)); }, {59000, 1000}},
+         [](Scene& s) { s.list.AddTail(Entry(12, 1, 1)); },
+         {59000, 1000}},
         {"a skipped entry waits for its next day",
          [](Scene& s) {
              s.list.AddTail(Entry(12, 0, 30));
@@ -89,7 +75,8 @@ TEST(NextLook, TheEarliestMomentThatNeedsALook) {
              s.SetClock(Utc(11, 0, 0)); // the wall clock does not count
          },
          {35000, 0}},
-        {"the editor open: only the guard", [](Scene& s) {
+        {"the editor open: only the guard",
+         [](Scene& s) {
              s.list.AddTail(Entry(12, 0, 30));
              s.cycle.AddTimer(0, 1);
              s.cycle.Pause();
@@ -147,7 +134,8 @@ TEST(NextLook, TheEarliestMomentThatNeedsALook) {
         Scene scene(Utc(1, 0, 0));
         scene.SetClock(Utc(12, 0, 0));
         c.setUp(scene);
-        const Look look = scene.seen ? *scene.seen : scene.look.After(scene.clock.Time() * 1000 + 500);
+        const Look look =
+            scene.seen ? *scene.seen : scene.look.After(scene.clock.Time() * 1000 + 500);
         EXPECT_EQ(look.delayMs, c.expected.delayMs) << c.what;
         EXPECT_EQ(look.toleranceMs, c.expected.toleranceMs) << c.what;
     }

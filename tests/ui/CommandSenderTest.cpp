@@ -1,6 +1,7 @@
 // Who may command the running copy, and what its own start is told. Wine
 // runs every process at one integrity level, outside any AppContainer: the
 // sender's token comes from a stand-in here.
+#include "tests/schedule/CancellingCycleHost.h"
 #include "tests/schedule/FakeClock.h"
 #include "tests/schedule/FakeLocalTime.h"
 #include "tests/schedule/StubEndActionPlatform.h"
@@ -14,20 +15,13 @@
 
 namespace {
 
-class NoHost final : public ICheckCycleHost {
-public:
-    WarnAnswer Warn(std::int32_t) override { return {WarnAnswer::Cancel}; }
-    void WithdrawWarning() override {}
-    EndActionOutcome ExecuteEndMode(std::int32_t) override { return EndActionOutcome::Failed; }
-    void Close() override {}
-    void OneOffsChanged() override {}
-    bool UserBusy() override { return false; }
-};
-
 struct Receiver {
     explicit Receiver(std::optional<SenderToken> token)
         : receiver(wnd, scheduler, nextDue,
-                   {[this] { ++shown; }, [] { return false; }, 0, {},
+                   {[this] { ++shown; },
+                    [] { return false; },
+                    0,
+                    {},
                     [this, token](HWND) { return token; },
                     [this](const std::wstring& text) { told.push_back(text); }}) {}
     ~Receiver() { ::DestroyWindow(wnd.m_hWnd); }
@@ -38,7 +32,7 @@ struct Receiver {
     FakeClock clock;
     FakeUptime uptime;
     FakeLocalTime zone;
-    NoHost host;
+    CCancellingCycleHost host;
     CStubEndActionPlatform platform;
     CScheduler scheduler{list,
                          clock,

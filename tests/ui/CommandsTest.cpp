@@ -4,6 +4,7 @@
 #include "app/CommandSender.h"
 #include "app/ConsoleOutput.h"
 #include "app/SingleInstance.h"
+#include "tests/schedule/CancellingCycleHost.h"
 #include "tests/schedule/FakeClock.h"
 #include "tests/schedule/FakeLocalTime.h"
 #include "tests/schedule/StubEndActionPlatform.h"
@@ -33,22 +34,6 @@ protected:
         }
         return CWnd::WindowProc(message, wParam, lParam);
     }
-};
-
-// Warnings run `during`, then are cancelled.
-class CancellingHost final : public ICheckCycleHost {
-public:
-    WarnAnswer Warn(std::int32_t) override {
-        during();
-        return {WarnAnswer::Cancel};
-    }
-    void WithdrawWarning() override {}
-    EndActionOutcome ExecuteEndMode(std::int32_t) override { return EndActionOutcome::Failed; }
-    void Close() override {}
-    void OneOffsChanged() override {}
-    bool UserBusy() override { return false; }
-
-    std::function<void()> during;
 };
 
 // With a quick timer set, a command is sent while a window of ours is open
@@ -88,7 +73,7 @@ TEST(CommandReceiver, RefusedWhileAWindowIsOpenButNextOrWhenImpossibleOrTooLate)
         clock.now = At(2011, 3, 7, 1, 18, 0, 0);
         FakeUptime uptime;
         const FakeLocalTime utc;
-        CancellingHost host;
+        CCancellingCycleHost host;
         CStubEndActionPlatform platform;
         CScheduler scheduler(
             list, clock, uptime, utc, host, platform,
@@ -105,7 +90,7 @@ TEST(CommandReceiver, RefusedWhileAWindowIsOpenButNextOrWhenImpossibleOrTooLate)
         wnd.EnableWindow(!row.windowOpen);
         int code = -1;
         int oneOffs = -1;
-        host.during = [&] {
+        host.whileWarning = [&] {
             code = CCommandSender(wnd).Send(CCommandLine(row.args));
             oneOffs = cycle.OneOffs().GetCount();
         };
@@ -114,7 +99,7 @@ TEST(CommandReceiver, RefusedWhileAWindowIsOpenButNextOrWhenImpossibleOrTooLate)
             uptime.Pass(60000);
             scheduler.OnTick();
         } else {
-            host.during();
+            host.whileWarning();
         }
         EXPECT_EQ(code, row.code);
         EXPECT_EQ(oneOffs, row.oneOffs);
