@@ -76,6 +76,8 @@ class IProcessSampler {
 public:
     // `name` is a file name alone (IsValidProgramName), matched without case.
     virtual ProcessSample Sample(std::wstring_view name) = 0;
+    // The condition is gone: no process needs waiting on any more.
+    virtual void Forget() {}
 
 protected:
     ~IProcessSampler() = default;
