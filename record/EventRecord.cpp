@@ -222,6 +222,13 @@ void CEventRecord::ConditionCancelled(Who who, std::string_view condition) {
     Write("条件を取り消し", m_toUtf8(condition) + " " + std::string(WhoText(who)));
 }
 
+void CEventRecord::ConditionEnded(ConditionEnd why, std::string_view condition) {
+    Write(why == ConditionEnd::Met        ? "条件を満たした"
+          : why == ConditionEnd::Replaced ? "条件を置き換え"
+                                          : "条件をスリープで終了",
+          m_toUtf8(condition));
+}
+
 void CEventRecord::WokeByTimer(std::optional<std::string_view> name, const ClockReading& due) {
     Write("ウェイクタイマーで復帰", Name(name) + " " + Due(due));
 }

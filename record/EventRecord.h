@@ -33,6 +33,7 @@ public:
     enum class Answer { Cancel, Postpone, TimeOut };
     enum class Withdrawal { Sleep, Stall, TrayCancel, CommandCancel };
     enum class HoldEnd { NoLongerBusy, TimeLimit, EntryChanged };
+    enum class ConditionEnd { Met, Replaced, Sleep };
     enum class Change { Added, Edited, Deleted, Moved };
 
     // now: seconds since 1970-01-01 00:00:00 UTC; zone: the local time of
@@ -62,6 +63,7 @@ public:
     // A condition in its shown words (CP932), e.g. what it waits for.
     void ConditionAdded(Who who, std::string_view condition);
     void ConditionCancelled(Who who, std::string_view condition);
+    void ConditionEnded(ConditionEnd why, std::string_view condition);
     void WokeByTimer(std::optional<std::string_view> name, const ClockReading& due);
     // settingsPath: the file the save was for; reason: Windows' words for
     // status.error.

@@ -280,6 +280,12 @@ void CCheckCycle::AddTimer(std::int32_t mode, int minutes) {
     m_host.OneOffsChanged();
 }
 
+void CCheckCycle::AddConditionMet(std::int32_t mode) {
+    m_clock.Read();
+    m_oneOffs.Add({}, mode, m_uptime.ElapsedMs(), m_clock.Time(), false, true);
+    m_host.OneOffsChanged();
+}
+
 bool CCheckCycle::Skip(const DueTime& offered) {
     if (const std::optional<DueTime> waiting = Waiting();
         waiting && waiting->oneOffId == offered.oneOffId &&

@@ -126,6 +126,9 @@ public:
 
     // A quick timer: `mode` once, `minutes` of real elapsed time from now.
     void AddTimer(std::int32_t mode, int minutes);
+    // A condition was met: `mode` once, due now, warned about at the next
+    // check like a quick timer.
+    void AddConditionMet(std::int32_t mode);
     // Drops the occurrence the tray menu offered, if it is still to come or
     // is the one that waits; false (and nothing changes) when it has come
     // meanwhile (it was warned about or passed), or it is gone.

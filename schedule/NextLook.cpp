@@ -22,7 +22,7 @@ Look CNextLook::EverySecond(std::int64_t wallMs) {
     return {(FloorSeconds(wallMs) + 1) * kMsPerSecond + kIntoSecondMs - wallMs, 0};
 }
 
-Look CNextLook::After(std::int64_t wallMs) {
+Look CNextLook::After(std::int64_t wallMs, std::optional<std::int64_t> watchMs) {
     const std::int64_t nowMs = m_uptime.ElapsedMs();
     const std::int64_t second = FloorSeconds(wallMs);
     if (m_cycle.IsWarning()) {
@@ -49,6 +49,9 @@ Look CNextLook::After(std::int64_t wallMs) {
     }
     if (const std::optional<std::int64_t> holdEnd = m_wakeTimer.HoldEndMs()) {
         Earliest(loose, *holdEnd - nowMs);
+    }
+    if (watchMs) {
+        Earliest(loose, *watchMs - nowMs);
     }
     // The guard may fire late by its tolerance and still come within a minute.
     Earliest(loose, kGuardMs - kToleranceMs);

@@ -5,6 +5,7 @@
 #include "schedule/WakeTimer.h"
 
 #include <cstdint>
+#include <optional>
 
 // How long the program may sleep before it must look again, and how exactly.
 struct Look {
@@ -18,8 +19,8 @@ struct Look {
 // (by the next-due search's rules: skips count, a repeated hour counts once),
 // the next one-off by real elapsed time, the next ask of an occurrence that
 // waits for a busy user or the end of its wait, the end of the wake timer's
-// hold, and a guard that looks at least once a minute, so that a wall clock
-// moved without notice is seen within that minute.
+// hold, an armed condition's next sample, and a guard that looks at least once a minute, so that a
+// wall clock moved without notice is seen within that minute.
 //
 // An entry's second and a one-off are looked at on time, an entry's just
 // after its second begins; the rest may be coalesced with other programs'
@@ -40,8 +41,9 @@ public:
           m_uptime(uptime) {}
 
     // The next look from `wallMs`, the wall clock in milliseconds since
-    // 1970-01-01 00:00:00 UTC.
-    Look After(std::int64_t wallMs);
+    // 1970-01-01 00:00:00 UTC; `watchMs`, the elapsed uptime at which an armed
+    // condition samples next, may come a little late.
+    Look After(std::int64_t wallMs, std::optional<std::int64_t> watchMs = std::nullopt);
     // Just after the next second begins: the look while a warning is open.
     static Look EverySecond(std::int64_t wallMs);
     // The list, the skips, the clock or the zone changed.

@@ -20,8 +20,8 @@ std::int64_t CeilSeconds(std::int64_t ms) {
 } // namespace
 
 std::uint64_t COneOffList::Add(std::string name, std::int32_t mode, std::int64_t dueMs,
-                               std::int64_t time, bool timer) {
-    m_items.push_back({++m_lastId, std::move(name), mode, dueMs, time, timer});
+                               std::int64_t time, bool timer, bool condition) {
+    m_items.push_back({++m_lastId, std::move(name), mode, dueMs, time, timer, false, condition});
     return m_lastId;
 }
 

@@ -15,6 +15,7 @@ struct OneOff {
     std::int64_t time = 0;  // its due time as shown: seconds since 1970-01-01 00:00:00 UTC
     bool timer = false;     // a quick timer
     bool waiting = false;   // it has fallen due and waits for the user (CCheckCycle::Waiting)
+    bool condition = false; // a condition was met: its warning comes at once
 };
 
 // The postponed occurrences and quick timers of this run, in the order they
@@ -25,7 +26,7 @@ class COneOffList {
 public:
     // Returns the new occurrence's id (never 0).
     std::uint64_t Add(std::string name, std::int32_t mode, std::int64_t dueMs, std::int64_t time,
-                      bool timer = false);
+                      bool timer = false, bool condition = false);
     // False when there was no such one.
     bool Remove(std::uint64_t id);
     void Clear() { m_items.clear(); }

@@ -42,7 +42,7 @@ void CWakeTimer::OnWake(std::int64_t now) {
         // (the timer went off before a sleep that lasted beyond).
         const std::int64_t left =
             std::min(*m_setFor + kHoldAfterDueSeconds - now, kLeadSeconds + kHoldAfterDueSeconds);
-        if (left > 0 && (m_heldFor || m_platform.SetThreadExecutionState(kHoldAwake) != 0)) {
+        if (left > 0 && (m_heldFor || m_hold.Hold(CSleepHold::WakeTimer))) {
             m_heldFor = m_setFor;
             m_holdEndMs = m_uptime.ElapsedMs() + left * 1000;
         }
@@ -67,7 +67,7 @@ void CWakeTimer::Tick(std::int64_t now) {
 
 void CWakeTimer::Release() {
     if (m_heldFor) {
-        m_platform.SetThreadExecutionState(kLetSleep);
+        m_hold.Release(CSleepHold::WakeTimer);
         m_heldFor.reset();
     }
 }

@@ -5,6 +5,7 @@
 #include "schedule/NextDueFinder.h"
 #include "schedule/ScheduleList.h"
 #include "schedule/SkipList.h"
+#include "schedule/SleepHold.h"
 #include "schedule/Uptime.h"
 
 #include <cstdint>
@@ -29,12 +30,12 @@ class CWakeTimer {
 public:
     static constexpr std::int64_t kLeadSeconds = 60;
     static constexpr std::int64_t kHoldAfterDueSeconds = 300;
-    static constexpr std::uint32_t kHoldAwake = 0x80000001; // ES_SYSTEM_REQUIRED | ES_CONTINUOUS
-    static constexpr std::uint32_t kLetSleep = 0x80000000;  // ES_CONTINUOUS
 
+    // `hold` is shared with the program's other reasons to stay awake.
     CWakeTimer(const ScheduleList& list, const ILocalTimeConverter& zone, const CSkipList& skips,
-               IEndActionPlatform& platform, IUptime& uptime)
-        : m_finder(list, zone, nullptr, &skips), m_platform(platform), m_uptime(uptime) {}
+               IEndActionPlatform& platform, IUptime& uptime, CSleepHold& hold)
+        : m_finder(list, zone, nullptr, &skips), m_platform(platform), m_uptime(uptime),
+          m_hold(hold) {}
     CWakeTimer(const CWakeTimer&) = delete;
     CWakeTimer& operator=(const CWakeTimer&) = delete;
     // Lets the system sleep again and closes the timer, which then wakes
@@ -72,6 +73,7 @@ private:
     CNextDueFinder m_finder;
     IEndActionPlatform& m_platform;
     IUptime& m_uptime;
+    CSleepHold& m_hold;
     PlatformHandle m_timer = nullptr;
     std::optional<std::int64_t> m_setFor;  // the occurrence the timer is set for
     std::optional<std::int64_t> m_heldFor; // ... the system is held awake for

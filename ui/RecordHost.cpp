@@ -109,6 +109,30 @@ void CRecordHost::OneOffsCancelled(CScheduler::By by) {
     m_events.QuickTimerCancelled(WhoOf(by));
 }
 
+void CRecordHost::WatchArmed(CScheduler::By by, const std::wstring& words) {
+    m_events.ConditionAdded(WhoOf(by), WideToCp932(words));
+}
+
+void CRecordHost::WatchEnded(CScheduler::WatchEnd why, CScheduler::By by,
+                             const std::wstring& words) {
+    using End = CEventRecord::ConditionEnd;
+    const std::string condition = WideToCp932(words);
+    switch (why) {
+    case CScheduler::WatchEnd::Cancelled:
+        m_events.ConditionCancelled(WhoOf(by), condition);
+        break;
+    case CScheduler::WatchEnd::Met:
+        m_events.ConditionEnded(End::Met, condition);
+        break;
+    case CScheduler::WatchEnd::Replaced:
+        m_events.ConditionEnded(End::Replaced, condition);
+        break;
+    case CScheduler::WatchEnd::Slept:
+        m_events.ConditionEnded(End::Sleep, condition);
+        break;
+    }
+}
+
 void CRecordHost::WokeByTimer(std::int64_t time) {
     ClockReading due;
     m_zone.ToLocal(time, due);

@@ -48,6 +48,9 @@ public:
                  const std::optional<OneOff>& oneOff) override;
     void OneOffsCancelled(CScheduler::By by) override;
     void WokeByTimer(std::int64_t time) override;
+    void WatchArmed(CScheduler::By by, const std::wstring& words) override;
+    void WatchEnded(CScheduler::WatchEnd why, CScheduler::By by,
+                    const std::wstring& words) override;
     // The process may be ended right after: the line is written first.
     void SessionEnds() override;
 

@@ -3,11 +3,12 @@
 CScheduler::CScheduler(const ScheduleList& list, IClock& clock, IUptime& uptime,
                        const ILocalTimeConverter& zone, ICheckCycleHost& host,
                        IEndActionPlatform& platform, Window window, Record* record,
-                       ICheckCycleObserver* observer)
-    : m_clock(clock), m_host(host), m_window(std::move(window)),
-      m_cycle(list, clock, uptime, zone, host, observer),
-      m_wakeTimer(list, zone, m_cycle.Skips(), platform, uptime),
-      m_nextLook(list, zone, m_cycle, m_wakeTimer, uptime), m_record(record) {}
+                       ICheckCycleObserver* observer, const WatchSamplers* samplers)
+    : m_clock(clock), m_uptime(uptime), m_host(host), m_window(std::move(window)),
+      m_cycle(list, clock, uptime, zone, host, observer), m_hold(platform),
+      m_wakeTimer(list, zone, m_cycle.Skips(), platform, uptime, m_hold),
+      m_nextLook(list, zone, m_cycle, m_wakeTimer, uptime), m_record(record), m_samplers(samplers) {
+}
 
 std::int64_t CScheduler::Now() {
     m_clock.Read();
@@ -17,6 +18,7 @@ std::int64_t CScheduler::Now() {
 void CScheduler::LookForWake() {
     if (m_cycle.LookForSleep()) {
         WakeTimerOnWake();
+        EndWatch(WatchEnd::Slept, By::Tray);
         m_changed = true;
     }
 }
@@ -40,7 +42,76 @@ void CScheduler::Settle() {
         m_nextLook.Invalidate();
     }
     m_window.showNextDue(changed);
-    m_window.arm(m_nextLook.After(m_window.wallMs()));
+    m_window.arm(
+        m_nextLook.After(m_window.wallMs(), m_watch ? m_watch->NextLookMs() : std::nullopt));
+}
+
+void CScheduler::LookAtWatch(bool event) {
+    if (!m_watch) {
+        return;
+    }
+    const std::int64_t nowMs = m_uptime.ElapsedMs();
+    const std::optional<std::int64_t> next = m_watch->NextLookMs();
+    if ((event || (next && nowMs >= *next)) && m_watch->Check(nowMs)) {
+        m_cycle.AddConditionMet(m_watch->Mode());
+        EndWatch(WatchEnd::Met, By::Tray);
+    }
+}
+
+void CScheduler::EndWatch(WatchEnd why, By by) {
+    if (!m_watch) {
+        return;
+    }
+    if (m_record != nullptr) {
+        m_record->WatchEnded(why, by, m_watch->Words());
+    }
+    m_hold.Release(CSleepHold::Watch);
+    m_samplers->process.Forget();
+    m_watch.reset();
+    m_changed = true;
+}
+
+std::wstring CScheduler::ArmWatch(const WatchSpec& spec, std::int32_t mode, bool holdAwake, By by) {
+    LookForWake();
+    std::unique_ptr<CArmedWatch> fresh =
+        m_samplers != nullptr ? CArmedWatch::Make(spec, mode, *m_samplers) : nullptr;
+    if (!fresh) {
+        Settle();
+        return L"条件を設定できません。";
+    }
+    // The new one's first sample replaces the waits of the armed one.
+    m_samplers->process.Forget();
+    const WatchArm armed = fresh->Arm(m_uptime.ElapsedMs());
+    if (armed != WatchArm::Armed) {
+        LookAtWatch(true); // the armed one waits again
+        Settle();
+        return fresh->RefusalLine(armed);
+    }
+    if (m_watch && m_record != nullptr) {
+        m_record->WatchEnded(WatchEnd::Replaced, by, m_watch->Words());
+    }
+    m_watch = std::move(fresh);
+    if (m_record != nullptr) {
+        m_record->WatchArmed(by, m_watch->Words());
+    }
+    if (holdAwake) {
+        m_hold.Hold(CSleepHold::Watch);
+    } else {
+        m_hold.Release(CSleepHold::Watch);
+    }
+    m_changed = true;
+    Settle();
+    return {};
+}
+
+void CScheduler::CancelWatch(By by) {
+    LookForWake();
+    EndWatch(WatchEnd::Cancelled, by);
+    Settle();
+}
+
+void CScheduler::OnWatchEvent() {
+    Look(true);
 }
 
 void CScheduler::OnStart() {
@@ -49,10 +120,16 @@ void CScheduler::OnStart() {
 }
 
 void CScheduler::OnTick() {
+    Look(false);
+}
+
+void CScheduler::Look(bool watchEvent) {
     LookForWake();
     // The check timer repeats until armed again: a warning this check opens
     // runs its own message loop, in which the check must look every second.
     m_window.arm(CNextLook::EverySecond(m_window.wallMs()));
+    // Before the check, so that a condition met now warns at once.
+    LookAtWatch(watchEvent);
     m_cycle.Check();
     m_host.OnLook();
     Settle();
@@ -92,6 +169,7 @@ void CScheduler::CancelOneOffs(By by) {
         m_record->OneOffsCancelled(by); // before the warning it withdraws
     }
     m_cycle.CancelOneOffs();
+    EndWatch(WatchEnd::Cancelled, by);
     Settle();
 }
 
@@ -104,6 +182,7 @@ void CScheduler::OnClockChanged() {
 
 void CScheduler::OnSuspend() {
     m_cycle.OnSuspend();
+    EndWatch(WatchEnd::Slept, By::Tray);
     m_host.OnSuspend();
     Settle();
 }
@@ -112,6 +191,7 @@ void CScheduler::OnWake() {
     // The wake timer first: the cycle's handling of the wake may set it.
     WakeTimerOnWake();
     m_cycle.OnWake();
+    EndWatch(WatchEnd::Slept, By::Tray);
     m_changed = true;
     Settle();
 }

@@ -3,9 +3,13 @@
 #include "schedule/CheckCycle.h"
 #include "schedule/EndActionPlatform.h"
 #include "schedule/NextLook.h"
+#include "schedule/SleepHold.h"
 #include "schedule/WakeTimer.h"
+#include "watch/ArmedWatch.h"
 
 #include <functional>
+#include <memory>
+#include <string>
 #include <optional>
 
 // Receives every event that can change what the program does next, and
@@ -30,12 +34,20 @@
 // warning's modal loop runs inside another is settled on its own, and the
 // outer one settles again when the warning is over.
 //
+// At most one condition (CArmedWatch) is armed at a time; it is sampled at
+// the looks it asks for, and at once when a waited process ends. Once met it
+// becomes a one-off due at once, warned about as a quick timer is, and is
+// gone: a cancelled warning never arms it again. A sleep ends it, and so do
+// タイマーを取り消す and /cancel. While armed it may hold the system awake.
+//
 // Everything the window does for it comes through Window; the class holds no
 // window of its own, so that its order can be tested without one.
 class CScheduler {
 public:
-    // Who asked for a quick timer, a skip or a cancel.
+    // Who asked for a quick timer, a skip, a condition or a cancel.
     enum class By { Tray, Command };
+    // Why an armed condition ended.
+    enum class WatchEnd { Met, Cancelled, Replaced, Slept };
 
     // What the record is told of the events the scheduler sees.
     class Record {
@@ -46,6 +58,9 @@ public:
         virtual void OneOffsCancelled(By by) = 0;
         // The wake timer woke the machine for the occurrence at `time`.
         virtual void WokeByTimer(std::int64_t time) = 0;
+        // A condition, in its words ("render.exe の終了後 シャットダウン").
+        virtual void WatchArmed(By by, const std::wstring& words) = 0;
+        virtual void WatchEnded(WatchEnd why, By by, const std::wstring& words) = 0;
         virtual void SessionEnds() = 0;
 
     protected:
@@ -63,10 +78,12 @@ public:
     // OneOffsChanged and the end of each warning must come back to
     // OnOneOffsChanged and OnWarningAnswered. `record` is told of the skips,
     // quick timers, cancels, wakes by the wake timer and the session's end;
-    // `observer` of what the check cycle does.
+    // `observer` of what the check cycle does. Conditions are read through
+    // `samplers`; without them none can be armed.
     CScheduler(const ScheduleList& list, IClock& clock, IUptime& uptime,
                const ILocalTimeConverter& zone, ICheckCycleHost& host, IEndActionPlatform& platform,
-               Window window, Record* record = nullptr, ICheckCycleObserver* observer = nullptr);
+               Window window, Record* record = nullptr, ICheckCycleObserver* observer = nullptr,
+               const WatchSamplers* samplers = nullptr);
     CScheduler(const CScheduler&) = delete;
     CScheduler& operator=(const CScheduler&) = delete;
 
@@ -80,8 +97,16 @@ public:
     void AddTimer(std::int32_t mode, int minutes, By by);
     // Drops the occurrence offered; false when it has come meanwhile.
     bool Skip(const DueTime& offered, By by);
-    // Drops every quick timer and postponed occurrence.
+    // Drops every quick timer and postponed occurrence, and the condition.
     void CancelOneOffs(By by);
+    // Arms a condition for `mode` in place of the armed one, holding the
+    // system awake until it ends when `holdAwake`. Empty when armed; else
+    // why not, and the armed one stays.
+    std::wstring ArmWatch(const WatchSpec& spec, std::int32_t mode, bool holdAwake, By by);
+    // Ends the armed condition, if any.
+    void CancelWatch(By by);
+    // A process the condition waits on ended: it samples at once.
+    void OnWatchEvent();
     // WM_TIMECHANGE.
     void OnClockChanged();
     // PBT_APMSUSPEND, and PBT_APMRESUMEAUTOMATIC or PBT_APMRESUMESUSPEND.
@@ -99,6 +124,9 @@ public:
 
     const CCheckCycle& Cycle() const { return m_cycle; }
     const CWakeTimer& WakeTimer() const { return m_wakeTimer; }
+    // The armed condition; null when none is.
+    const CArmedWatch* Watch() const { return m_watch.get(); }
+    bool IsHoldingForWatch() const { return m_hold.IsHeld(CSleepHold::Watch); }
 
 private:
     std::int64_t Now();
@@ -108,13 +136,23 @@ private:
     void WakeTimerOnWake();
     // Steps 3 to 5.
     void Settle();
+    // A check; `watchEvent`: a waited process ended.
+    void Look(bool watchEvent);
+    // Samples the condition when its look has come, or at once on `event`;
+    // a met one becomes a one-off.
+    void LookAtWatch(bool event);
+    void EndWatch(WatchEnd why, By by);
 
     IClock& m_clock;
+    IUptime& m_uptime;
     ICheckCycleHost& m_host;
     Window m_window;
     CCheckCycle m_cycle;
+    CSleepHold m_hold; // shared by the wake timer and the condition
     CWakeTimer m_wakeTimer;
     CNextLook m_nextLook;
     Record* m_record;
+    const WatchSamplers* m_samplers;
+    std::unique_ptr<CArmedWatch> m_watch;
     bool m_changed = false;
 };

@@ -37,11 +37,12 @@ public:
     // Why arming was refused, for the dialog and the command's output.
     std::wstring RefusalLine(WatchArm result) const;
 
+    // The condition and its action: "render.exe の終了後 シャットダウン".
+    std::wstring Words() const;
+
 private:
     CArmedWatch(std::unique_ptr<CWatchCondition> condition, std::int32_t mode)
         : m_condition(std::move(condition)), m_mode(mode) {}
-
-    std::wstring Words() const;
 
     std::unique_ptr<CWatchCondition> m_condition;
     std::int32_t m_mode;

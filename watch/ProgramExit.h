@@ -18,9 +18,6 @@ class CProgramExit final : public CWatchCondition {
 public:
     CProgramExit(IProcessSampler& sampler, std::wstring name)
         : m_sampler(sampler), m_name(std::move(name)) {}
-    ~CProgramExit() override { m_sampler.Forget(); }
-    CProgramExit(const CProgramExit&) = delete;
-    CProgramExit& operator=(const CProgramExit&) = delete;
 
     WatchArm Arm(std::int64_t nowMs) override;
     bool Check(std::int64_t nowMs) override;

@@ -76,7 +76,8 @@ class IProcessSampler {
 public:
     // `name` is a file name alone (IsValidProgramName), matched without case.
     virtual ProcessSample Sample(std::wstring_view name) = 0;
-    // The condition is gone: no process needs waiting on any more.
+    // Nothing needs waiting on any more: the condition is gone, or another
+    // is about to be armed (a sample replaces the waits with its own).
     virtual void Forget() {}
 
 protected:

@@ -89,6 +89,10 @@ TEST(EventRecord, WritesEachEventAsOneLine) {
          "保留を終了 「夜間」 シャットダウン 項目が変更または削除されたため"},
         {[](auto& r) { r.QuickTimerCancelled(CEventRecord::Who::Tray); },
          "タイマーを取り消し トレイから"},
+        {[](auto& r) { r.ConditionEnded(CEventRecord::ConditionEnd::Met, "a.exe"); },
+         "条件を満たした a.exe"},
+        {[](auto& r) { r.ConditionEnded(CEventRecord::ConditionEnd::Sleep, "a.exe"); },
+         "条件をスリープで終了 a.exe"},
         {[&](auto& r) { r.WokeByTimer(kYakan, due); },
          "ウェイクタイマーで復帰 「夜間」 予定 2026-12-09 23:01:00"},
     };

@@ -41,9 +41,11 @@ struct Scene {
     CCancellingCycleHost host;
     CCheckCycle cycle{list, clock, uptime, zone, host};
     CStubEndActionPlatform platform;
-    CWakeTimer wakeTimer{list, zone, cycle.Skips(), platform, uptime};
+    CSleepHold hold{platform};
+    CWakeTimer wakeTimer{list, zone, cycle.Skips(), platform, uptime, hold};
     CNextLook look{list, zone, cycle, wakeTimer, uptime};
-    std::optional<Look> seen; // a look taken inside a warning
+    std::optional<Look> seen;            // a look taken inside a warning
+    std::optional<std::int64_t> watchMs; // an armed condition's next sample
 };
 
 // Each row looks at 12:00:00.500 UTC unless it moved the clock.
@@ -75,6 +77,12 @@ TEST(NextLook, TheEarliestMomentThatNeedsALook) {
              s.SetClock(Utc(11, 0, 0)); // the wall clock does not count
          },
          {35000, 0}},
+        {"an armed condition's next sample, coalesced, before an entry",
+         [](Scene& s) {
+             s.list.AddTail(Entry(12, 0, 30));
+             s.watchMs = s.uptime.ElapsedMs() + 10000;
+         },
+         {10000, 1000}},
         {"the editor open: only the guard",
          [](Scene& s) {
              s.list.AddTail(Entry(12, 0, 30));
@@ -134,8 +142,9 @@ TEST(NextLook, TheEarliestMomentThatNeedsALook) {
         Scene scene(Utc(1, 0, 0));
         scene.SetClock(Utc(12, 0, 0));
         c.setUp(scene);
-        const Look look =
-            scene.seen ? *scene.seen : scene.look.After(scene.clock.Time() * 1000 + 500);
+        const Look look = scene.seen
+                              ? *scene.seen
+                              : scene.look.After(scene.clock.Time() * 1000 + 500, scene.watchMs);
         EXPECT_EQ(look.delayMs, c.expected.delayMs) << c.what;
         EXPECT_EQ(look.toleranceMs, c.expected.toleranceMs) << c.what;
     }

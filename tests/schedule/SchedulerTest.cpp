@@ -29,7 +29,7 @@ struct Recorder final : CStubEndActionPlatform,
         return signaled ? 0 : 258;
     }
     std::uint32_t SetThreadExecutionState(std::uint32_t flags) override {
-        log += flags == CWakeTimer::kHoldAwake ? "hold; " : "let sleep; ";
+        log += flags == CSleepHold::kHoldAwake ? "hold; " : "let sleep; ";
         return 1;
     }
     WarnAnswer Warn(std::int32_t mode) override {
@@ -61,6 +61,12 @@ struct Recorder final : CStubEndActionPlatform,
         log += "rec woke " + FormatClockText(ReadingAt(time)).substr(7) + "; ";
     }
     void SessionEnds() override { log += "rec end; "; }
+    void WatchArmed(CScheduler::By by, const std::wstring&) override {
+        log += "rec armed " + By(by) + "; ";
+    }
+    void WatchEnded(CScheduler::WatchEnd why, CScheduler::By by, const std::wstring&) override {
+        log += "rec ended " + std::to_string(static_cast<int>(why)) + " " + By(by) + "; ";
+    }
     void WarningShown(const CycleOccurrence& due) override {
         log += std::string("rec shown ") + (due.name ? "entry; " : "timer; ");
     }
@@ -83,6 +89,25 @@ struct Recorder final : CStubEndActionPlatform,
     CScheduler* scheduler = nullptr;
 };
 
+// Conditions' samples: the processes of a.exe, and no input for a minute.
+struct Samplers final : IProcessSampler, IInputSampler {
+    ProcessSample Sample(std::wstring_view name) override {
+        *log += "sample; ";
+        return {true, name == L"a.exe" ? pids : std::vector<std::uint32_t>{}, false};
+    }
+    void Forget() override { *log += "forget; "; }
+    InputSample Sample() override { return {true, 0, 60000}; }
+
+    std::string* log;
+    std::vector<std::uint32_t> pids{7};
+    struct : INetworkSampler {
+        NetworkSample Sample() override { return {}; }
+    } network;
+    struct : ICpuSampler {
+        CpuSample Sample() override { return {}; }
+    } cpu;
+};
+
 std::int64_t On(int day, int h, int m, int s) {
     return CivilSecondOf(At(2011, 3, day, 0, h, m, s)); // UTC
 }
@@ -95,6 +120,7 @@ protected:
         list.AddTail(item);
         clock.Set(zone, On(7, 17, 0, 0));
         rec.scheduler = &scheduler;
+        samplers.log = &rec.log;
     }
     std::string Calls() { return std::exchange(rec.log, ""); }
 
@@ -103,6 +129,8 @@ protected:
     FakeUptime uptime;
     const FakeLocalTime zone;
     Recorder rec;
+    Samplers samplers;
+    WatchSamplers views{samplers, samplers.network, samplers, samplers.cpu};
     CScheduler scheduler{list,
                          clock,
                          uptime,
@@ -116,7 +144,8 @@ protected:
                           [this](bool changed) { rec.log += changed ? "line afresh; " : "line; "; },
                           [this] { return clock.Time() * 1000; }, [this] { rec.log += "save; "; }},
                          &rec,
-                         &rec};
+                         &rec,
+                         &views};
 };
 
 // The wake the timer caused is held awake whether the first check or the
@@ -140,12 +169,19 @@ TEST_F(SchedulerTest, EachEventInItsOrder) {
               "arm 59020/0; ");
     scheduler.OnWake();
     EXPECT_EQ(Calls(), "set 8 17:59:00; set 8 17:59:00; line afresh; arm 59020/0; ");
+    // A condition that holds the system awake too: the warning's answer
+    // ends the wake's hold, and the system stays held for the condition.
+    EXPECT_EQ(scheduler.ArmWatch({WatchKind::InputIdle, {}, 0, 5}, 1, true, CScheduler::By::Tray),
+              L"");
+    EXPECT_EQ(Calls(), "forget; rec armed tray; set 8 17:59:00; line afresh; arm 59020/0; ");
     clock.Set(zone, On(7, 18, 0, 0));
     uptime.Pass(59000);
     scheduler.OnTick();
-    EXPECT_EQ(Calls(),
-              "arm 1020/0; rec shown entry; warn 3; let sleep; set 8 17:59:00; line afresh; "
-              "arm 1020/0; rec answer 1; line; arm 59000/1000; ");
+    EXPECT_EQ(Calls(), "arm 1020/0; rec shown entry; warn 3; set 8 17:59:00; line afresh; "
+                       "arm 1020/0; rec answer 1; line; arm 59000/1000; ");
+    scheduler.CancelOneOffs(CScheduler::By::Command); // タイマーを取り消す ends it too
+    EXPECT_EQ(Calls(), "rec cancel cmd; one-offs; rec ended 1 cmd; let sleep; forget; "
+                       "set 8 17:59:00; line afresh; arm 59000/1000; ");
 
     // The next day the power message comes first.
     scheduler.OnSuspend();
@@ -174,6 +210,36 @@ TEST_F(SchedulerTest, EachEventInItsOrder) {
     scheduler.OnSessionEnd(false);
     scheduler.OnSessionEnd(true);
     EXPECT_EQ(Calls(), "line afresh; arm 59000/1000; rec end; save; ");
+}
+
+// A program's end: refused while none runs, the armed condition kept and
+// waiting again; armed in its place; met when the last process ends, and
+// warned about at once. A sleep ends the one armed.
+TEST_F(SchedulerTest, AConditionFromArmingToItsWarning) {
+    using By = CScheduler::By;
+    scheduler.OnStart();
+    scheduler.ArmWatch({WatchKind::InputIdle, {}, 0, 5}, 1, false, By::Tray);
+    Calls();
+    EXPECT_EQ(scheduler.ArmWatch({WatchKind::ProgramExit, L"a.exe"}, 0, true, By::Command), L"");
+    EXPECT_EQ(scheduler.ArmWatch({WatchKind::ProgramExit, L"b.exe"}, 0, true, By::Command),
+              L"b.exe は実行されていません。");
+    EXPECT_EQ(Calls(), "forget; sample; rec ended 2 cmd; rec armed cmd; hold; set 7 17:59:00; "
+                       "line afresh; arm 59000/1000; forget; sample; sample; line; "
+                       "arm 59000/1000; ");
+    scheduler.OnTick(); // nothing to sample: only the process's end tells
+    samplers.pids.clear();
+    scheduler.OnWatchEvent();
+    EXPECT_EQ(scheduler.Watch(), nullptr);
+    EXPECT_EQ(Calls(),
+              "arm 1020/0; line; arm 59000/1000; arm 1020/0; sample; one-offs; rec ended 0 tray; "
+              "let sleep; forget; rec shown timer; warn 0; set 7 17:59:00; line afresh; "
+              "arm 1020/0; rec answer 1; one-offs; set 7 17:59:00; line afresh; "
+              "arm 59000/1000; ");
+    scheduler.ArmWatch({WatchKind::InputIdle, {}, 0, 5}, 1, true, By::Tray);
+    Calls();
+    scheduler.OnSuspend();
+    EXPECT_EQ(Calls(), "rec ended 3 tray; let sleep; forget; host suspend; set 7 17:59:00; "
+                       "line afresh; arm 59000/1000; ");
 }
 
 } // namespace

@@ -64,7 +64,8 @@ TEST(WakeTimer, SetForTheNextMarkedEntryAndHeldAwakeAfterItsWake) {
     const FakeLocalTime utc;
     TimerPlatform platform;
     FakeUptime uptime;
-    std::optional<CWakeTimer> timer(std::in_place, list, utc, skips, platform, uptime);
+    CSleepHold hold(platform);
+    std::optional<CWakeTimer> timer(std::in_place, list, utc, skips, platform, uptime, hold);
     const auto calls = [&] { return std::exchange(platform.log, ""); };
 
     timer->Update(On(7, 12, 0, 0));
@@ -128,7 +129,8 @@ TEST(WakeTimer, TheHoldEndsAtTheAnswerOrAtItsBound) {
         const FakeLocalTime utc;
         TimerPlatform platform;
         FakeUptime uptime;
-        CWakeTimer timer(list, utc, skips, platform, uptime);
+        CSleepHold hold(platform);
+        CWakeTimer timer(list, utc, skips, platform, uptime, hold);
         const std::int64_t due = On(7, 18, 0, 0);
         timer.Update(due - 3600);
         platform.signaled = true;
