@@ -12,8 +12,9 @@ struct Word {
     CCommandLine::Kind kind;
 };
 
-constexpr std::array<Word, 8> kCommands{{
+constexpr std::array<Word, 9> kCommands{{
     {L"timer", CCommandLine::Kind::Timer},
+    {L"when", CCommandLine::Kind::When},
     {L"skip", CCommandLine::Kind::Skip},
     {L"cancel", CCommandLine::Kind::Cancel},
     {L"show", CCommandLine::Kind::Show},
@@ -22,6 +23,25 @@ constexpr std::array<Word, 8> kCommands{{
     {L"history", CCommandLine::Kind::History},
     {L"?", CCommandLine::Kind::Help},
 }};
+
+// The conditions of /when, and which values each takes before its action.
+struct Condition {
+    std::wstring_view text;
+    WatchKind kind;
+    bool name;
+    bool level;
+    bool minutes;
+};
+
+constexpr std::array<Condition, 4> kConditions{{
+    {L"exit", WatchKind::ProgramExit, true, false, false},
+    {L"quiet", WatchKind::NetworkQuiet, false, true, true},
+    {L"idle", WatchKind::InputIdle, false, false, true},
+    {L"cpu", WatchKind::CpuQuiet, false, true, true},
+}};
+
+// Above every range a value of /when may have.
+constexpr int kMaxValue = 1000000;
 
 // In end-mode order: the index is the mode.
 constexpr std::array<std::wstring_view, 6> kActions{
@@ -47,6 +67,13 @@ int NumberOf(std::wstring_view text, int max) {
         value = std::min(value * 10 + (c - L'0'), max + 1);
     }
     return value <= max ? value : 0;
+}
+
+// The end mode an action's word names; -1 for none.
+std::int32_t ModeOf(std::wstring_view text) {
+    const auto action = std::find_if(kActions.begin(), kActions.end(),
+                                     [&](std::wstring_view a) { return SameWord(text, a); });
+    return action == kActions.end() ? -1 : static_cast<std::int32_t>(action - kActions.begin());
 }
 
 bool IsWord(std::wstring_view given, std::wstring_view word) {
@@ -104,6 +131,12 @@ CCommandLine::CCommandLine(std::span<const std::wstring> given) {
         m_kind = m_lines != 0 ? Kind::History : Kind::Bad;
         return;
     }
+    if (command->kind == Kind::When) {
+        if (ReadWhen(args.subspan(1))) {
+            m_kind = Kind::When;
+        }
+        return;
+    }
     if (command->kind != Kind::Timer) {
         if (args.size() == 1) {
             m_kind = command->kind;
@@ -113,15 +146,47 @@ CCommandLine::CCommandLine(std::span<const std::wstring> given) {
     if (args.size() != 3) {
         return;
     }
-    const auto action = std::find_if(kActions.begin(), kActions.end(),
-                                     [&](std::wstring_view a) { return SameWord(args[2], a); });
-    m_minutes = NumberOf(args[1], kMaxMinutes);
-    if (m_minutes == 0 || action == kActions.end()) {
-        m_minutes = 0;
+    const int minutes = NumberOf(args[1], kMaxMinutes);
+    const std::int32_t mode = ModeOf(args[2]);
+    if (minutes == 0 || mode < 0) {
         return;
     }
-    m_mode = static_cast<std::int32_t>(action - kActions.begin());
+    m_minutes = minutes;
+    m_mode = mode;
     m_kind = Kind::Timer;
+}
+
+bool CCommandLine::ReadWhen(std::span<const std::wstring> args) {
+    if (args.empty()) {
+        return false;
+    }
+    const auto condition =
+        std::find_if(kConditions.begin(), kConditions.end(),
+                     [&](const Condition& c) { return SameWord(args[0], c.text); });
+    if (condition == kConditions.end() ||
+        args.size() != 2u + condition->name + condition->level + condition->minutes) {
+        return false;
+    }
+    // A value out of its range reads as 0, which no range holds.
+    WatchSpec watch;
+    watch.kind = condition->kind;
+    std::size_t next = 1;
+    if (condition->name) {
+        watch.name = args[next++];
+    }
+    if (condition->level) {
+        watch.level = NumberOf(args[next++], kMaxValue);
+    }
+    if (condition->minutes) {
+        watch.minutes = NumberOf(args[next++], kMaxValue);
+    }
+    const std::int32_t mode = ModeOf(args[next]);
+    if (mode < 0 || !IsValidWatchSpec(watch)) {
+        return false;
+    }
+    m_watch = std::move(watch);
+    m_mode = mode;
+    return true;
 }
 
 CCommandLine CCommandLine::FromWords(std::wstring_view data) {
@@ -155,6 +220,17 @@ std::wstring CCommandLine::Words() const {
                std::wstring(kActions[static_cast<std::size_t>(m_mode)]) + L'\0';
     case Kind::History:
         return L"/history\0"s + std::to_wstring(m_lines) + L'\0';
+    case Kind::When:
+        for (const Condition& c : kConditions) {
+            if (c.kind == m_watch.kind) {
+                return L"/when\0"s + std::wstring(c.text) + L'\0' +
+                       (c.name ? m_watch.name + L'\0' : L"") +
+                       (c.level ? std::to_wstring(m_watch.level) + L'\0' : L"") +
+                       (c.minutes ? std::to_wstring(m_watch.minutes) + L'\0' : L"") +
+                       std::wstring(kActions[static_cast<std::size_t>(m_mode)]) + L'\0';
+            }
+        }
+        break;
     case Kind::Skip:
     case Kind::Cancel:
     case Kind::Show:
@@ -173,12 +249,21 @@ std::wstring CCommandLine::Words() const {
 }
 
 std::wstring_view CCommandLine::Usage() {
-    return L"使い方: Quillaberton.exe [/dir フォルダー] [/timer 分 動作 | /skip | /cancel | /show "
-           L"| /exit | /next | /history [行数] | /?]\r\n"
+    return L"使い方: Quillaberton.exe [/dir フォルダー] [/timer 分 動作 | /when 条件 動作 | /skip "
+           L"| /cancel | /show | /exit | /next | /history [行数] | /?]\r\n"
            L"  /timer 分 動作  分 (1-1440) 後に動作するタイマーを追加します。\r\n"
            L"                  動作: shutdown, restart, standby, logoff, hibernate, lock\r\n"
+           L"  /when exit 名前 動作\r\n"
+           L"                  名前 (render.exe など) "
+           L"のプログラムがすべて終了したら動作します。\r\n"
+           L"  /when quiet KB/s 分 動作\r\n"
+           L"                  通信が KB/s (1-100000) 未満のまま分 (1-120) 続いたら動作します。\r\n"
+           L"  /when idle 分 動作\r\n"
+           L"                  操作がないまま分 (1-240) 続いたら動作します。\r\n"
+           L"  /when cpu % 分 動作\r\n"
+           L"                  CPU 使用率が % (1-90) 未満のまま分 (1-120) 続いたら動作します。\r\n"
            L"  /skip           次回の実行をスキップします。\r\n"
-           L"  /cancel         タイマーを取り消します。\r\n"
+           L"  /cancel         タイマーと条件を取り消します。\r\n"
            L"  /show           ウィンドウを表示します。\r\n"
            L"  /exit           プログラムを終了します。\r\n"
            L"  /next           次回の実行を書き出します。\r\n"

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "watch/WatchSpec.h"
+
 #include <cstdint>
 #include <span>
 #include <string>
@@ -10,6 +12,11 @@
 //
 //     /timer MINUTES ACTION   a quick timer (MINUTES 1 to 1440; ACTION shutdown,
 //                             restart, standby, logoff, hibernate or lock)
+//     /when exit NAME ACTION           when every process NAME (render.exe) ends
+//     /when quiet KBPS MINUTES ACTION  when the network stays below KBPS
+//     /when idle MINUTES ACTION        when nobody touches the PC
+//     /when cpu PERCENT MINUTES ACTION when the processor stays below PERCENT
+//                             (the values' ranges are WatchSpec.h's)
 //     /skip  /cancel  /show  /exit  /next  /?
 //     /history [N]            the record's last N lines (1 to 10000; 20 when
 //                             left out)
@@ -26,6 +33,7 @@ public:
         None, // no arguments: a plain start
         Bad,  // anything else that is not a whole command
         Timer,
+        When,
         Skip,
         Cancel,
         Show,
@@ -48,6 +56,9 @@ public:
     // /history's lines: by default, and at most (about a full record).
     static constexpr int kDefaultHistoryLines = 20;
     static constexpr int kMaxHistoryLines = 10000;
+    // The longest Words(): "/when", "exit", the longest name and "hibernate",
+    // each with its NUL.
+    static constexpr std::size_t kMaxWordsChars = 6 + 5 + kMaxProgramName + 1 + 10;
 
     explicit CCommandLine(std::span<const std::wstring> args);
     // Words as sent to the running copy: each followed by a NUL. Bad unless
@@ -62,8 +73,10 @@ public:
     // /dir's folder as given, absolute; empty without /dir. Never sent to
     // the running copy, which keeps its own.
     const std::wstring& Dir() const { return m_dir; }
+    // The condition of /when, valid by IsValidWatchSpec.
+    const WatchSpec& Watch() const { return m_watch; }
     // /skip, /cancel, /exit, /next and /history mean nothing without a running copy;
-    // /timer and /show start one.
+    // /timer, /when and /show start one.
     bool NeedsRunningCopy() const;
     // The canonical words ("/timer", "30", "restart"), each followed by a NUL;
     // empty for None, Bad and Help, which never go to the running copy.
@@ -75,9 +88,13 @@ public:
 private:
     CCommandLine() = default;
 
+    // The words after "/when"; true when they make a whole, valid condition.
+    bool ReadWhen(std::span<const std::wstring> args);
+
     Kind m_kind = Kind::Bad;
     int m_minutes = 0;
     std::int32_t m_mode = 0;
     int m_lines = 0;
     std::wstring m_dir;
+    WatchSpec m_watch;
 };

@@ -17,6 +17,7 @@ struct Row {
     int mode = 0;
     int lines = 0;
     std::wstring dir = {};
+    WatchSpec watch = {};
 };
 
 // Valid commands in any case and with either prefix; every other line is Bad.
@@ -28,6 +29,28 @@ const Row kRows[] = {
     {{L"/timer", L"0030", L"hibernate"}, Kind::Timer, 30, 4},
     {{L"/timer", L"15", L"standby"}, Kind::Timer, 15, 2},
     {{L"/timer", L"15", L"logoff"}, Kind::Timer, 15, 3},
+    {{L"/when", L"exit", L"My App.EXE", L"shutdown"}, Kind::When, 0, 0, 0, {}, {{}, L"My App.EXE"}},
+    {{L"-WHEN", L"Quiet", L"100000", L"120", L"restart"},
+     Kind::When,
+     0,
+     1,
+     0,
+     {},
+     {WatchKind::NetworkQuiet, L"", 100000, 120}},
+    {{L"/when", L"idle", L"240", L"logoff"},
+     Kind::When,
+     0,
+     3,
+     0,
+     {},
+     {WatchKind::InputIdle, L"", 0, 240}},
+    {{L"/when", L"CPU", L"1", L"1", L"lock"},
+     Kind::When,
+     0,
+     5,
+     0,
+     {},
+     {WatchKind::CpuQuiet, L"", 1, 1}},
     {{L"/SKIP"}, Kind::Skip},
     {{L"-cancel"}, Kind::Cancel},
     {{L"/show"}, Kind::Show},
@@ -61,6 +84,15 @@ const Row kRows[] = {
     {{L"/skipp"}, Kind::Bad},
     {{L"/ＳＫＩＰ"}, Kind::Bad}, // full-width letters do not fold
     {{L"/help"}, Kind::Bad},
+    {{L"/when", L"quiet", L"100001", L"5", L"lock"}, Kind::Bad},
+    {{L"/when", L"quiet", L"50", L"0", L"lock"}, Kind::Bad},
+    {{L"/when", L"idle", L"241", L"lock"}, Kind::Bad},
+    {{L"/when", L"idle", L"5", L"lock", L"now"}, Kind::Bad},
+    {{L"/when", L"cpu", L"91", L"5", L"lock"}, Kind::Bad},
+    {{L"/when", L"exit", L"", L"lock"}, Kind::Bad},
+    {{L"/when", L"exit", L"bin\\render.exe", L"lock"}, Kind::Bad},
+    {{L"/when", L"exit", L"render.exe", L"reboot"}, Kind::Bad},
+    {{L"/when", L"disk", L"5", L"lock"}, Kind::Bad},
     // The settings folder, absolute, once, beside any command or alone.
     {{L"/dir", L"C:\\Tools\\Q"}, Kind::None, 0, 0, 0, L"C:\\Tools\\Q"},
     {{L"-DIR", L"\\\\server\\q", L"/timer", L"30", L"restart"},
@@ -89,9 +121,11 @@ TEST(CommandLine, ParsesTheTable) {
         if (row.kind != Kind::Bad) {
             EXPECT_EQ(command.Dir(), row.dir);
         }
-        if (row.kind == Kind::Timer) {
+        if (row.kind == Kind::Timer || row.kind == Kind::When) {
             EXPECT_EQ(command.Minutes(), row.minutes);
             EXPECT_EQ(command.Mode(), row.mode);
+            EXPECT_TRUE(command.Watch() == row.watch);
+            EXPECT_FALSE(command.NeedsRunningCopy()); // /timer and /when start one
         }
         EXPECT_EQ(command.Lines(), row.lines);
         // What the running copy gets reads back as the same command; bad
@@ -105,6 +139,7 @@ TEST(CommandLine, ParsesTheTable) {
             EXPECT_EQ(again.Minutes(), command.Minutes());
             EXPECT_EQ(again.Mode(), command.Mode());
             EXPECT_EQ(again.Lines(), row.lines);
+            EXPECT_TRUE(again.Watch() == command.Watch());
         }
     }
 }
