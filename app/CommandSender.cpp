@@ -86,6 +86,9 @@ int CCommandSender::Send(const CCommandLine& command) {
         return CCommandLine::kNoRunningCopy; // gone, or hung
     }
     if (answer == static_cast<DWORD_PTR>(CCommandReceiver::kRefused)) {
+        if (reply.heard) {
+            CConsoleOutput().Write(reply.text + L"\r\n"); // why, when the running copy said
+        }
         return CCommandLine::kRefused;
     }
     if (answer != static_cast<DWORD_PTR>(CCommandReceiver::kDone)) {

@@ -52,14 +52,30 @@ LRESULT CCommandReceiver::Apply(const CCommandLine& command, HWND replyTo) {
     m_nextDue.Refresh();
     switch (kind) {
     case Kind::Timer:
+    case Kind::When:
         if (command.Mode() == EndMode::Hibernate && !m_actions.canHibernate()) {
             if (replyTo == nullptr) {
-                Tell(L"休止状態のタイマーを追加できませんでした。\n\nこの PC は休止状態にできません"
-                     L"（休止状態が無効か、対応していません）。");
+                Tell(kind == Kind::Timer
+                         ? L"休止状態のタイマーを追加できませんでした。\n\nこの PC は休止状態に"
+                           L"できません（休止状態が無効か、対応していません）。"
+                         : L"休止状態の条件を設定できませんでした。\n\nこの PC は休止状態に"
+                           L"できません（休止状態が無効か、対応していません）。");
             }
             return kRefused;
         }
-        m_scheduler.AddTimer(command.Mode(), command.Minutes(), CScheduler::By::Command);
+        if (kind == Kind::Timer) {
+            m_scheduler.AddTimer(command.Mode(), command.Minutes(), CScheduler::By::Command);
+        } else if (const std::wstring why = m_scheduler.ArmWatch(command.Watch(), command.Mode(),
+                                                                 true, CScheduler::By::Command);
+                   !why.empty()) {
+            // Said where the command came from: the start's console, or a box.
+            if (replyTo == nullptr) {
+                Tell(L"条件を設定できませんでした。\n\n" + why);
+            } else {
+                Reply(replyTo, why);
+            }
+            return kRefused;
+        }
         return kDone;
     case Kind::Skip:
         // Nothing due is nothing to skip: done. One whose warning has come
@@ -68,7 +84,7 @@ LRESULT CCommandReceiver::Apply(const CCommandLine& command, HWND replyTo) {
             return m_scheduler.Skip(*due, CScheduler::By::Command) ? kDone : kRefused;
         }
         return kDone;
-    case Kind::Cancel:
+    case Kind::Cancel: // the condition too
         m_scheduler.CancelOneOffs(CScheduler::By::Command);
         return kDone;
     case Kind::Show:

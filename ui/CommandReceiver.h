@@ -34,7 +34,8 @@ public:
     static constexpr LRESULT kDone = 1;
     static constexpr LRESULT kRefused = 2;
     // Longer words never come from a start: they are not read.
-    static constexpr DWORD kMaxBytes = 256;
+    static constexpr DWORD kMaxBytes = 1024;
+    static_assert(CCommandLine::kMaxWordsChars * sizeof(wchar_t) <= kMaxBytes);
     // The lParam of the exit command posted for /exit: the record tells it
     // from the menu's.
     static constexpr LPARAM kFromCommand = 1;

@@ -4,6 +4,7 @@
 #include "schedule/Clock.h"
 #include "schedule/NextDueFinder.h"
 #include "ui/NextDueText.h"
+#include "watch/ArmedWatch.h"
 
 #include <cstddef>
 #include <functional>
@@ -12,17 +13,22 @@
 // The next-due line under the clock and the tray tip, from one place: what
 // the check will do next (an occurrence that waits for a fullscreen program
 // first), worked out again only when it may have changed.
-// Invalidate after any change of the list, the one-offs, the skips, the
-// clock or the time zone; Refresh at every tick of the check.
+// An armed condition follows the timed occurrence on the line and in the
+// tip, and its measure is a line of its own; they are shown again whenever
+// their words change. Invalidate after any change of the list, the one-offs,
+// the skips, the clock or the time zone; Refresh at every tick of the check.
 class CNextDuePresenter {
 public:
     using Show = std::function<void(const NextDueText&)>;
+    // The armed condition, or null.
+    using Watch = std::function<const CArmedWatch*()>;
 
     CNextDuePresenter(const ScheduleList& list, const CCheckCycle& cycle,
                       const ILocalTimeConverter& zone, IClock& clock, std::size_t maxNameChars,
-                      Show show)
+                      Show show, Watch watch = {})
         : m_list(list), m_cycle(cycle), m_finder(list, zone, &cycle.OneOffs(), &cycle.Skips()),
-          m_clock(clock), m_maxNameChars(maxNameChars), m_show(std::move(show)) {}
+          m_clock(clock), m_maxNameChars(maxNameChars), m_show(std::move(show)),
+          m_watch(std::move(watch)) {}
 
     // Something the line depends on changed: shown again at once.
     void Invalidate();
@@ -43,7 +49,10 @@ private:
     IClock& m_clock;
     std::size_t m_maxNameChars;
     Show m_show;
+    Watch m_watch;
     std::optional<DueTime> m_due;
     bool m_waiting = false; // m_due waits for a fullscreen program to end
+    std::wstring m_mark;    // the condition's, as shown
+    std::wstring m_tipLine;
     NextDueText m_text;
 };

@@ -20,6 +20,7 @@ NextDueText DescribeNextDue(const std::optional<DueTime>& due, const ScheduleLis
     const std::string* name = nullptr;
     std::int32_t sdMode = -1;
     bool timer = false;
+    bool condition = false;
     if (due && due->index >= 0 && due->index < list.GetCount()) {
         name = &list.GetAt(due->index).name;
         sdMode = list.GetAt(due->index).sd_mode;
@@ -29,6 +30,7 @@ NextDueText DescribeNextDue(const std::optional<DueTime>& due, const ScheduleLis
             name = &oneOffs.GetAt(i).name;
             sdMode = oneOffs.GetAt(i).sd_mode;
             timer = oneOffs.GetAt(i).timer;
+            condition = oneOffs.GetAt(i).condition;
         }
     }
     if (name == nullptr) {
@@ -40,6 +42,7 @@ NextDueText DescribeNextDue(const std::optional<DueTime>& due, const ScheduleLis
     const std::wstring mode = Cp932ToWide(EndModeName(sdMode));
     const std::wstring mark = std::wstring(due->index >= 0 ? L""
                                            : timer         ? L"（タイマー）"
+                                           : condition     ? L"（条件）"
                                                            : L"（延期）") +
                               (waiting ? L"（待機中）" : L"");
     text.line = when + L" " + mode;

@@ -7,6 +7,7 @@
 #include "ui/AboutDlg.h"
 #include "ui/DetailSettingDlg.h"
 #include "ui/TimeSettingDlg.h"
+#include "ui/WatchDlg.h"
 
 #include <commctrl.h>
 
@@ -50,13 +51,15 @@ CQuillabertonDlg::CQuillabertonDlg(IInstanceMark& instance, CTrayIcon::Notify no
                    },
                    [this](bool changed) { changed ? m_nextDue.Invalidate() : m_nextDue.Refresh(); },
                    CSystemClock::NowMs, [this] { m_settings.SaveSilently(); }},
-                  &m_record, &m_record),
-      m_nextDue(m_ScheduleList, m_scheduler.Cycle(), m_zone, m_clock,
-                CScheduleListView::kShownNameChars,
-                [this](const NextDueText& text) {
-                    ::SetWindowTextW(m_stNextDue, text.line.c_str());
-                    m_tray.Icon().SetTip(m_record.Tip(text.tip));
-                }),
+                  &m_record, &m_record, &m_samplers.View()),
+      m_nextDue(
+          m_ScheduleList, m_scheduler.Cycle(), m_zone, m_clock, CScheduleListView::kShownNameChars,
+          [this](const NextDueText& text) {
+              ::SetWindowTextW(m_stNextDue, text.line.c_str());
+              ::SetWindowTextW(m_stMeasure, text.measure.c_str());
+              m_tray.Icon().SetTip(m_record.Tip(text.tip));
+          },
+          [this] { return m_scheduler.Watch(); }),
       m_commands(*this, m_scheduler, m_nextDue,
                  {[this] { OnShowRequest(0, 0); }, [this] { return m_endHost.CanHibernate(); },
                   ID_EXIT_PROGRAM, [this](int lines) { return m_record.Lines(lines); }}),
@@ -86,6 +89,8 @@ const MessageMap* CQuillabertonDlg::GetThisMessageMap() {
         OnCommand<ID_STORE_TASKTRAY, &D::OnCancel>(),
         OnCommand<ID_VERSION_INFO, &D::OnVersionInfo>(),
         OnCommandTo<ID_HISTORY, &D::m_record, &CRecordHost::Show>(),
+        OnCommand<CTrayMenu::kWatch, &D::OnWatch>(),
+        OnMessageTo<kWatchEvent, &D::m_scheduler, &CScheduler::OnWatchEvent>(),
         OnCommandTo<CTrayMenu::kHistory, &D::m_record, &CRecordHost::Show>(),
         OnCommandTo<IDC_ADD_ENTRY, &D::m_listView, &CScheduleListView::Add>(),
         OnControlTo<LBN_SELCHANGE, IDC_SCHEDULE_LIST, &D::m_listView,
@@ -124,6 +129,7 @@ void CQuillabertonDlg::DoDataExchange(CDataExchange* pDX) {
     DDX_Control(pDX, IDC_CLOCK, m_stClock);
     DDX_Control(pDX, IDC_NEXT_DUE, m_stNextDue);
     DDX_Control(pDX, IDC_RULE, m_stRule);
+    DDX_Control(pDX, IDC_WATCH_MEASURE, m_stMeasure);
 }
 
 BOOL CQuillabertonDlg::OnInitDialog() {
@@ -207,6 +213,16 @@ void CQuillabertonDlg::OnExitProgram() {
         m_record.Exits(CurrentMessage().lParam == CCommandReceiver::kFromCommand);
         CDialog::OnOK();
     }
+}
+
+void CQuillabertonDlg::OnWatch() {
+    const CArmedWatch* armed = m_scheduler.Watch();
+    CWatchDlg(
+        [this](const WatchSpec& spec, std::int32_t mode, bool holdAwake) {
+            return m_scheduler.ArmWatch(spec, mode, holdAwake, CScheduler::By::Tray);
+        },
+        m_endHost.CanHibernate(), armed != nullptr ? armed->Words() : L"", ListRunningPrograms())
+        .DoModal();
 }
 
 void CQuillabertonDlg::OnTimer(UINT_PTR nIDEvent) {

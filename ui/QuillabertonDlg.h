@@ -9,6 +9,7 @@
 #include "platform/SystemClock.h"
 #include "platform/SystemLocalTime.h"
 #include "platform/SystemUptime.h"
+#include "platform/WatchSamplersWin32.h"
 #include "settings/SettingsKeeper.h"
 #include "settings/SettingsOptions.h"
 #include "ui/ClockLine.h"
@@ -66,6 +67,7 @@ private:
     HCURSOR OnQueryDragIcon() { return static_cast<HCURSOR>(m_hIcon); }
     void OnDetailSetting();
     void OnExitProgram();
+    void OnWatch(); // 条件で実行...
     void OnTimer(UINT_PTR nIDEvent);
     void OnWindowPosChanging(WINDOWPOS* lpwndpos);
     LRESULT OnShownOrSized(WPARAM wParam, LPARAM);
@@ -82,6 +84,8 @@ private:
 
     // Posted by OnInitDialog: the start's message comes with the window running.
     static constexpr UINT kShowLoadProblems = WM_APP + 1;
+    // Posted from a pool thread: a process the condition waits on ended.
+    static constexpr UINT kWatchEvent = WM_APP + 2;
 
     std::int32_t m_bTaskTray = 0; // start in the tray ("tasktray" setting)
     SettingsOptions m_options;
@@ -89,6 +93,7 @@ private:
     CStatic m_stClock;      // 1004
     CStatic m_stNextDue;    // 1040
     CStatic m_stRule;       // 1041
+    CStatic m_stMeasure;    // 1057: an armed condition's measure
     HICON m_hIcon = nullptr;
     HICON m_hSmallIcon = nullptr;
     ScheduleList m_ScheduleList;
@@ -106,6 +111,7 @@ private:
     CEndActionPlatformWin32 m_systemPlatform;
     IEndActionPlatform& m_platform;
     CEndActionHost m_endHost;
+    CWatchSamplersWin32 m_samplers{[this] { PostMessage(kWatchEvent); }};
     CScheduler m_scheduler;
     CNextDuePresenter m_nextDue;
     CCommandReceiver m_commands;

@@ -30,12 +30,17 @@ CTrayMenu::CTrayMenu(const State& state, UINT exitCommand) : m_menu(::CreatePopu
         ::AppendMenuW(timers, MF_POPUP, reinterpret_cast<UINT_PTR>(delay), kDelayNames[d]);
     }
     ::AppendMenuW(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(timers), L"タイマー");
+    ::AppendMenuW(menu, MF_STRING, kWatch, L"条件で実行...");
     ::AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
     const std::wstring skip =
         L"次回の実行をスキップ" + (state.next.empty() ? L"" : L"（" + state.next + L"）");
     ::AppendMenuW(menu, MF_STRING | (state.next.empty() ? MF_GRAYED : 0), kSkip, skip.c_str());
-    ::AppendMenuW(menu, MF_STRING | (state.hasOneOffs ? 0 : MF_GRAYED), kCancelTimers,
-                  L"タイマーを取り消す");
+    // It cancels a condition too.
+    ::AppendMenuW(menu, MF_STRING | (state.hasOneOffs || state.watchArmed ? 0 : MF_GRAYED),
+                  kCancelTimers, L"タイマーを取り消す");
+    if (state.watchArmed) {
+        ::AppendMenuW(menu, MF_STRING, kCancelWatch, L"条件を取り消す");
+    }
     ::AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
     ::AppendMenuW(menu, MF_STRING, kHistory, L"履歴");
     ::AppendMenuW(menu, MF_STRING, exitCommand, L"プログラムの終了");

@@ -9,14 +9,16 @@
 #include <type_traits>
 
 // The tray icon's right-click menu: 表示, タイマー ▸ (a submenu per delay,
-// an item per end action), 次回の実行をスキップ, タイマーを取り消す, 履歴 and
-// プログラムの終了.
+// an item per end action), 条件で実行..., 次回の実行をスキップ, タイマーを取り消す,
+// 条件を取り消す (while a condition is armed), 履歴 and プログラムの終了.
 class CTrayMenu {
 public:
     static constexpr UINT kShow = 40001;
     static constexpr UINT kSkip = 40002;
     static constexpr UINT kCancelTimers = 40003;
     static constexpr UINT kHistory = 40004;
+    static constexpr UINT kWatch = 40005;
+    static constexpr UINT kCancelWatch = 40006;
     static constexpr UINT kTimerFirst = 40100; // + delay * 6 + end mode
 
     // What the menu offers. `next`: the next occurrence in words, empty when
@@ -26,6 +28,7 @@ public:
         bool hasOneOffs = false;
         bool onlyShow = false;
         bool canHibernate = true; // else 休止状態 is greyed
+        bool watchArmed = false;  // a condition is armed
     };
     // A quick timer's command: its end mode and delay.
     struct Timer {

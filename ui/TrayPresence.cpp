@@ -78,7 +78,8 @@ bool CTrayPresence::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 void CTrayPresence::ShowMenu(POINT at) {
     // A dialog of ours is open when the window is disabled.
     const CTrayMenu::State state{m_nextDue.Text().skip, !m_scheduler.Cycle().OneOffs().IsEmpty(),
-                                 !m_wnd.IsWindowEnabled(), m_canHibernate()};
+                                 !m_wnd.IsWindowEnabled(), m_canHibernate(),
+                                 m_scheduler.Watch() != nullptr};
     // What スキップ names: that occurrence is dropped, and none if a warning
     // about it opened while the menu was open (the cycle refuses it then).
     const std::optional<DueTime> offered = m_nextDue.Due();
@@ -94,7 +95,10 @@ void CTrayPresence::ShowMenu(POINT at) {
         m_scheduler.Skip(*offered, CScheduler::By::Tray);
     } else if (command == CTrayMenu::kCancelTimers) {
         m_scheduler.CancelOneOffs(CScheduler::By::Tray);
-    } else if (command == m_exitCommand || command == CTrayMenu::kHistory) {
+    } else if (command == CTrayMenu::kCancelWatch) {
+        m_scheduler.CancelWatch(CScheduler::By::Tray);
+    } else if (command == m_exitCommand || command == CTrayMenu::kHistory ||
+               command == CTrayMenu::kWatch) {
         m_wnd.SendMessage(WM_COMMAND, command); // the window's own commands
     }
 }

@@ -15,8 +15,9 @@
 // user left it. A click, Enter or Space on the icon, a double-click, a second
 // start or 表示 bring it back. The menu opens at the point the shell gives
 // (the menu key, Shift+F10 or a right-click); it records the occurrence its
-// スキップ names and drops that one. Its 履歴 and プログラムの終了 come to the
-// window as WM_COMMAND with CTrayMenu::kHistory and the exit command.
+// スキップ names and drops that one. Its 履歴, 条件で実行... and プログラムの終了
+// come to the window as WM_COMMAND with CTrayMenu::kHistory, kWatch and the
+// exit command.
 class CTrayPresence {
 public:
     // The icon's callback message (CTrayIcon::Decode).

@@ -890,11 +890,11 @@ TEST(NextDue, TrayMenuTimerCancelAndSkip) {
     EXPECT_EQ(HoverTrayIcon(p.driver), L"Quillaberton\n" + line);
     p.driver.Screenshot(L"timer-tip");
 
-    ASSERT_TRUE(PickFromTrayMenu(p, {3.5}));
+    ASSERT_TRUE(PickFromTrayMenu(p, {4.5}));
     EXPECT_TRUE(Driver::WaitUntil(
         [&] { return (line = Driver::ReadText(p.Item(kNextDueId))) == entryLine; }));
 
-    ASSERT_TRUE(PickFromTrayMenu(p, {2.5}));
+    ASSERT_TRUE(PickFromTrayMenu(p, {3.5}));
     EXPECT_TRUE(Driver::WaitUntil([&] {
         line = Driver::ReadText(p.Item(kNextDueId));
         return line != entryLine &&

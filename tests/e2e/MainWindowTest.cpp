@@ -1110,6 +1110,41 @@ TEST(Commands, AStartsTimerThatCannotBeDoneIsToldAndTheProgramRuns) {
     EXPECT_EQ(Driver::ReadText(Driver::Control(main, kNextDueId)), L"なし");
 }
 
+// A condition on a helper program's end (Wine's notepad), armed by /when:
+// refused for a program that does not run or a value out of range; shown
+// after the next-due line with its measure; and when the helper ends, the
+// warning comes at once and names the action. Cancelled, it is gone.
+TEST(Commands, WhenAProgramEndsItsWarningNamesTheAction) {
+    constexpr int kMeasureId = 1057;
+    Program p(Layout({}));
+    ASSERT_NE(p.main, nullptr);
+    const HWND nextDue = Driver::Control(p.main, kNextDueId);
+    const CommandRun bad = RunCommand(L"/when idle 241 lock");
+    EXPECT_EQ(bad.code, std::optional<DWORD>(1));
+    EXPECT_TRUE(bad.output.starts_with(L"使い方")) << bad.output;
+    const CommandRun none = RunCommand(L"/when exit qb-none.exe lock");
+    EXPECT_EQ(none.code, std::optional<DWORD>(3));
+    EXPECT_EQ(none.output, L"qb-none.exe は実行されていません。\r\n");
+
+    Driver helper;
+    ASSERT_TRUE(helper.LaunchProcess(L"C:\\windows\\notepad.exe"));
+    ASSERT_TRUE(helper.WaitForIdle());
+    ASSERT_EQ(RunCommand(L"/when exit NOTEPAD.EXE logoff").code, std::optional<DWORD>(0));
+    EXPECT_EQ(Driver::ReadText(nextDue), L"なし（条件: NOTEPAD.EXE の終了後 ログオフ）");
+    EXPECT_EQ(Driver::ReadText(Driver::Control(p.main, kMeasureId)), L"NOTEPAD.EXE 実行中 1 個");
+    p.driver.Screenshot(L"armed", p.main);
+
+    helper.Terminate();
+    const HWND warning = p.driver.WaitForWindow(L"", kDialogClass, 10s);
+    ASSERT_NE(warning, nullptr);
+    EXPECT_EQ(Driver::WindowText(Driver::Control(warning, kEndModeId)), L"ログオフ");
+    Driver::Click(Driver::Control(warning, IDCANCEL));
+    ASSERT_TRUE(Driver::WaitForWindowGone(warning));
+    EXPECT_EQ(Driver::ReadText(nextDue), L"なし");
+    EXPECT_EQ(Driver::ReadText(Driver::Control(p.main, kMeasureId)), L"");
+    EXPECT_TRUE(p.driver.IsRunning());
+}
+
 // A start by a task runs in the system folder: /dir names the folder of
 // the list. A folder that is relative, missing or a file starts nothing.
 TEST(Commands, DirFindsTheListFromAnyWorkingFolder) {

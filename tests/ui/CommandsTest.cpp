@@ -65,7 +65,36 @@ TEST(CommandReceiver, RefusedWhileAWindowIsOpenButNextOrWhenImpossibleOrTooLate)
          1},
         {"a skip", false, true, false, {L"/skip"}, 0, 0},
         {"... too late: its warning is open", false, true, true, {L"/skip"}, 3, 1},
+        {"/when idle", false, true, false, {L"/when", L"idle", L"5", L"lock"}, 0, 1},
+        {"/when on a PC that cannot hibernate",
+         false,
+         false,
+         false,
+         {L"/when", L"idle", L"5", L"hibernate"},
+         3,
+         1},
+        {"/when a program ends that does not run",
+         false,
+         true,
+         false,
+         {L"/when", L"exit", L"none.exe", L"lock"},
+         3,
+         1},
     };
+    // No process runs, and the last input was just now.
+    struct : IProcessSampler {
+        ProcessSample Sample(std::wstring_view) override { return {true, {}, false}; }
+    } processes;
+    struct : IInputSampler {
+        InputSample Sample() override { return {true, 5, 5}; }
+    } input;
+    struct : INetworkSampler {
+        NetworkSample Sample() override { return {}; }
+    } network;
+    struct : ICpuSampler {
+        CpuSample Sample() override { return {}; }
+    } cpu;
+    const WatchSamplers samplers{processes, network, input, cpu};
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);
         ScheduleList list;
@@ -77,7 +106,8 @@ TEST(CommandReceiver, RefusedWhileAWindowIsOpenButNextOrWhenImpossibleOrTooLate)
         CStubEndActionPlatform platform;
         CScheduler scheduler(
             list, clock, uptime, utc, host, platform,
-            {[](const Look&) {}, [](bool) {}, [] { return std::int64_t{0}; }, [] {}});
+            {[](const Look&) {}, [](bool) {}, [] { return std::int64_t{0}; }, [] {}}, nullptr,
+            nullptr, &samplers);
         const CCheckCycle& cycle = scheduler.Cycle();
         CNextDuePresenter nextDue(list, cycle, utc, clock, 100, [](const NextDueText&) {});
         CommandWindow wnd;

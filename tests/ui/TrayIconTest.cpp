@@ -245,10 +245,11 @@ TEST(TrayMenu, ItemsFollowTheStateAndTimerCommandsDecode) {
         bool cancelEnabled;
     };
     const Row rows[] = {
-        {{L"12/9 18:00 シャットダウン", false, false}, 8, true, false},
-        {{L"", true, false}, 8, false, true},
+        {{L"12/9 18:00 シャットダウン", false, false}, 9, true, false},
+        {{L"", true, false}, 9, false, true},
         {{L"12/9 18:00 シャットダウン", true, true}, 1, false, false},
-        {{L"", false, false, false}, 8, false, false}, // 休止状態 greyed: no hibernation
+        {{L"", false, false, false}, 9, false, false},      // 休止状態 greyed: no hibernation
+        {{L"", false, false, true, true}, 10, false, true}, // a condition: 条件を取り消す
     };
     for (const Row& row : rows) {
         const CTrayMenu menu(row.state, 32772);
@@ -264,6 +265,8 @@ TEST(TrayMenu, ItemsFollowTheStateAndTimerCommandsDecode) {
             EXPECT_EQ(enabled(CTrayMenu::kTimerFirst + 4), row.state.canHibernate);
             EXPECT_TRUE(enabled(CTrayMenu::kTimerFirst + 5));
             EXPECT_TRUE(enabled(CTrayMenu::kHistory));
+            EXPECT_TRUE(enabled(CTrayMenu::kWatch));
+            EXPECT_EQ(enabled(CTrayMenu::kCancelWatch), row.state.watchArmed);
         }
     }
     wchar_t text[80] = {};

@@ -25,6 +25,7 @@
 #define IDC_SPIN 1038
 #define IDC_NEXT_DUE 1040
 #define IDC_RULE 1041
+#define IDC_WATCH_MEASURE 1057
 
 // Entry editor.
 #define IDC_CHECK_SUNDAY 1011
