@@ -52,11 +52,12 @@ fi
 
 cd "$workdir"
 if [ -n "${DISPLAY:-}" ]; then
-  exec wine "$exe"
+  exec wine "$exe" ${QB_ARGS:-}
 fi
 
 shot="$workdir/screenshot.png"
-export QB_EXE="$exe" QB_SHOT="$shot"
+# QB_ARGS: the program's arguments (/when idle 10 shutdown, say).
+export QB_EXE="$exe" QB_SHOT="$shot" QB_ARGS="${QB_ARGS:-}"
 "$root/tests/tools/with-xvfb.sh" bash -c '
   # Wine'"'"'s "shell" desktop has a taskbar, where the tray icon shows.
   # QB_NO_DESKTOP=1 runs on the bare display instead; QB_DESKTOP_SIZE sets
@@ -64,10 +65,10 @@ export QB_EXE="$exe" QB_SHOT="$shot"
   size=${QB_DESKTOP_SIZE:-800x600}
   crop=$size+0+0
   if [ -n "${QB_NO_DESKTOP:-}" ]; then
-    wine "$QB_EXE" >/dev/null 2>&1 &
+    wine "$QB_EXE" $QB_ARGS >/dev/null 2>&1 &
     crop=1024x768+0+0
   else
-    wine explorer /desktop=shell,$size "$QB_EXE" >/dev/null 2>&1 &
+    wine explorer /desktop=shell,$size "$QB_EXE" $QB_ARGS >/dev/null 2>&1 &
   fi
   sleep "${QB_SHOT_DELAY:-8}"
   # QB_SHOT_POINTER="X Y" rests the pointer there (on the tray icon, say)
