@@ -122,7 +122,8 @@ void CWatchDlg::OnKindChosen() {
 }
 
 void CWatchDlg::EnableFields() {
-    ::EnableWindow(GetDlgItem(IDC_WATCH_PROGRAM), m_nKind == 0);
+    ::EnableWindow(GetDlgItem(IDC_WATCH_PROGRAM),
+                   m_nKind == static_cast<int>(WatchKind::ProgramExit));
     for (const NumberField& field : kNumberFields) {
         ::EnableWindow(GetDlgItem(field.edit), static_cast<int>(field.kind) == m_nKind);
     }
