@@ -3,7 +3,8 @@
 #include "resource.h"
 #include "watch/WatchFields.h"
 
-#include <array>
+#include <algorithm>
+#include <iterator>
 #include <utility>
 
 namespace {
@@ -101,6 +102,7 @@ BOOL CWatchDlg::OnInitDialog() {
                               reinterpret_cast<LPARAM>(RowText(program).c_str()));
     }
     ::SendDlgItemMessageW(dialog, IDC_WATCH_PROGRAM, CB_LIMITTEXT, kMaxProgramName, 0);
+    FitProgramList();
     if (!m_canHibernate) {
         ::EnableWindow(GetDlgItem(IDC_WATCH_HIBERNATE), FALSE);
         ::SetDlgItemTextW(dialog, IDC_WATCH_HIBERNATE_NOTE, kNoHibernationNote);
@@ -119,6 +121,8 @@ BOOL CWatchDlg::OnInitDialog() {
 void CWatchDlg::OnKindChosen() {
     UpdateData(TRUE);
     EnableFields();
+    // A refusal spoke of the condition left.
+    ::SetDlgItemTextW(GetSafeHwnd(), IDC_WATCH_REFUSAL, L"");
 }
 
 void CWatchDlg::EnableFields() {
@@ -127,6 +131,30 @@ void CWatchDlg::EnableFields() {
     for (const NumberField& field : kNumberFields) {
         ::EnableWindow(GetDlgItem(field.edit), static_cast<int>(field.kind) == m_nKind);
     }
+}
+
+void CWatchDlg::FitProgramList() {
+    const HWND box = GetDlgItem(IDC_WATCH_PROGRAM);
+    const HDC dc = ::GetDC(box);
+    if (dc == nullptr) {
+        return;
+    }
+    const HGDIOBJ old =
+        ::SelectObject(dc, reinterpret_cast<HFONT>(::SendMessageW(box, WM_GETFONT, 0, 0)));
+    int widest = 0;
+    for (const RunningProgram& program : m_programs) {
+        const std::wstring row = RowText(program);
+        SIZE size{};
+        if (::GetTextExtentPoint32W(dc, row.c_str(), static_cast<int>(row.size()), &size)) {
+            widest = std::max(widest, static_cast<int>(size.cx));
+        }
+    }
+    ::SelectObject(dc, old);
+    ::ReleaseDC(box, dc);
+    // Room for the scroll bar and the margins, but no wider than the screen.
+    const int width =
+        std::min(widest + ::GetSystemMetrics(SM_CXVSCROLL) + 8, ::GetSystemMetrics(SM_CXSCREEN));
+    ::SendMessageW(box, CB_SETDROPPEDWIDTH, static_cast<WPARAM>(width), 0);
 }
 
 void CWatchDlg::OnProgramChosen() {

@@ -41,6 +41,8 @@ private:
     void OnProgramChosen();
     LRESULT OnPutProgramName(WPARAM, LPARAM);
     void EnableFields();
+    // The drop-down list as wide as its widest row, so that titles show whole.
+    void FitProgramList();
     // Says why on the refusal line and puts the focus on the field.
     void Refuse(int field, const std::wstring& line);
 

@@ -537,8 +537,10 @@ TEST_F(WatchDlgTest, RefusesAValueOutOfRangeThenArmsTheChosenCondition) {
 }
 
 TEST_F(WatchDlgTest, TakesAProgramFromTheListAndShowsWhyArmingWasRefused) {
-    HookedWatch dlg(true, L"a.exe の終了後 ロック",
-                    {{L"notepad.exe", L"メモ"}, {L"render.exe", L"Render"}});
+    HookedWatch dlg(
+        true, L"a.exe の終了後 ロック",
+        {{L"notepad.exe", L"a_file_name_long_enough_not_to_fit_in_the_box_as_it_is.txt - Notepad"},
+         {L"render.exe", L"Render"}});
     dlg.answer = L"notepad.exe は実行されていません。";
     dlg.steps = {[](HookedWatch& d) {
                      EXPECT_EQ(d.Text(IDC_WATCH_REPLACES),
@@ -550,11 +552,18 @@ TEST_F(WatchDlgTest, TakesAProgramFromTheListAndShowsWhyArmingWasRefused) {
                  },
                  [](HookedWatch&) {}, // the chosen row's name is put in after the key
                  [](HookedWatch& d) {
+                     const HWND box = d.GetDlgItem(IDC_WATCH_PROGRAM);
+                     RECT shown{};
+                     ::GetWindowRect(box, &shown); // the list is wider, to show the long title
+                     EXPECT_GT(::SendMessageW(box, CB_GETDROPPEDWIDTH, 0, 0),
+                               shown.right - shown.left);
                      EXPECT_EQ(d.Text(IDC_WATCH_PROGRAM), L"notepad.exe");
                      d.Click(IDOK);
                      EXPECT_EQ(d.Text(IDC_WATCH_REFUSAL), d.answer);
                  },
-                 [](HookedWatch& d) { // still open
+                 [](HookedWatch& d) {         // still open
+                     d.Click(IDC_WATCH_EXIT); // a refusal goes with a choice of condition
+                     EXPECT_EQ(d.Text(IDC_WATCH_REFUSAL), L"");
                      d.answer.clear();
                      d.Type(IDC_WATCH_PROGRAM, L"render.exe — Render");
                      d.Click(IDOK);
