@@ -1,15 +1,17 @@
 // The entry editor with real windows (run on Xvfb): what it shows for an
 // entry, the limits applied when a field loses the focus, what OK stores,
-// the names it refuses, and 休止状態 and the wake box with their notes.
+// the names it refuses, 休止状態 and the wake box with their notes; 条件で実行.
 #include "framework/Text.h"
 #include "framework/WinApp.h"
 #include "ui/TimeSettingDlg.h"
+#include "ui/WatchDlg.h"
 #include "ui/res/resource.h"
 
 #include <gtest/gtest.h>
 
 #include <functional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 CWinApp theApp;
@@ -460,6 +462,142 @@ TEST_F(TimeSettingDlgTest, HibernationWakeAndTheirNotes) {
         EXPECT_EQ(dlg.GetItem().wake, row.wakeAfter);
         EXPECT_EQ(dlg.GetItem().sd_mode, 4);
     }
+}
+
+using Call = std::tuple<WatchSpec, std::int32_t, bool>;
+
+// Runs each step once the messages the one before posted are handled; ends
+// the run with -1 when the steps leave the dialog open. Records each arming.
+class HookedWatch : public CWatchDlg {
+public:
+    HookedWatch(bool canHibernate, std::wstring armedWords, std::vector<RunningProgram> programs)
+        : CWatchDlg(
+              [this](const WatchSpec& spec, std::int32_t mode, bool hold) {
+                  calls.emplace_back(spec, mode, hold);
+                  return answer;
+              },
+              canHibernate, std::move(armedWords), std::move(programs)) {}
+    std::vector<std::function<void(HookedWatch&)>> steps;
+    std::vector<Call> calls;
+    std::wstring answer; // what arming says
+
+    std::wstring Text(int id) const { return Cp932ToWide(GetDlgItemText(id)); }
+    bool On(int id) const { return ::IsWindowEnabled(GetDlgItem(id)) != FALSE; }
+    void Click(int id) const { ::SendMessageW(GetDlgItem(id), BM_CLICK, 0, 0); }
+    void Type(int id, const wchar_t* text) const { ::SetDlgItemTextW(m_hWnd, id, text); }
+
+protected:
+    BOOL OnInitDialog() override {
+        const BOOL result = CWatchDlg::OnInitDialog();
+        PostMessage(WM_APP + 1);
+        return result;
+    }
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
+        if (message != WM_APP + 1) {
+            return CWatchDlg::WindowProc(message, wParam, lParam);
+        }
+        if (m_next == steps.size()) {
+            EndDialog(-1);
+        } else {
+            steps[m_next++](*this);
+            PostMessage(WM_APP + 1);
+        }
+        return 0;
+    }
+    std::size_t m_next = 0;
+};
+
+using WatchDlgTest = TimeSettingDlgTest; // with no main window
+
+TEST_F(WatchDlgTest, RefusesAValueOutOfRangeThenArmsTheChosenCondition) {
+    HookedWatch dlg(false, L"", {});
+    dlg.steps = {
+        [](HookedWatch& d) {
+            EXPECT_EQ(d.Text(IDC_WATCH_KBPS) + d.Text(IDC_WATCH_KBPS_RANGE), L"50(1-100000)");
+            EXPECT_FALSE(d.On(IDC_WATCH_HIBERNATE));
+            EXPECT_EQ(d.Text(IDC_WATCH_HIBERNATE_NOTE), L"この PC は休止状態にできません。");
+            EXPECT_FALSE(::GetWindowLongW(d.GetDlgItem(IDC_WATCH_REPLACES), GWL_STYLE) &
+                         WS_VISIBLE);
+            d.Click(IDC_WATCH_QUIET);
+            EXPECT_FALSE(d.On(IDC_WATCH_PROGRAM) || d.On(IDC_WATCH_IDLE_MINUTES));
+            EXPECT_TRUE(d.On(IDC_WATCH_KBPS) && d.On(IDC_WATCH_QUIET_MINUTES));
+            d.Type(IDC_WATCH_QUIET_MINUTES, L"121");
+            d.Click(IDOK);
+            EXPECT_EQ(d.Text(IDC_WATCH_REFUSAL), L"分は 1 から 120 までです。");
+            EXPECT_EQ(::GetFocus(), d.GetDlgItem(IDC_WATCH_QUIET_MINUTES));
+        },
+        [](HookedWatch& d) { // still open
+            d.Type(IDC_WATCH_QUIET_MINUTES, L"7");
+            d.Click(IDC_WATCH_STANDBY);
+            d.Click(IDC_WATCH_HOLD_AWAKE);
+            d.Click(IDOK);
+        }};
+    EXPECT_EQ(dlg.DoModal(), IDOK);
+    EXPECT_EQ(dlg.calls, (std::vector<Call>{{{WatchKind::NetworkQuiet, L"", 50, 7}, 2, false}}));
+}
+
+TEST_F(WatchDlgTest, TakesAProgramFromTheListAndShowsWhyArmingWasRefused) {
+    HookedWatch dlg(
+        true, L"a.exe の終了後 ロック",
+        {{L"notepad.exe", L"a_file_name_long_enough_not_to_fit_in_the_box_as_it_is.txt - Notepad"},
+         {L"render.exe", L"Render"}});
+    dlg.answer = L"notepad.exe は実行されていません。";
+    dlg.steps = {[](HookedWatch& d) {
+                     EXPECT_EQ(d.Text(IDC_WATCH_REPLACES),
+                               L"現在の条件（a.exe の終了後 ロック）は置き換えられます。");
+                     d.Click(IDOK);
+                     EXPECT_EQ(d.Text(IDC_WATCH_REFUSAL), L"プログラム名を入力してください。");
+                     EXPECT_EQ(::GetParent(::GetFocus()), d.GetDlgItem(IDC_WATCH_PROGRAM));
+                     ::PostMessageW(::GetFocus(), WM_KEYDOWN, VK_DOWN, 0);
+                 },
+                 [](HookedWatch&) {}, // the chosen row's name is put in after the key
+                 [](HookedWatch& d) {
+                     const HWND box = d.GetDlgItem(IDC_WATCH_PROGRAM);
+                     RECT shown{};
+                     ::GetWindowRect(box, &shown); // the list is wider, to show the long title
+                     EXPECT_GT(::SendMessageW(box, CB_GETDROPPEDWIDTH, 0, 0),
+                               shown.right - shown.left);
+                     EXPECT_EQ(d.Text(IDC_WATCH_PROGRAM), L"notepad.exe");
+                     d.Click(IDOK);
+                     EXPECT_EQ(d.Text(IDC_WATCH_REFUSAL), d.answer);
+                 },
+                 [](HookedWatch& d) {         // still open
+                     d.Click(IDC_WATCH_EXIT); // a refusal goes with a choice of condition
+                     EXPECT_EQ(d.Text(IDC_WATCH_REFUSAL), L"");
+                     d.answer.clear();
+                     d.Type(IDC_WATCH_PROGRAM, L"render.exe — Render");
+                     d.Click(IDOK);
+                 }};
+    EXPECT_EQ(dlg.DoModal(), IDOK);
+    EXPECT_EQ(dlg.calls, (std::vector<Call>{{{WatchKind::ProgramExit, L"notepad.exe"}, 0, true},
+                                            {{WatchKind::ProgramExit, L"render.exe"}, 0, true}}));
+}
+
+TEST(RunningPrograms, OneRowPerProgramSortedByNameNotThisOne) {
+    const HWND mine = ::CreateWindowW(L"STATIC", L"mine", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50,
+                                      nullptr, nullptr, nullptr, nullptr);
+    std::vector<PROCESS_INFORMATION> started;
+    for (const wchar_t* program :
+         {L"notepad.exe", L"notepad.exe", L"regedit.exe", L"winemine.exe"}) {
+        STARTUPINFOW si{};
+        si.cb = sizeof si, si.dwFlags = STARTF_USESHOWWINDOW;
+        si.wShowWindow = started.size() < 3 ? SW_SHOW : SW_HIDE; // winemine hidden
+        ::CreateProcessW(nullptr, std::wstring(program).data(), nullptr, nullptr, FALSE, 0, nullptr,
+                         nullptr, &si, &started.emplace_back());
+        ::WaitForInputIdle(started.back().hProcess, 10000); // its windows made, shown or not
+    }
+    std::wstring names; // all but the desktop's
+    for (int i = 0; i < 100 && names != L"notepad.exe|regedit.exe|"; ++i, ::Sleep(100)) {
+        names.clear();
+        for (const RunningProgram& program : ListRunningPrograms()) {
+            names += program.name == L"explorer.exe" ? L"" : program.name + L"|";
+        }
+    }
+    EXPECT_EQ(names, L"notepad.exe|regedit.exe|");
+    for (const PROCESS_INFORMATION& pi : started) {
+        ::TerminateProcess(pi.hProcess, 0), ::CloseHandle(pi.hThread), ::CloseHandle(pi.hProcess);
+    }
+    ::DestroyWindow(mine);
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 #include "watch/CpuQuiet.h"
 #include "watch/InputIdle.h"
 #include "watch/NetworkQuiet.h"
+#include "watch/WatchFields.h"
 #include "schedule/EndMode.h"
 
 #include <gtest/gtest.h>
@@ -202,6 +203,35 @@ TEST(Watch, LinesSayWhatTheCheckDoes) {
     busy->Arm(0);
     EXPECT_EQ(busy->MeasureLine(), L"CPU 測定できません");
     EXPECT_EQ(busy->TipLine(), L"条件: CPU 10 % 未満が 5 分続いた後 休止状態（測定できません）");
+}
+
+TEST(Watch, DialogFieldsByTheTable) {
+    using enum WatchKind;
+    constexpr auto N = WatchField::Name, L = WatchField::Level, M = WatchField::Minutes;
+    struct Row {
+        WatchKind kind;
+        const wchar_t *name, *level, *minutes;
+        std::optional<WatchField> refused;
+        std::wstring line; // or, when held, the name read
+    };
+    const std::wstring longName(256, L'a');
+    const Row rows[] = {
+        {ProgramExit, L" render.exe ", L"x", L"", {}, L"render.exe"},
+        {ProgramExit, L"  ", L"", L"", N, L"プログラム名を入力してください。"},
+        {ProgramExit, L"C:render.exe", L"", L"", N, L"プログラム名にパスは含められません。"},
+        {ProgramExit, longName.c_str(), L"", L"", N, L"プログラム名が長すぎます。"},
+        {NetworkQuiet, L"", L"100001", L"0", L, L"KB/s は 1 から 100000 までです。"},
+        {NetworkQuiet, L"", L"100000", L"121", M, L"分は 1 から 120 までです。"},
+        {InputIdle, L"", L"0", L"0240", {}, L""},
+        {InputIdle, L"", L"", L"4294967306", M, L"分は 1 から 240 までです。"},
+        {CpuQuiet, L"", L"+5", L" 5", L, L"% は 1 から 90 までです。"},
+    };
+    for (const Row& row : rows) {
+        const WatchFieldReading r = ReadWatchFields(row.kind, row.name, row.level, row.minutes);
+        EXPECT_EQ(r.refused, row.refused) << row.level << row.minutes;
+        EXPECT_EQ(r.refused ? r.line : r.spec.name, row.line) << row.level << row.minutes;
+        EXPECT_EQ(IsValidWatchSpec(r.spec), !row.refused) << row.level << row.minutes;
+    }
 }
 
 } // namespace
