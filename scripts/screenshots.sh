@@ -44,34 +44,40 @@ shot warning 14 800x600+0+0 1 0 "$y" "$mo" "$d" "$h" "$mi" "$s"
 # The main window on a screen of 192 dots per inch, in a prefix of its own.
 QB_WINEPREFIX="$root/build/run-wineprefix-192dpi" QB_DPI=192 QB_DESKTOP_SIZE=1600x1200 \
   QB_XVFB_SCREEN=1600x1200x24 \
-  shot main-window-192dpi 8 1010x680+295+243 1 0 0 12 31 23 30 0
+  shot main-window-192dpi 8 1010x714+295+226 1 0 0 12 31 23 30 0
 # The warning at 192 dots per inch.
 read -r y mo d h mi s < <(date -d '+20 seconds' '+%Y %-m %-d %-H %-M %-S')
 QB_WINEPREFIX="$root/build/run-wineprefix-192dpi" QB_DPI=192 QB_DESKTOP_SIZE=1600x1200 \
   QB_XVFB_SCREEN=1600x1200x24 \
-  shot warning-192dpi 26 1010x680+295+243 1 0 "$y" "$mo" "$d" "$h" "$mi" "$s"
+  shot warning-192dpi 26 1010x714+295+226 1 0 "$y" "$mo" "$d" "$h" "$mi" "$s"
 # The tray menu, opened on the icon, with タイマー and 30分後 open.
-QB_SHOT_XDO="mousemove 790 589 click 3 sleep 1.5 mousemove 580 502 sleep 1.5 mousemove 500 518 sleep 1.5" \
-  shot tray-menu 6 340x125+460+475 1 1 0 12 31 23 30 0
+QB_SHOT_XDO="mousemove 790 589 click 3 sleep 1.5 mousemove 580 486 sleep 1.5 mousemove 500 502 sleep 1.5" \
+  shot tray-menu 6 340x141+460+459 1 1 0 12 31 23 30 0
 # The same at 192 dots per inch, opened on the icon, with タイマー and
 # 30分後 open.
-menu192="mousemove 1582 1181 click 3 sleep 1.5 mousemove 1160 1029 sleep 1.5 mousemove 1050 1057 sleep 1.5"
+menu192="mousemove 1582 1181 click 3 sleep 1.5 mousemove 1160 997 sleep 1.5 mousemove 1050 1025 sleep 1.5"
 QB_WINEPREFIX="$root/build/run-wineprefix-192dpi" QB_DPI=192 QB_DESKTOP_SIZE=1600x1200 \
   QB_XVFB_SCREEN=1600x1200x24 QB_SHOT_XDO="$menu192" \
-  shot tray-menu-192dpi 8 660x230+940+975 1 1 0 12 31 23 30 0
+  shot tray-menu-192dpi 8 660x262+940+943 1 1 0 12 31 23 30 0
 # シャットダウン chosen there, then the window brought back by a double-click:
 # the quick timer in the next-due line, and the selected entry's rule.
 QB_WINEPREFIX="$root/build/run-wineprefix-192dpi" QB_DPI=192 QB_DESKTOP_SIZE=1600x1200 \
   QB_XVFB_SCREEN=1600x1200x24 \
-  QB_SHOT_XDO="$menu192 mousemove 1200 1057 click 1 sleep 1 mousemove 1582 1181 click --repeat 2 --delay 100 1 sleep 2 mousemove 10 10" \
-  shot tray-timer-192dpi 8 1010x680+295+243 1 1 0 12 31 23 30 0
+  QB_SHOT_XDO="$menu192 mousemove 1200 1025 click 1 sleep 1 mousemove 1582 1181 click --repeat 2 --delay 100 1 sleep 2 mousemove 10 10" \
+  shot tray-timer-192dpi 8 1010x714+295+226 1 1 0 12 31 23 30 0
 # The entry editor over the main window, opened with 修正 on the first entry.
-QB_SHOT_XDO="mousemove 563 308 click 1 sleep 2 mousemove 10 10" \
+QB_SHOT_XDO="mousemove 563 318 click 1 sleep 2 mousemove 10 10" \
   shot editor 6 606x462+96+61 1 0 0 12 31 23 30 0
 # 詳細設定 with its options.
-QB_SHOT_XDO="mousemove 400 413 click 1 sleep 2 mousemove 10 10" \
+QB_SHOT_XDO="mousemove 400 422 click 1 sleep 2 mousemove 10 10" \
   shot detail-setting 6 586x277+106+149 1 0 0 12 31 23 30 0
 # The editor at 192 dots per inch.
 QB_WINEPREFIX="$root/build/run-wineprefix-192dpi" QB_DPI=192 QB_DESKTOP_SIZE=1600x1200 \
-  QB_XVFB_SCREEN=1600x1200x24 QB_SHOT_XDO="mousemove 1127 618 click 1 sleep 2 mousemove 10 10" \
+  QB_XVFB_SCREEN=1600x1200x24 QB_SHOT_XDO="mousemove 1127 638 click 1 sleep 2 mousemove 10 10" \
   shot editor-192dpi 8 1204x944+198+110 1 0 0 12 31 23 30 0
+# 条件で実行..., opened from the tray menu.
+QB_SHOT_XDO="mousemove 790 589 click 3 sleep 1.5 mousemove 700 488 click 1 sleep 2 mousemove 10 10" \
+  shot watch-dialog 8 568x506+116+37 1 1 0 12 31 23 30 0
+# The window with a condition armed by the start's command: after the
+# entry on the next-due line, and its measure under it once sampled.
+QB_ARGS="/when quiet 50 5 shutdown" shot watch-window 22 520x350+140+115 1 0 0 12 31 23 30 0
