@@ -29,7 +29,7 @@ CNetworkSamplerWin32::CNetworkSamplerWin32() {
 NetworkSample CNetworkSamplerWin32::Sample() {
     NetworkSample sample;
     PMIB_IF_TABLE2 raw = nullptr;
-    if (!m_calls.getIfTable2 || m_calls.getIfTable2(&raw) != NO_ERROR || raw == nullptr) {
+    if (!m_calls.getIfTable2 || m_calls.getIfTable2(&raw) != NO_ERROR) {
         return sample;
     }
     const std::unique_ptr<MIB_IF_TABLE2, const std::function<void(PVOID)>&> table(
