@@ -1,49 +1,12 @@
 #include "platform/EndActionPlatformWin32.h"
 
+#include "platform/SystemLibrary.h"
+
 #include <shellapi.h>
 
 #include <cstddef>
-#include <string>
 
 namespace {
-// A DLL loaded from the system folder only, never from the exe's folder or
-// the working folder, and freed when done.
-class SystemLibrary {
-public:
-    explicit SystemLibrary(const wchar_t* name) {
-        m_module = ::LoadLibraryExW(name, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-        if (m_module == nullptr && ::GetLastError() == ERROR_INVALID_PARAMETER) {
-            // Vista and 7 without KB2533623 do not know the flag: name the
-            // file by its full path instead.
-            wchar_t folder[MAX_PATH];
-            const UINT n = ::GetSystemDirectoryW(folder, MAX_PATH);
-            if (n > 0 && n < MAX_PATH) {
-                const std::wstring path = std::wstring(folder, n) + L'\\' + name;
-                m_module = ::LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
-            }
-        }
-    }
-    SystemLibrary(const SystemLibrary&) = delete;
-    SystemLibrary& operator=(const SystemLibrary&) = delete;
-    ~SystemLibrary() {
-        if (m_module != nullptr) {
-            ::FreeLibrary(m_module);
-        }
-    }
-
-    // The named export as a pointer of F's type, or null.
-    template <typename F>
-    F Proc(const char* name) const {
-        if (m_module == nullptr) {
-            return nullptr;
-        }
-        return reinterpret_cast<F>(reinterpret_cast<void (*)()>(::GetProcAddress(m_module, name)));
-    }
-
-private:
-    HMODULE m_module = nullptr;
-};
-
 TOKEN_PRIVILEGES ToWin32(const TokenPrivilege& p) {
     TOKEN_PRIVILEGES tp{};
     tp.PrivilegeCount = p.count;

@@ -2,7 +2,8 @@
 # Figures for Quillaberton.exe under Wine on a private Xvfb: the time from
 # start to a visible main window, and the CPU time used sitting idle in the
 # tray with 100 entries for 60 s (the program's process and the wineserver).
-# Then the wake-ups in the tray (measure-wakeups.sh).
+# Then the wake-ups in the tray (measure-wakeups.sh) and the cost of the
+# conditions' samples (measure-watch.sh, with the benchmark built beside it).
 #   measure.sh [Quillaberton.exe] [idle seconds]
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
@@ -66,3 +67,9 @@ export QB_EXE="$exe" QB_TMP="$tmp" QB_IDLE="$idle"
   wineserver -k
 '
 bash "$root/scripts/measure-wakeups.sh" "$exe"
+bench="$(dirname "$exe")/../bench/watch/watch_bench.exe"
+if [ -f "$bench" ]; then
+  bash "$root/scripts/measure-watch.sh" "$bench"
+else
+  echo "measure.sh: no $bench: the samplers' cost is not measured" >&2
+fi
