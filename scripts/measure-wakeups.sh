@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
-# Wake-ups of Quillaberton.exe hidden in the tray under Wine, in three cases:
+# Wake-ups of Quillaberton.exe hidden in the tray under Wine, in six cases:
 # nothing due within the hour, an entry due 45 s after the start (30 s or so
-# into the measurement), and a
-# quick timer running (5 minutes). For each, over QB_WAKE_MINUTES minutes (2
+# into the measurement), a quick timer running (5 minutes), and a condition
+# armed: a quiet network (sampled every 10 s), no input for 10 minutes, and
+# the end of a program that runs throughout (notepad). QB_WAKE_CASES names
+# the cases to run (all by default). For each, over QB_WAKE_MINUTES minutes (2
 # by default), the check timer's messages (WM_TIMER 2) that reach the
 # program's window, counted from Wine's trace of window procedures, and the
 # CPU time the program used (from /proc, the figure GetProcessTimes gives),
@@ -40,14 +42,23 @@ run() {
   case $name in
     idle) settings 43200 >"$dir/work/Quillaberton.dat" ;;
     entry) settings 45 >"$dir/work/Quillaberton.dat" ;;
-    timer) printf '[COM]\r\nsize=0\r\ntasktray=1\r\n' >"$dir/work/Quillaberton.dat" ;;
+    *) printf '[COM]\r\nsize=0\r\ntasktray=1\r\n' >"$dir/work/Quillaberton.dat" ;;
   esac
   local args=()
-  [ "$name" = timer ] && args=(/timer 5 lock)
+  case $name in
+    timer) args=(/timer 5 lock) ;;
+    quiet) args=(/when quiet 50 5 lock) ;;
+    input) args=(/when idle 10 lock) ;;
+    exit) args=(/when exit notepad.exe lock) ;;
+  esac
   QB_DIR="$dir" QB_KIND="$kind" QB_EXE="$exe" QB_SECONDS=$((minutes * 60)) \
     "$root/tests/tools/with-xvfb.sh" bash -c '
       cd "$QB_DIR/work"
       export WINEPREFIX="$QB_DIR/prefix"
+      if [ "${3:-}" = notepad.exe ]; then
+        wine notepad >/dev/null 2>&1 &
+        sleep 5
+      fi
       [ "$QB_KIND" = traced ] && export WINEDEBUG=+relay
       wine "$QB_EXE" "$@" 2>"$QB_DIR/trace.log" &
       # The program'"'"'s own process in this prefix (not the wine launcher).
@@ -72,14 +83,15 @@ run() {
     ' bash "${args[@]}"
 }
 
-for name in idle entry timer; do
+cases=${QB_WAKE_CASES:-idle entry timer quiet input exit}
+for name in $cases; do
   run "$name" traced &
   run "$name" plain &
 done
 wait
 
 hz=$(getconf CLK_TCK)
-for name in idle entry timer; do
+for name in $cases; do
   traced="$tmp/$name-traced/trace.log" plain="$tmp/$name-plain"
   # The program's own window procedure (its image at 0x1400xxxxx) sees each
   # message once; the dialog's procedure behind it is left out. Only the
@@ -94,6 +106,9 @@ for name in idle entry timer; do
     idle) what="nothing due within the hour" ;;
     entry) what="an entry due 45 s after the start (its warning opens, times out, and the lock fails)" ;;
     timer) what="a quick timer running (due in 5 minutes)" ;;
+    quiet) what="a quiet network armed (/when quiet 50 5)" ;;
+    input) what="no input armed (/when idle 10)" ;;
+    exit) what="a program's end armed, the program running (/when exit notepad.exe)" ;;
   esac
   awk -v w="$what" -v t="$ticks" -v b="$before" -v m="$minutes" -v c="$cpu" -v hz="$hz" -v n="$name" 'BEGIN {
     printf "%s: %d check-timer messages in %d min (%.1f a minute)", w, t, m, t / m
