@@ -18,15 +18,19 @@ bool Counts(const MIB_IF_ROW2& row) {
 
 } // namespace
 
-CNetworkSamplerWin32::CNetworkSamplerWin32() {
-    const auto get = m_iphlpapi.Proc<decltype(&::GetIfTable2)>("GetIfTable2");
-    const auto free = m_iphlpapi.Proc<decltype(&::FreeMibTable)>("FreeMibTable");
+void CNetworkSamplerWin32::Load() {
+    m_iphlpapi.emplace(L"iphlpapi.dll");
+    const auto get = m_iphlpapi->Proc<decltype(&::GetIfTable2)>("GetIfTable2");
+    const auto free = m_iphlpapi->Proc<decltype(&::FreeMibTable)>("FreeMibTable");
     if (get != nullptr && free != nullptr) {
         m_calls = {get, free};
     }
 }
 
 NetworkSample CNetworkSamplerWin32::Sample() {
+    if (!m_calls.getIfTable2 && !m_iphlpapi) {
+        Load(); // once: a library that cannot be loaded fails every sample
+    }
     NetworkSample sample;
     PMIB_IF_TABLE2 raw = nullptr;
     if (!m_calls.getIfTable2 || m_calls.getIfTable2(&raw) != NO_ERROR) {

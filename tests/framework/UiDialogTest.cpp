@@ -241,6 +241,7 @@ TEST_F(UiDialogTest, MainWindowTemplateCreatesAllControls) {
                                       IDC_CLOCK,
                                       -1,
                                       IDC_NEXT_DUE,
+                                      IDC_WATCH_MEASURE,
                                       IDC_SCHEDULE_LIST,
                                       IDC_RULE,
                                       IDC_ADD_ENTRY,
