@@ -51,19 +51,19 @@ QB_WINEPREFIX="$root/build/run-wineprefix-192dpi" QB_DPI=192 QB_DESKTOP_SIZE=160
   QB_XVFB_SCREEN=1600x1200x24 \
   shot warning-192dpi 26 1010x714+295+226 1 0 "$y" "$mo" "$d" "$h" "$mi" "$s"
 # The tray menu, opened on the icon, with タイマー and 30分後 open.
-QB_SHOT_XDO="mousemove 790 589 click 3 sleep 1.5 mousemove 580 486 sleep 1.5 mousemove 500 502 sleep 1.5" \
-  shot tray-menu 6 340x141+460+459 1 1 0 12 31 23 30 0
+QB_SHOT_XDO="mousemove 790 589 click 3 sleep 1.5 mousemove 580 468 sleep 1.5 mousemove 500 484 sleep 1.5" \
+  shot tray-menu 6 340x157+460+443 1 1 0 12 31 23 30 0
 # The same at 192 dots per inch, opened on the icon, with タイマー and
 # 30分後 open.
-menu192="mousemove 1582 1181 click 3 sleep 1.5 mousemove 1160 997 sleep 1.5 mousemove 1050 1025 sleep 1.5"
+menu192="mousemove 1582 1181 click 3 sleep 1.5 mousemove 1160 977 sleep 1.5 mousemove 1050 1005 sleep 1.5"
 QB_WINEPREFIX="$root/build/run-wineprefix-192dpi" QB_DPI=192 QB_DESKTOP_SIZE=1600x1200 \
   QB_XVFB_SCREEN=1600x1200x24 QB_SHOT_XDO="$menu192" \
-  shot tray-menu-192dpi 8 660x262+940+943 1 1 0 12 31 23 30 0
+  shot tray-menu-192dpi 8 660x290+940+915 1 1 0 12 31 23 30 0
 # シャットダウン chosen there, then the window brought back by a double-click:
 # the quick timer in the next-due line, and the selected entry's rule.
 QB_WINEPREFIX="$root/build/run-wineprefix-192dpi" QB_DPI=192 QB_DESKTOP_SIZE=1600x1200 \
   QB_XVFB_SCREEN=1600x1200x24 \
-  QB_SHOT_XDO="$menu192 mousemove 1200 1025 click 1 sleep 1 mousemove 1582 1181 click --repeat 2 --delay 100 1 sleep 2 mousemove 10 10" \
+  QB_SHOT_XDO="$menu192 mousemove 1200 1005 click 1 sleep 1 mousemove 1582 1181 click --repeat 2 --delay 100 1 sleep 2 mousemove 10 10" \
   shot tray-timer-192dpi 8 1010x714+295+226 1 1 0 12 31 23 30 0
 # The entry editor over the main window, opened with 修正 on the first entry.
 QB_SHOT_XDO="mousemove 563 318 click 1 sleep 2 mousemove 10 10" \
