@@ -240,6 +240,13 @@ TEST_F(SchedulerTest, AConditionFromArmingToItsWarning) {
     scheduler.OnSuspend();
     EXPECT_EQ(Calls(), "rec ended 3 tray; let sleep; forget; host suspend; set 7 17:59:00; "
                        "line afresh; arm 59000/1000; ");
+    // A sleep seen only at a look ends it too.
+    scheduler.ArmWatch({WatchKind::InputIdle, {}, 0, 5}, 1, false, By::Tray);
+    uptime.Sleep(5000);
+    Calls();
+    scheduler.OnTick();
+    EXPECT_EQ(scheduler.Watch(), nullptr);
+    EXPECT_NE(Calls().find("rec ended 3 tray; "), std::string::npos);
 }
 
 } // namespace
