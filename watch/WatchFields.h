@@ -9,7 +9,7 @@
 // A value field of the condition dialog.
 enum class WatchField { Name, Level, Minutes };
 
-// The dialog's fields read for one kind of condition: the spec when every
+// The dialog's fields read for one kind of condition: the values (a WatchSpec) when every
 // field the kind uses holds, else the first refused field and why.
 struct WatchFieldReading {
     WatchSpec spec;

@@ -1,6 +1,7 @@
 #include "FakeClock.h"
 #include "FakeLocalTime.h"
 #include "StubEndActionPlatform.h"
+#include "StubSamplers.h"
 #include "schedule/CivilTime.h"
 #include "ui/Scheduler.h"
 
@@ -100,12 +101,8 @@ struct Samplers final : IProcessSampler, IInputSampler {
 
     std::string* log;
     std::vector<std::uint32_t> pids{7};
-    struct : INetworkSampler {
-        NetworkSample Sample() override { return {}; }
-    } network;
-    struct : ICpuSampler {
-        CpuSample Sample() override { return {}; }
-    } cpu;
+    CNoNetworkSampler network;
+    CNoCpuSampler cpu;
 };
 
 std::int64_t On(int day, int h, int m, int s) {

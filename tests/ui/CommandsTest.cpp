@@ -8,6 +8,7 @@
 #include "tests/schedule/FakeClock.h"
 #include "tests/schedule/FakeLocalTime.h"
 #include "tests/schedule/StubEndActionPlatform.h"
+#include "tests/schedule/StubSamplers.h"
 #include "ui/CommandReceiver.h"
 
 #include <gtest/gtest.h>
@@ -88,12 +89,8 @@ TEST(CommandReceiver, RefusedWhileAWindowIsOpenButNextOrWhenImpossibleOrTooLate)
     struct : IInputSampler {
         InputSample Sample() override { return {true, 5, 5}; }
     } input;
-    struct : INetworkSampler {
-        NetworkSample Sample() override { return {}; }
-    } network;
-    struct : ICpuSampler {
-        CpuSample Sample() override { return {}; }
-    } cpu;
+    CNoNetworkSampler network;
+    CNoCpuSampler cpu;
     const WatchSamplers samplers{processes, network, input, cpu};
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);
